@@ -1,0 +1,365 @@
+#include "app/form1.h"
+
+#include "about/frm_about.h"
+#include "app/form1_layout.h"
+#include "common/message_box.h"
+#include "common/pause.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "common/twips.h"
+#include "dtc/dtc_clear.h"
+#include "dtc/dtc_count.h"
+#include "dtc/dtc_list.h"
+#include "link/adapter_connection.h"
+#include "link/link_error.h"
+#include "settings/setup_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHash>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace vorkel {
+namespace {
+
+// The busy cursor and the guard against a second exchange while one runs.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : m_busy(busy)
+    {
+        m_busy = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyScope()
+    {
+        QApplication::restoreOverrideCursor();
+        m_busy = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_busy;
+};
+
+QFont CountLabelFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+QString WindowCaption(const QString& product, int major, int minor, int revision)
+{
+    return QStringLiteral("%1 v%2.%3%4").arg(product).arg(major).arg(minor).arg(revision);
+}
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
+    BuildControls();
+
+    m_controls.Connect_Command = Connect_Command;
+    m_controls.Command1 = Command1;
+    m_controls.DTC_Clear_Button = DTC_Clear_Button;
+    m_controls.DTC_List = DTC_List;
+    m_controls.DTC_label = DTC_label;
+    m_controls.Part_Label = Part_Label;
+    m_controls.ClusterInfotext = ClusterInfotext;
+    m_controls.StatusBar1 = StatusBar1;
+    m_controls.Timer1 = Timer1;
+    m_controls.MSComm1 = MSComm1;
+
+    connect(Connect_Command, &QPushButton::clicked, this, &Form1::Connect_Command_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(DTC_Clear_Button, &QPushButton::clicked, this, &Form1::DTC_Clear_Button_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(mnu_Setup, &QAction::triggered, this, &Form1::mnu_Setup_Click);
+    connect(mnu_About, &QAction::triggered, this, &Form1::mnu_About_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(MSComm1, &MSComm::portClosed, this, &Form1::OnPortClosed);
+    Form_Load();
+}
+
+Form1::~Form1()
+{
+    if (m_setup)
+        delete m_setup.data();
+    if (m_about)
+        delete m_about.data();
+}
+
+void Form1::BuildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(TwipsToPixels(Form1ClientWidth), TwipsToPixels(Form1ClientHeight));
+    setCentralWidget(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    QHash<QString, QWidget*> made;
+    QWidget* previousInTabOrder = nullptr;
+    for (const ControlLayout& c : Form1Layout) {
+        QWidget* container = c.container ? made.value(QLatin1String(c.container)) : client;
+        const QString caption = QLatin1String(c.caption);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+        case ControlKind::Frame: widget = new QGroupBox(caption, container); break;
+        case ControlKind::Label: widget = new QLabel(caption, container); break;
+        case ControlKind::StatusBar:
+            widget = new StatusBar(TwipsToPixels(StatusPanelWidth), container);
+            break;
+        case ControlKind::Button: {
+            auto* button = new QPushButton(caption, container);
+            button->setAutoDefault(false);
+            widget = button;
+            break;
+        }
+        case ControlKind::List: {
+            auto* list = new QListWidget(container);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            widget = list;
+            break;
+        }
+        }
+        widget->setObjectName(QLatin1String(c.name));
+        widget->setGeometry(TwipsRect(c.left, c.top, c.width, c.height));
+        made.insert(QLatin1String(c.name), widget);
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previousInTabOrder)
+                setTabOrder(previousInTabOrder, widget);
+            previousInTabOrder = widget;
+        }
+    }
+    ClusterInfo = qobject_cast<QGroupBox*>(made.value(QStringLiteral("ClusterInfo")));
+    ClusterInfotext = qobject_cast<QLabel*>(made.value(QStringLiteral("ClusterInfotext")));
+    StatusBar1 = qobject_cast<StatusBar*>(made.value(QStringLiteral("StatusBar1")));
+    Command1 = qobject_cast<QPushButton*>(made.value(QStringLiteral("Command1")));
+    Connect_Command = qobject_cast<QPushButton*>(made.value(QStringLiteral("Connect_Command")));
+    Frame1 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame1")));
+    DTC_label = qobject_cast<QLabel*>(made.value(QStringLiteral("DTC_label")));
+    Frame2 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame2")));
+    DTC_List = qobject_cast<QListWidget*>(made.value(QStringLiteral("DTC_List")));
+    Frame3 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame3")));
+    Part_Label = qobject_cast<QLabel*>(made.value(QStringLiteral("Part_Label")));
+    DTC_Clear_Button = qobject_cast<QPushButton*>(made.value(QStringLiteral("DTC_Clear_Button")));
+    Command2 = qobject_cast<QPushButton*>(made.value(QStringLiteral("Command2")));
+
+    DTC_label->setAlignment(Qt::AlignCenter);
+    DTC_label->setFont(CountLabelFont());
+
+    mnu_Setup = menuBar()->addAction(QStringLiteral("Setup"));
+    mnu_Setup->setObjectName(QStringLiteral("mnu_Setup"));
+    mnu_About = menuBar()->addAction(QStringLiteral("About"));
+    mnu_About->setObjectName(QStringLiteral("mnu_About"));
+
+    // Interval 0 and not started: it never fires until the connection attempt arms it.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    MSComm1 = new MSComm(this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
+}
+
+void Form1::Form_Load() { Command1->setEnabled(false); }
+
+void Form1::Connect_Command_Click()
+{
+    if (Connect_Command->text() != QLatin1String("Connect")) {
+        // Closing the port ends any wait that is running; it then unwinds quietly.
+        DisconnectSteps();
+        return;
+    }
+    if (m_busy)
+        return; // an attempt is already running
+    BusyScope busy(m_busy);
+    try {
+        ConnectSteps();
+    } catch (const LinkError& error) {
+        Timer1->stop();
+        ReportFailure(error, QStringLiteral("Connecting to the cluster"), QString());
+        if (MSComm1->PortOpen() || Connect_Command->text() != QLatin1String("Connect"))
+            DisconnectSteps();
+        else
+            ShowDisconnected();
+    }
+}
+
+void Form1::ConnectSteps()
+{
+    ConnectAdapter(m_controls);
+    if (AdapterState != 1) {
+        // The port test failed (already reported) or the attempt ended early.
+        if (MSComm1->PortOpen())
+            DisconnectSteps();
+        return;
+    }
+    Pause(100);
+    ReadDtcCount(m_controls);
+    if (DTC_label->text() != QLatin1String("0")) {
+        Command1->setEnabled(true);
+        DTC_Clear_Button->setEnabled(true);
+        DTC_List->clear();
+        Pause(100);
+        ReadDtcList(m_controls);
+    }
+}
+
+void Form1::ShowDisconnected()
+{
+    Connect_Command->setText(QStringLiteral("Connect"));
+    StatusBar1->setPanelText(1, QString());
+    ClusterInfotext->setText(QString());
+    StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
+    DTC_label->setText(QString());
+    Command1->setEnabled(false);
+    DTC_Clear_Button->setEnabled(false);
+}
+
+void Form1::DisconnectSteps()
+{
+    ShowDisconnected();
+    MSComm1->setPortOpen(false);
+}
+
+void Form1::OnPortClosed(MSComm::CloseReason reason)
+{
+    // Whoever closed the port (Disconnect, the Setup dialog, an unplugged
+    // adapter), the window must not go on saying it is connected.
+    ShowDisconnected();
+    if (reason == MSComm::CloseReason::Lost && !m_busy && !m_exiting) {
+        Message message;
+        message.title = QStringLiteral("VORKEL");
+        message.text = QStringLiteral("The connection to the adapter was lost.");
+        message.informative = QStringLiteral("Check that the adapter is still plugged in, then "
+                                             "press Connect.");
+        ShowMessage(message);
+    }
+}
+
+void Form1::Command1_Click()
+{
+    if (m_busy)
+        return;
+    BusyScope busy(m_busy);
+    try {
+        DTC_List->clear();
+        ReadDtcList(m_controls);
+    } catch (const LinkError& error) {
+        ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
+    }
+}
+
+void Form1::DTC_Clear_Button_Click()
+{
+    if (m_busy)
+        return;
+    BusyScope busy(m_busy);
+    bool erased = false;
+    try {
+        EraseDtcCodes(m_controls);
+        erased = true;
+        ShowCodesAfterClearing(m_controls);
+    } catch (const LinkError& error) {
+        ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
+                      erased ? QStringLiteral("The codes were erased, but reading them back failed.")
+                             : QStringLiteral("The codes were not erased."));
+    }
+}
+
+bool Form1::LinkIsGone(const LinkError& error) const
+{
+    switch (error.failure()) {
+    case LinkFailure::PortClosed:
+    case LinkFailure::PortLost:
+    case LinkFailure::ConnectTimedOut:
+    case LinkFailure::NoAnswer: return true;
+    default: return false;
+    }
+}
+
+void Form1::ReportFailure(const LinkError& error, const QString& operation, const QString& outcome)
+{
+    if (LinkIsGone(error) && MSComm1->PortOpen())
+        DisconnectSteps();
+    // A port the program closed itself needs no message; the time-out has shown its own.
+    if (m_exiting || error.failure() == LinkFailure::PortClosed ||
+        error.failure() == LinkFailure::ConnectTimedOut)
+        return;
+    const FailureWords words = DescribeFailure(error, operation);
+    Message message;
+    message.title = QStringLiteral("VORKEL");
+    message.text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
+    message.informative = words.advice;
+    message.icon = MessageIcon::Critical;
+    ShowMessage(message);
+}
+
+void Form1::Command2_Click()
+{
+    m_exiting = true;
+    Timer1->stop();
+    MSComm1->setPortOpen(false);
+    if (m_setup)
+        m_setup->close();
+    if (m_about)
+        m_about->close();
+    hide();
+    if (m_exitAction)
+        m_exitAction();
+    else
+        QCoreApplication::quit();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (!m_exiting)
+        Command2_Click();
+    event->accept();
+}
+
+void Form1::mnu_Setup_Click()
+{
+    if (!m_setup)
+        m_setup = new Setup_Form(MSComm1, StatusBar1); // no owner; deletes itself on close
+    m_setup->show();
+    m_setup->raise();
+    m_setup->activateWindow();
+}
+
+void Form1::mnu_About_Click()
+{
+    if (!m_about)
+        m_about = new frmAbout(); // no owner; deletes itself on close
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void Form1::Timer1_Timer()
+{
+    // Stopped before the box, so a second expiry cannot show a second box.
+    Timer1->stop();
+    Message message;
+    message.text = QStringLiteral("Unable to Connect To ELM");
+    message.title = QStringLiteral("Error!");
+    message.icon = MessageIcon::Critical;
+    ShowMessage(message);
+    AdapterState = 3;
+}
+
+} // namespace vorkel

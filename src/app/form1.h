@@ -1,0 +1,90 @@
+#pragma once
+
+#include "about/frm_about.h"
+#include "common/form1_controls.h"
+#include "common/mscomm.h"
+#include "settings/setup_form.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace vorkel {
+
+class LinkError;
+class StatusBar;
+
+// The main window: the trouble-code list, the four buttons, the cluster
+// information and the status bar, with their handlers.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    QGroupBox* ClusterInfo = nullptr;
+    QLabel* ClusterInfotext = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    QPushButton* Command1 = nullptr; // "View DTC"
+    QPushButton* Connect_Command = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* DTC_label = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QListWidget* DTC_List = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* Part_Label = nullptr;
+    QPushButton* DTC_Clear_Button = nullptr;
+    QPushButton* Command2 = nullptr; // "Exit"
+    QAction* mnu_Setup = nullptr;
+    QAction* mnu_About = nullptr;
+    QTimer* Timer1 = nullptr;
+    MSComm* MSComm1 = nullptr;
+
+    Form1Controls& controls() { return m_controls; }
+    // True while an exchange with the adapter runs under one of the handlers.
+    bool ExchangeRunning() const { return m_busy; }
+    Setup_Form* SetupDialog() const { return m_setup; }
+    frmAbout* AboutDialog() const { return m_about; }
+    // What Exit does once the window is gone; quits the application unless replaced (tests).
+    void setExitAction(std::function<void()> action) { m_exitAction = std::move(action); }
+
+    void Form_Load();
+    void Connect_Command_Click();
+    void Command1_Click();
+    void DTC_Clear_Button_Click();
+    void Command2_Click();
+    void mnu_Setup_Click();
+    void mnu_About_Click();
+    void Timer1_Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectSteps();
+    void DisconnectSteps();
+    void ShowDisconnected();
+    void OnPortClosed(MSComm::CloseReason reason);
+    void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
+    bool LinkIsGone(const LinkError& error) const;
+
+    Form1Controls m_controls;
+    bool m_busy = false;
+    bool m_exiting = false;
+    QPointer<Setup_Form> m_setup;
+    QPointer<frmAbout> m_about;
+    std::function<void()> m_exitAction;
+};
+
+// "VORKEL v1.00" for version 1.0.0: no point between minor and revision.
+QString WindowCaption(const QString& product, int major, int minor, int revision);
+
+} // namespace vorkel

@@ -1,0 +1,40 @@
+#include "app/startup.h"
+
+#include "app/form1.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "settings/ini_handler.h"
+#include "settings/settings_file.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+
+namespace vorkel {
+
+void SetDialogFont()
+{
+    // Fixed-size controls do not grow with the font, so the font is fixed too.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSize(8);
+    QApplication::setFont(font);
+}
+
+void Main(Form1& form)
+{
+    form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
+                                      VersionRevision));
+    IniFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VORKEL.INI"));
+    LoadSettings(form.StatusBar1);
+    form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
+    form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
+    form.DTC_Clear_Button->setEnabled(false);
+    form.Command1->setEnabled(false);
+    AdapterState = 0;
+    form.show();
+}
+
+} // namespace vorkel

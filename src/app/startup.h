@@ -1,0 +1,14 @@
+#pragma once
+
+namespace vorkel {
+
+class Form1;
+
+// Prepares the main window: caption, settings file, status panels, the DTC
+// buttons disabled, AdapterState 0; then shows it.
+void Main(Form1& form);
+
+// The application-wide font: the platform's dialog font where it exists.
+void SetDialogFont();
+
+} // namespace vorkel

@@ -1,0 +1,96 @@
+#include "cluster/cluster_functions.h"
+
+#include "cluster/cluster_state.h"
+#include "cluster/model_table.h"
+#include "common/pause.h"
+#include "convert/extras.h"
+#include "link/exchange.h"
+#include "link/reply_text.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace vorkel {
+namespace {
+
+// One ReadDataByIdentifier exchange: the data text that follows the marker,
+// up to and including its CR.
+QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker)
+{
+    Exchange exchange(ui);
+    exchange.Send(request);
+    exchange.WaitForMarker(marker);
+    const QString data = exchange.ReadLine();
+    exchange.Finish();
+    return data;
+}
+
+QChar CharacterOfPiece(const QString& piece)
+{
+    return QChar(static_cast<char16_t>(HexToDec(piece).toInt() & 0xFFFF));
+}
+
+} // namespace
+
+QString BaseNumberText(const QString& baseText)
+{
+    qsizetype digits = 0;
+    while (digits < baseText.size() && baseText.at(digits).isDigit() &&
+           baseText.at(digits).unicode() < 128)
+        ++digits;
+    QString number = baseText.left(digits);
+    while (number.size() > 1 && number.startsWith(QLatin1Char('0')))
+        number.remove(0, 1);
+    return number.isEmpty() ? QStringLiteral("0") : number;
+}
+
+QString ClusterPartNumber()
+{
+    return PartPrefix + QLatin1Char('-') + BaseNumberText(PartBaseText) + QLatin1Char('-') +
+           PartSuffix;
+}
+
+void ClusterTypeName(const QString& replyData, QLabel* clusterInfo)
+{
+    ClusterCodes[0] = Piece(replyData, 1, 2);
+    ClusterCodes[1] = Piece(replyData, 4, 2);
+    if (const ModelRow* row = FindModelRow(PartPrefix, ClusterCodes[0])) {
+        SuffixLetters[0] = QLatin1String(row->letter);
+        ClusterModel = QLatin1String(row->name);
+    }
+    if (const LetterRow* row = FindLetterRow(ClusterCodes[1]))
+        SuffixLetters[1] = QLatin1String(row->letter);
+    PartSuffix = SuffixLetters[0] + SuffixLetters[1];
+    if (clusterInfo)
+        clusterInfo->setText(ClusterModel);
+}
+
+void IdentifyCluster(Form1Controls& ui)
+{
+    const QString prefixData =
+        ReadIdentifier(ui, QStringLiteral("22e21a"), QStringLiteral("62 E2 1A "));
+    PartPrefix.clear();
+    for (const int position : {1, 4, 7, 10})
+        PartPrefix += CharacterOfPiece(Piece(prefixData, position, 2));
+    Pause(250);
+
+    const QString baseData =
+        ReadIdentifier(ui, QStringLiteral("22e217"), QStringLiteral("62 E2 17 "));
+    // The byte at position 4 is not part of the base number.
+    PartBaseText = Piece(baseData, 1, 2) + Piece(baseData, 7, 2) + Piece(baseData, 10, 2);
+    Pause(250);
+
+    const QString modelData =
+        ReadIdentifier(ui, QStringLiteral("22e219"), QStringLiteral("62 E2 19 "));
+    ClusterCodes[0] = Piece(modelData, 1, 2);
+    ClusterCodes[1] = Piece(modelData, 4, 2);
+    ClusterTypeName(modelData, ui.ClusterInfotext);
+    Pause(250);
+
+    ReadIdentifier(ui, QStringLiteral("22e200"), QStringLiteral("62 E2 00 "));
+
+    ui.Part_Label->setText(ClusterPartNumber());
+    ui.Connect_Command->setText(QStringLiteral("Disconnect"));
+}
+
+} // namespace vorkel

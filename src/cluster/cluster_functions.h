@@ -1,0 +1,27 @@
+#pragma once
+
+#include "common/form1_controls.h"
+
+#include <QString>
+
+class QLabel;
+
+namespace vorkel {
+
+// Reads the cluster's identification (four ReadDataByIdentifier requests),
+// shows its part number and model, and turns the Connect button into
+// "Disconnect". Throws LinkError when a wait cannot complete.
+void IdentifyCluster(Form1Controls& ui);
+
+// Names the model and the suffix letters from PartPrefix and the data text of
+// the 0xE219 reply, and shows the model in clusterInfo (when given).
+void ClusterTypeName(const QString& replyData, QLabel* clusterInfo);
+
+// The cluster part number: prefix, base number in plain decimal, suffix.
+QString ClusterPartNumber();
+
+// The base number text read as a decimal number: its leading digits without
+// leading zeros; "0" when it does not start with a digit.
+QString BaseNumberText(const QString& baseText);
+
+} // namespace vorkel

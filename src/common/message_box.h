@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Every message the program shows goes through ShowMessage, so tests can
+// observe and answer it instead of being blocked by a real modal box.
+namespace vorkel {
+
+enum class MessageIcon { Critical, Warning, Information };
+
+struct Message {
+    QString text;
+    QString title;
+    QString informative; // a second paragraph with details; may be empty
+    MessageIcon icon = MessageIcon::Critical;
+};
+
+using MessageHandler = std::function<void(const Message&)>;
+
+// Shows a modal box with a single OK button and returns when it is closed.
+void ShowMessage(const Message& message);
+
+// Replaces the real box (tests); an empty handler restores it. Returns the old one.
+MessageHandler SetMessageHandler(MessageHandler handler);
+
+} // namespace vorkel

@@ -1,0 +1,136 @@
+#include "common/mscomm.h"
+
+#include "common/port_device.h"
+
+#include <QStringList>
+
+namespace vorkel {
+
+bool ParseLineSettings(const QString& text, LineSettings& out)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return false;
+    bool ok = false;
+    const qint64 baud = parts[0].trimmed().toLongLong(&ok);
+    if (!ok || baud < 50 || baud > 4000000)
+        return false;
+    out.baud = static_cast<qint32>(baud);
+    const QString parity = parts[1].trimmed().toLower();
+    if (parity == QLatin1String("n"))
+        out.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e"))
+        out.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o"))
+        out.parity = QSerialPort::OddParity;
+    else
+        return false;
+    const int bits = parts[2].trimmed().toInt(&ok);
+    if (!ok || bits < 5 || bits > 8)
+        return false;
+    out.dataBits = static_cast<QSerialPort::DataBits>(bits);
+    const QString stop = parts[3].trimmed();
+    if (stop == QLatin1String("1"))
+        out.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("2"))
+        out.stopBits = QSerialPort::TwoStop;
+    else
+        return false;
+    return true;
+}
+
+MSComm::MSComm(QObject* parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::onError);
+}
+
+bool MSComm::applySettings()
+{
+    LineSettings line;
+    if (!ParseLineSettings(m_settings, line)) {
+        m_openError = tr("the speed \"%1\" cannot be used").arg(m_settings.section(',', 0, 0));
+        return false;
+    }
+    m_port.setBaudRate(line.baud);
+    m_port.setParity(line.parity);
+    m_port.setDataBits(line.dataBits);
+    m_port.setStopBits(line.stopBits);
+    m_port.setFlowControl(m_handshaking == 2 ? QSerialPort::HardwareControl
+                          : m_handshaking == 1 ? QSerialPort::SoftwareControl
+                                               : QSerialPort::NoFlowControl);
+    return true;
+}
+
+bool MSComm::setPortOpen(bool open)
+{
+    if (!open) {
+        if (m_port.isOpen()) {
+            m_port.close();
+            m_closeReason = CloseReason::ByProgram;
+            emit portClosed(m_closeReason);
+        }
+        return true;
+    }
+    if (m_port.isOpen())
+        return true;
+    m_openError.clear();
+    const PortDevice device = DeviceForPort(m_commPort);
+    if (device.device.isEmpty()) {
+        m_openError = tr("no device for COM%1").arg(m_commPort);
+        return false;
+    }
+    m_port.setPortName(device.device);
+    if (!applySettings())
+        return false;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openError = m_port.errorString();
+        return false;
+    }
+    // A pseudo-terminal has no modem lines; that is harmless.
+    m_port.setDataTerminalReady(m_dtr);
+    m_port.setRequestToSend(m_rts);
+    m_port.clearError();
+    m_closeReason = CloseReason::None;
+    m_lostReason.clear();
+    return true;
+}
+
+bool MSComm::Output(const QByteArray& bytes)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(bytes) != bytes.size())
+        return false;
+    m_port.flush();
+    return true;
+}
+
+QString MSComm::Input()
+{
+    if (!m_port.isOpen())
+        return {};
+    const qint64 length = m_inputLen > 0 ? m_inputLen : m_port.bytesAvailable();
+    return QString::fromLatin1(m_port.read(length));
+}
+
+void MSComm::DiscardInput()
+{
+    if (m_port.isOpen())
+        m_port.readAll();
+}
+
+void MSComm::onError(QSerialPort::SerialPortError error)
+{
+    // A device that went away makes QSerialPort report read errors endlessly
+    // while it stays open; close on the first so the waits learn of it once.
+    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+         error == QSerialPort::WriteError) &&
+        m_port.isOpen()) {
+        m_lostReason = m_port.errorString();
+        m_port.close();
+        m_closeReason = CloseReason::Lost;
+        emit portClosed(m_closeReason);
+    }
+}
+
+} // namespace vorkel

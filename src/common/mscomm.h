@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace vorkel {
+
+// The serial communications control: a port chosen by number, configured by a
+// settings text such as "9600,n,8,1", written without waiting and read one
+// character at a time without waiting.
+class MSComm : public QObject {
+    Q_OBJECT
+public:
+    enum class CloseReason { None, ByProgram, Lost };
+
+    explicit MSComm(QObject* parent = nullptr);
+
+    void setCommPort(int portNumber) { m_commPort = portNumber; }
+    int CommPort() const { return m_commPort; }
+    void setSettings(const QString& settings) { m_settings = settings; }
+    QString Settings() const { return m_settings; }
+    void setInputLen(int length) { m_inputLen = length; }
+    int InputLen() const { return m_inputLen; }
+    void setHandshaking(int mode) { m_handshaking = mode; }
+    void setDTREnable(bool on) { m_dtr = on; }
+    void setRTSEnable(bool on) { m_rts = on; }
+    // Event thresholds: no event of the control is handled, so they are only kept.
+    void setRThreshold(int value) { m_rThreshold = value; }
+    void setSThreshold(int value) { m_sThreshold = value; }
+
+    // Opening applies the port number and settings; false (and OpenError) when it fails.
+    bool setPortOpen(bool open);
+    bool PortOpen() const { return m_port.isOpen(); }
+    QString OpenError() const { return m_openError; }
+
+    // Queues the bytes for sending and returns at once.
+    bool Output(const QByteArray& bytes);
+    // At most InputLen characters that have arrived; empty when none has.
+    QString Input();
+    qint64 InBufferCount() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
+    void DiscardInput();
+
+    // Why the port was last closed: by the program, or lost under it (unplugged).
+    CloseReason LastCloseReason() const { return m_closeReason; }
+    QString LostReason() const { return m_lostReason; }
+
+signals:
+    void portClosed(vorkel::MSComm::CloseReason reason);
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    bool applySettings();
+
+    QSerialPort m_port;
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    int m_inputLen = 0;
+    int m_handshaking = 0;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_rThreshold = 0;
+    int m_sThreshold = 0;
+    QString m_openError;
+    CloseReason m_closeReason = CloseReason::None;
+    QString m_lostReason;
+};
+
+// Splits "9600,n,8,1" into its parts; false for a text the port cannot use.
+struct LineSettings {
+    qint32 baud = 0;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+bool ParseLineSettings(const QString& text, LineSettings& out);
+
+} // namespace vorkel

@@ -1,0 +1,10 @@
+#pragma once
+
+// The fixed pauses between requests block the thread on purpose: the event
+// loop does not run during them.
+namespace vorkel {
+void Pause(int milliseconds);
+// One turn of the event loop. With waitForEvents it sleeps until something
+// arrives (serial data, a timer, a click) instead of spinning.
+void YieldToEventLoop(bool waitForEvents);
+} // namespace vorkel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The one place that knows how a COM port number becomes a device.
+namespace vorkel {
+
+struct PortDevice {
+    QString shownName; // what the user recognises: "/dev/ttyUSB0", or the link "ports/COM5"
+    QString device;    // canonical device path to open; empty when nothing is there
+};
+
+// Windows: \\.\COMn. Linux: an entry "COMn" in the folder "ports" beside the
+// program (a link to any device), else COM1-32 /dev/ttyS0-31, COM33-64
+// /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31, COM97-128 /dev/rfcomm0-31.
+PortDevice DeviceForPort(int portNumber);
+
+// The folder searched for COMn links; the program's folder + "/ports" unless set.
+QString PortsFolder();
+void SetPortsFolder(const QString& folder);
+
+} // namespace vorkel

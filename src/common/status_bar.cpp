@@ -1,0 +1,38 @@
+#include "common/status_bar.h"
+
+namespace vorkel {
+
+StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent)
+{
+    setSizeGripEnabled(false);
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        auto* label = new QLabel(this); // owned by the status bar
+        label->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setFixedWidth(panelWidthPixels);
+        addWidget(label);
+        m_panels[i] = label;
+    }
+}
+
+QLabel* StatusBar::panel(int index) const
+{
+    if (index < 1 || index > static_cast<int>(m_panels.size()))
+        return nullptr;
+    return m_panels[static_cast<std::size_t>(index - 1)];
+}
+
+void StatusBar::setPanelText(int index, const QString& text)
+{
+    if (QLabel* label = panel(index))
+        label->setText(text);
+}
+
+QString StatusBar::panelText(int index) const
+{
+    const QLabel* label = panel(index);
+    return label ? label->text() : QString();
+}
+
+} // namespace vorkel

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "common/form1_controls.h"
+
+namespace vorkel {
+
+// Erases the cluster's trouble codes (ClearDiagnosticInformation, all groups),
+// then reads the count and the list again and sets the two DTC buttons.
+// Throws LinkError when a wait cannot complete; a refusal leaves count, list
+// and buttons as they were.
+void ClearDtcCodes(Form1Controls& ui);
+
+// The two halves of ClearDtcCodes: the erase request itself, then the count,
+// the buttons and the list read again.
+void EraseDtcCodes(Form1Controls& ui);
+void ShowCodesAfterClearing(Form1Controls& ui);
+
+} // namespace vorkel

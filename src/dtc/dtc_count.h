@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/form1_controls.h"
+
+#include <QString>
+
+namespace vorkel {
+
+// Asks the cluster how many trouble codes it holds (ReadDataByIdentifier
+// 0x0200) and shows the count in DTC_label: green for none, red otherwise.
+// Throws LinkError when a wait cannot complete.
+void ReadDtcCount(Form1Controls& ui);
+
+// The hexadecimal reading of a text: blanks, tabs and line feeds are skipped,
+// digits are read up to the first other character; no digits give 0. Values
+// beyond the int range saturate.
+int HexTextValue(const QString& text);
+
+// The part of the count's value text that belongs to the reply: the frame's
+// length byte, just before the marker in what the wait gathered, tells how
+// many bytes follow the marker, so padding bytes are not read as digits.
+QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
+                       const QString& valueText);
+
+} // namespace vorkel

@@ -1,0 +1,60 @@
+#include "dtc/dtc_descriptions.h"
+
+#include "common/shared_state.h"
+
+#include <QListWidget>
+#include <algorithm>
+
+namespace vorkel {
+namespace {
+
+struct Description {
+    const char* key; // the code's two bytes as received
+    const char* line;
+};
+
+const Description Descriptions[] = {
+    {"9201", "B1201,Fuel Sender Circuit Failure"},
+    {"9317", "B1317,Battery Voltage High"},
+    {"9318", "B1318,Battery Voltage Low"},
+    {"9342", "B1342,EE checksum Internal data failure"},
+    {"9499", "B1499,Turn Signal Left Circuit Bulb out"},
+    {"9503", "B1503,Turn Signal Right Circuit Bulb out"},
+    {"9579", "B1579,Dim Increase circuit failure"},
+    {"9583", "B1583,Dim Decrease circuit failure"},
+    {"9875", "B1875,Turn Signal / Hazard Switch failure"},
+    {"A675", "B2675,Trip reset button stuck"},
+    {"A680", "B2680,Odometer Changed"},
+    {"A681", "B2681,PRND Sender Failure"},
+    {"A895", "B2895,Trip Mode Switch Circuit failure"},
+    {"A896", "B2896,Odometer Data Failure"},
+    {"D900", "U1900,CAN Comms Bus Fault Receive Error"},
+    {"E196", "U2196,Invalid Engine RPM data"},
+    {"E197", "U2197,Invalid Vehicle Speed data"},
+    {"E198", "U2198,Invalid Fuel Pulse Data"},
+    {"E199", "U2199,Invalid Engine Coolant Temp Data"},
+    {"E200", "U2200,Invalid ODO Count Data"},
+};
+
+} // namespace
+
+QString DtcDescription(const QString& code)
+{
+    for (const Description& d : Descriptions) {
+        if (code == QLatin1String(d.key))
+            return QLatin1String(d.line);
+    }
+    return {};
+}
+
+void ListDtcDescriptions(QListWidget* list)
+{
+    const int n = std::clamp<int>(DtcCount, 0, static_cast<int>(DtcCodes.size()) - 1);
+    for (int i = 1; i <= n; ++i) {
+        const QString line = DtcDescription(DtcCodes[static_cast<std::size_t>(i)]);
+        if (!line.isEmpty() && list)
+            list->addItem(line);
+    }
+}
+
+} // namespace vorkel

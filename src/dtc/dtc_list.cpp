@@ -1,0 +1,54 @@
+#include "dtc/dtc_list.h"
+
+#include "common/shared_state.h"
+#include "dtc/dtc_descriptions.h"
+#include "dtc/dtc_reply.h"
+#include "link/exchange.h"
+#include "link/link_error.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+namespace vorkel {
+
+void ReadDtcList(Form1Controls& ui)
+{
+    ui.DTC_List->clear();
+    const QString caption = ui.DTC_label->text();
+    Exchange exchange(ui);
+    exchange.Send(QStringLiteral("1800ff00"));
+
+    QString line1;
+    for (;;) {
+        exchange.WaitForMarker(QStringLiteral("728 "));
+        line1 = exchange.ReadLine();
+        int code = 0;
+        if (!IsNegativeFrame(line1, code))
+            break;
+        if (code != 0x78) {
+            exchange.Finish();
+            throw LinkError(LinkFailure::NegativeResponse,
+                            QStringLiteral("728 ") + line1.trimmed(), code);
+        }
+        // Busy, answer pending: the real answer follows as a further frame.
+        exchange.MarkPending();
+    }
+
+    QStringList lines{line1};
+    const int needed = DtcLinesNeeded(DtcCountOfLine1(line1, caption));
+    while (lines.size() < needed) {
+        const std::optional<QString> line = exchange.ReadAnswerLine();
+        if (!line)
+            break; // the adapter sent fewer frames than the count calls for
+        lines << *line;
+    }
+    exchange.Finish();
+
+    const DtcReply reply = DecodeDtcReply(lines, caption);
+    DtcCount = static_cast<std::int16_t>(reply.count);
+    for (int k = 1; k <= std::min(reply.count, MaxDtcCodesRead); ++k)
+        DtcCodes[static_cast<std::size_t>(k)] = reply.codes[static_cast<std::size_t>(k)];
+    ListDtcDescriptions(ui.DTC_List);
+}
+
+} // namespace vorkel

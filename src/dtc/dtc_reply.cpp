@@ -1,0 +1,111 @@
+#include "dtc/dtc_reply.h"
+
+#include "dtc/dtc_count.h"
+#include "link/reply_text.h"
+
+#include <algorithm>
+
+namespace vorkel {
+namespace {
+
+struct Field {
+    int line;     // 1..9
+    int position; // first of the two characters, 1-based
+};
+
+struct CodePlace {
+    Field high;
+    Field low;
+};
+
+// Payload byte p <= 5 sits in line 1 at 3p+7; p >= 6 in line 2 + (p-6)/7 at
+// 3r+8 with r = (p-6) mod 7. Code k has its bytes at payload 3k-1 and 3k.
+const CodePlace CodePlaces[MaxDtcCodesRead] = {
+    {{1, 13}, {1, 16}}, {{1, 22}, {2, 8}},  {{2, 14}, {2, 17}}, {{2, 23}, {2, 26}},
+    {{3, 11}, {3, 14}}, {{3, 20}, {3, 23}}, {{4, 8}, {4, 11}},  {{4, 17}, {4, 20}},
+    {{4, 26}, {5, 8}},  {{5, 14}, {5, 17}}, {{5, 23}, {5, 26}}, {{6, 11}, {6, 14}},
+    {{6, 20}, {6, 23}}, {{7, 8}, {7, 11}},  {{7, 17}, {7, 20}}, {{7, 26}, {8, 8}},
+    {{8, 14}, {8, 17}}, {{8, 23}, {8, 26}}, {{9, 11}, {9, 14}}, {{9, 20}, {9, 23}},
+};
+
+QString FieldText(const QStringList& lines, Field field)
+{
+    if (field.line > lines.size())
+        return {};
+    return Piece(lines.at(field.line - 1), field.position, 2);
+}
+
+bool UsesSingleFrameRule(const QString& line1, const QString& countCaption)
+{
+    switch (FrameKindOfLine1(line1)) {
+    case DtcFrameKind::Single: return true;
+    case DtcFrameKind::First: return false;
+    case DtcFrameKind::Unknown: break;
+    }
+    return countCaption == QLatin1String("1");
+}
+
+} // namespace
+
+DtcFrameKind FrameKindOfLine1(const QString& line1)
+{
+    const QString pci = Piece(line1, 1, 2);
+    bool ok = false;
+    const int value = pci.toInt(&ok, 16);
+    if (!ok || pci.size() != 2 || pci.contains(QLatin1Char(' ')))
+        return DtcFrameKind::Unknown;
+    if (value >= 0x01 && value <= 0x07)
+        return DtcFrameKind::Single;
+    if ((value >> 4) == 1)
+        return DtcFrameKind::First;
+    return DtcFrameKind::Unknown;
+}
+
+int DtcLinesNeeded(int count)
+{
+    static const int thresholds[] = {2, 5, 7, 9, 12, 14, 16, 19}; // for lines 2 to 9
+    int lines = 1;
+    for (const int threshold : thresholds) {
+        if (count >= threshold)
+            ++lines;
+    }
+    return lines;
+}
+
+int DtcCountOfLine1(const QString& line1, const QString& countCaption)
+{
+    if (!UsesSingleFrameRule(line1, countCaption))
+        return HexTextValue(Piece(line1, 10, 2));
+    if (FrameKindOfLine1(line1) == DtcFrameKind::Single)
+        return HexTextValue(Piece(line1, 7, 2)) >= 1 ? 1 : 0;
+    return 1; // the caption says one code; the reply's own count is not consulted
+}
+
+DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption)
+{
+    DtcReply reply;
+    const QString line1 = lines.value(0);
+    reply.count = std::min(DtcCountOfLine1(line1, countCaption), 255);
+    if (UsesSingleFrameRule(line1, countCaption)) {
+        if (reply.count == 1)
+            reply.codes[1] = Piece(line1, 10, 2) + Piece(line1, 13, 2);
+        return reply;
+    }
+    const int read = std::min(reply.count, MaxDtcCodesRead);
+    for (int k = 1; k <= read; ++k) {
+        const CodePlace& place = CodePlaces[k - 1];
+        reply.codes[static_cast<std::size_t>(k)] =
+            FieldText(lines, place.high) + FieldText(lines, place.low);
+    }
+    return reply;
+}
+
+bool IsNegativeFrame(const QString& line1, int& code)
+{
+    if (FrameKindOfLine1(line1) != DtcFrameKind::Single || Piece(line1, 4, 2) != QLatin1String("7F"))
+        return false;
+    code = Piece(line1, 10, 2).toInt(nullptr, 16);
+    return true;
+}
+
+} // namespace vorkel

@@ -1,0 +1,91 @@
+#include "link/adapter_connection.h"
+
+#include "cluster/cluster_functions.h"
+#include "common/message_box.h"
+#include "common/mscomm.h"
+#include "common/pause.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "dtc/dtc_count.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
+
+#include <QTimer>
+
+namespace vorkel {
+namespace {
+
+void ReportPortProblem(const QString& informative)
+{
+    Message message;
+    message.text = QStringLiteral("ERROR! Comm Port is either in use or not found!");
+    message.title = QStringLiteral("ERROR!");
+    message.informative = informative;
+    message.icon = MessageIcon::Critical;
+    ShowMessage(message);
+}
+
+QString WithoutClosingLineEnds(QString text)
+{
+    if (text.endsWith(QLatin1Char('>')))
+        text.chop(1);
+    while (text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+QString AdapterBanner(const QString& resetAnswer)
+{
+    const qsizetype elm = resetAnswer.indexOf(QLatin1String("ELM"));
+    if (elm < 0) {
+        QString text = WithoutClosingLineEnds(resetAnswer);
+        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        return text.simplified();
+    }
+    return WithoutClosingLineEnds(resetAnswer.mid(elm));
+}
+
+void ConnectAdapter(Form1Controls& ui)
+{
+    AdapterState = 0;
+    const PortProbe probe = ProbeComPort(CommPortNumber);
+    if (probe.problem != PortProblem::None) {
+        ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
+        return;
+    }
+    OpenComPort(*ui.MSComm1);
+    if (!ui.MSComm1->PortOpen()) {
+        ReportPortProblem(QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError()));
+        return;
+    }
+
+    Exchange exchange(ui);
+    exchange.Send(QStringLiteral("atz"));
+    ui.Timer1->setInterval(ConnectionTimeoutMs);
+    ui.Timer1->start();
+    ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
+
+    const QString resetAnswer = exchange.GatherUntil(
+        [](const QString& gathered) { return gathered.contains(QLatin1Char('>')); }, false);
+    ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
+
+    static const char* const setup[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
+    for (const char* command : setup) {
+        exchange.Send(QString::fromLatin1(command));
+        exchange.GatherUntil(
+            [](const QString& gathered) { return gathered.contains(QLatin1String("OK\r")); }, true);
+        exchange.Finish();
+    }
+
+    Pause(250);
+    IdentifyCluster(ui);
+    Pause(250);
+    ReadDtcCount(ui);
+    ui.StatusBar1->setPanelText(3, QStringLiteral("Connected"));
+    AdapterState = 1;
+    ui.Timer1->stop();
+}
+
+} // namespace vorkel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "common/form1_controls.h"
+
+#include <QString>
+
+namespace vorkel {
+
+inline constexpr int ConnectionTimeoutMs = 6000;
+
+// The connection attempt: tests and opens the port, resets and configures the
+// adapter, identifies the cluster and reads the trouble-code count. Ends with
+// "Connected" and AdapterState 1; a wait that cannot complete throws LinkError.
+// A port that cannot be opened is reported here and ends the attempt quietly.
+void ConnectAdapter(Form1Controls& ui);
+
+// The adapter's identification from its reset answer: the text from the first
+// "ELM" to the prompt, without the line ends that close it. Without "ELM",
+// the text before the prompt, trimmed.
+QString AdapterBanner(const QString& resetAnswer);
+
+} // namespace vorkel

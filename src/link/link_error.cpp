@@ -1,0 +1,135 @@
+#include "link/link_error.h"
+
+#include <QRegularExpression>
+
+namespace vorkel {
+
+AnswerProblem ClassifyAnswer(const QString& answer)
+{
+    AnswerProblem problem;
+    static const QRegularExpression negative(QStringLiteral("7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
+    QRegularExpressionMatch last;
+    for (auto it = negative.globalMatch(answer); it.hasNext();)
+        last = it.next();
+    if (last.hasMatch()) {
+        const int code = last.captured(2).toInt(nullptr, 16);
+        problem.responseCode = code;
+        if (code == 0x78 && !answer.mid(last.capturedEnd()).contains(QLatin1String("728 "))) {
+            problem.pending = true;
+            problem.failure = LinkFailure::PendingNoAnswer;
+            return problem;
+        }
+        problem.failure = LinkFailure::NegativeResponse;
+        return problem;
+    }
+    struct Known {
+        const char* text;
+        LinkFailure failure;
+    };
+    static const Known known[] = {
+        {"NO DATA", LinkFailure::NoData},
+        {"STOPPED", LinkFailure::Stopped},
+        {"CAN ERROR", LinkFailure::CanError},
+        {"BUFFER FULL", LinkFailure::BufferFull},
+        {"UNABLE TO CONNECT", LinkFailure::UnableToConnect},
+        {"?", LinkFailure::Refused},
+    };
+    for (const Known& k : known) {
+        if (answer.contains(QLatin1String(k.text))) {
+            problem.failure = k.failure;
+            return problem;
+        }
+    }
+    return problem;
+}
+
+namespace {
+
+QString ResponseCodeMeaning(int code)
+{
+    switch (code) {
+    case 0x11: return QStringLiteral("service not supported");
+    case 0x12: return QStringLiteral("sub-function not supported");
+    case 0x13: return QStringLiteral("wrong message length");
+    case 0x22: return QStringLiteral("conditions not correct");
+    case 0x31: return QStringLiteral("request out of range");
+    case 0x33: return QStringLiteral("security access denied");
+    case 0x78: return QStringLiteral("busy, answer pending");
+    default: return QStringLiteral("refused");
+    }
+}
+
+} // namespace
+
+FailureWords DescribeFailure(const LinkError& error, const QString& operation)
+{
+    FailureWords words;
+    const QString what = operation.isEmpty() ? QStringLiteral("Talking to the adapter") : operation;
+    switch (error.failure()) {
+    case LinkFailure::PortClosed:
+        words.text = QStringLiteral("%1 stopped: the port was closed.").arg(what);
+        break;
+    case LinkFailure::PortLost:
+        words.text = QStringLiteral("%1 failed: the connection to the adapter was lost.").arg(what);
+        words.advice = QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
+        break;
+    case LinkFailure::ConnectTimedOut:
+        words.text = QStringLiteral("Unable to Connect To ELM");
+        break;
+    case LinkFailure::NoAnswer:
+        words.text = QStringLiteral("%1 failed: the adapter stopped answering.").arg(what);
+        words.advice = QStringLiteral("Check the adapter and the ignition, then press Connect again.");
+        break;
+    case LinkFailure::PendingNoAnswer:
+        words.text = QStringLiteral("%1 failed: the cluster said it was busy and never answered.").arg(what);
+        words.advice = QStringLiteral("Wait a moment and try again.");
+        break;
+    case LinkFailure::Refused:
+        words.text = QStringLiteral("%1 failed: the adapter did not accept the command.").arg(what);
+        words.advice = QStringLiteral("The adapter may not support this command set. Try another "
+                                      "ELM327-type adapter.");
+        break;
+    case LinkFailure::NoData:
+        words.text = QStringLiteral("%1 failed: the cluster did not answer (NO DATA).").arg(what);
+        words.advice = QStringLiteral("Check that the ignition is on and that the car is a BA/BF "
+                                      "Falcon or SX/SY Territory.");
+        break;
+    case LinkFailure::Stopped:
+        words.text = QStringLiteral("%1 failed: the adapter interrupted the request (STOPPED).").arg(what);
+        words.advice = QStringLiteral("Try again.");
+        break;
+    case LinkFailure::CanError:
+        words.text = QStringLiteral("%1 failed: the adapter reports a CAN bus error (CAN ERROR).").arg(what);
+        words.advice = QStringLiteral("Check that the adapter sits firmly in the car's socket and the "
+                                      "ignition is on.");
+        break;
+    case LinkFailure::BufferFull:
+        words.text = QStringLiteral("%1 failed: the adapter's buffer overflowed (BUFFER FULL).").arg(what);
+        words.advice = QStringLiteral("Choose a higher speed in Setup if the adapter supports one, "
+                                      "and try again.");
+        break;
+    case LinkFailure::UnableToConnect:
+        words.text = QStringLiteral("%1 failed: the adapter found no CAN bus (UNABLE TO CONNECT).").arg(what);
+        words.advice = QStringLiteral("Check that the ignition is on.");
+        break;
+    case LinkFailure::NegativeResponse:
+        words.text = QStringLiteral("%1 failed: the cluster refused the request (code %2, %3).")
+                         .arg(what,
+                              QString::number(error.responseCode(), 16).toUpper().rightJustified(
+                                  2, QLatin1Char('0')),
+                              ResponseCodeMeaning(error.responseCode()));
+        words.advice = QStringLiteral("Check that the ignition is on and try again.");
+        break;
+    case LinkFailure::Unexpected:
+        words.text = QStringLiteral("%1 failed: the adapter's answer was not understood.").arg(what);
+        words.advice = QStringLiteral("Try again; if it keeps happening, the adapter may not suit this car.");
+        break;
+    }
+    if (!error.received().isEmpty())
+        words.advice += QStringLiteral("%1The adapter sent: %2")
+                            .arg(words.advice.isEmpty() ? QString() : QStringLiteral("\n"),
+                                 error.received());
+    return words;
+}
+
+} // namespace vorkel

@@ -1,0 +1,81 @@
+#include "settings/settings_file.h"
+
+#include "settings/leading_number.h"
+
+namespace vorkel {
+
+QStringList SplitSettingsLines(const QByteArray& content)
+{
+    QStringList lines;
+    QString current;
+    bool open = false;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const char c = content.at(i);
+        if (c == '\r') {
+            lines << current;
+            current.clear();
+            open = false;
+            if (i + 1 < content.size() && content.at(i + 1) == '\n')
+                ++i;
+            continue;
+        }
+        current += QChar::fromLatin1(c);
+        open = true;
+    }
+    if (open)
+        lines << current;
+    return lines;
+}
+
+std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content)
+{
+    const QStringList lines = SplitSettingsLines(content);
+    if (lines.isEmpty() || lines.first() != QLatin1String(IniHeader))
+        return std::nullopt;
+    SettingsRead read;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        const QString lower = line.toLower();
+        // The keys are found anywhere and in any case; the values are taken by
+        // position, after the 11 characters of "ComPort=COM" and the 9 of "ComSpeed=".
+        if (lower.contains(QLatin1String("comport"))) {
+            if (line.size() < 11)
+                return std::nullopt;
+            const std::optional<double> value = LeadingNumber(line.mid(11));
+            if (!value)
+                return std::nullopt;
+            const double rounded = RoundHalfEven(*value);
+            if (rounded < -32768 || rounded > 32767)
+                return std::nullopt;
+            read.port = static_cast<std::int16_t>(rounded);
+        }
+        if (lower.contains(QLatin1String("comspeed"))) {
+            if (line.size() < 9)
+                return std::nullopt;
+            const std::optional<double> value = LeadingNumber(line.mid(9));
+            if (!value)
+                return std::nullopt;
+            read.speed = ShortNumberText(*value);
+        }
+    }
+    return read;
+}
+
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed)
+{
+    QByteArray out;
+    out += IniHeader;
+    out += "\r\nComPort=COM";
+    out += QByteArray::number(port);
+    out += "\r\nComSpeed=";
+    out += speed.toLatin1();
+    out += "\r\n";
+    return out;
+}
+
+QString SettingsStatusText(std::int16_t port, const QString& speed)
+{
+    return QStringLiteral("COM %1 / %2").arg(port).arg(speed);
+}
+
+} // namespace vorkel

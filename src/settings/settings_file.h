@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// The settings file's text: three lines, each ended by CR LF.
+namespace vorkel {
+
+inline constexpr const char* IniHeader = "VORKEL v1.00 INI File";
+
+struct SettingsRead {
+    std::optional<std::int16_t> port; // set when a port line was read
+    std::optional<QString> speed;     // set when a speed line was read
+};
+
+// Lines end at CR or CR LF; a lone LF stays in the line.
+QStringList SplitSettingsLines(const QByteArray& content);
+
+// What the file sets, or nothing when the file is not acceptable (no header,
+// a key line shorter than its key, a port outside 16 bits, a number overflow).
+std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content);
+
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed);
+
+// Panel 2 of the main window: "COM 1 / 9600".
+QString SettingsStatusText(std::int16_t port, const QString& speed);
+
+} // namespace vorkel

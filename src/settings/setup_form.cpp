@@ -1,0 +1,127 @@
+#include "settings/setup_form.h"
+
+#include "common/mscomm.h"
+#include "common/port_device.h"
+#include "common/shared_state.h"
+#include "common/twips.h"
+#include "link/serial_port.h"
+#include "settings/ini_handler.h"
+#include "settings/leading_number.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace vorkel {
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect rect)
+{
+    auto* button = new QPushButton(QLatin1String(caption), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(rect);
+    button->setAutoDefault(false); // Enter and Escape have no special meaning here
+    return button;
+}
+
+QListWidget* MakeList(QWidget* parent, const char* name, QRect rect)
+{
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setGeometry(rect);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+} // namespace
+
+std::optional<std::int16_t> PortNumberOfEntry(const QString& entry)
+{
+    const std::optional<double> value = LeadingNumber(entry.mid(3));
+    if (!value)
+        return std::nullopt;
+    const double rounded = RoundHalfEven(*value);
+    if (rounded < -32768 || rounded > 32767)
+        return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
+Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
+    : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar)
+{
+    setObjectName(QStringLiteral("Setup_Form"));
+    setWindowTitle(QStringLiteral("Setup"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(TwipsToPixels(3570), TwipsToPixels(1920));
+    setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
+
+    Frame1 = new QGroupBox(QStringLiteral("Comm Ports"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(TwipsRect(120, 120, 1575, 1215));
+    CommPort_List = MakeList(Frame1, "CommPort_List", TwipsRect(120, 240, 1335, 840));
+    SaveConfig = MakeButton(this, "SaveConfig", "Save", TwipsRect(960, 1440, 735, 375));
+    SetupCancel = MakeButton(this, "SetupCancel", "Cancel", TwipsRect(1800, 1440, 735, 375));
+    Frame2 = new QGroupBox(QStringLiteral("Comm Speed"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(TwipsRect(1800, 120, 1695, 1215));
+    Speed_List = MakeList(Frame2, "Speed_List", TwipsRect(120, 240, 1455, 840));
+
+    setTabOrder(CommPort_List, SaveConfig);
+    setTabOrder(SaveConfig, SetupCancel);
+    setTabOrder(SetupCancel, Speed_List);
+
+    connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
+    connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
+}
+
+bool Setup_Form::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(event);
+}
+
+void Setup_Form::FillPortList()
+{
+    for (int port = 1; port <= 255; ++port) {
+        if (!ComPortExists(static_cast<std::int16_t>(port)))
+            continue;
+        auto* item = new QListWidgetItem(QStringLiteral("COM%1").arg(port));
+        item->setToolTip(DeviceForPort(port).shownName);
+        CommPort_List->addItem(item);
+    }
+}
+
+void Setup_Form::Form_Activate()
+{
+    // The program's own port is closed first, so that it is found free and listed.
+    if (m_mainPort && m_mainPort->PortOpen())
+        m_mainPort->setPortOpen(false);
+    CommPort_List->clear();
+    Speed_List->clear();
+    FillPortList();
+    const QString commPortName = QStringLiteral("COM%1").arg(CommPortNumber);
+    CommPort_List->setCurrentRow(FindListEntry(commPortName, CommPort_List));
+    Speed_List->addItems({QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
+    Speed_List->setCurrentRow(FindListEntry(CommSpeed, Speed_List));
+}
+
+void Setup_Form::SaveConfig_Click()
+{
+    // With no entry chosen, the value in memory is kept rather than saving nonsense.
+    if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
+        if (const std::optional<std::int16_t> number = PortNumberOfEntry(port->text()))
+            CommPortNumber = *number;
+    }
+    if (const QListWidgetItem* speed = Speed_List->currentItem(); speed && speed->isSelected())
+        CommSpeed = speed->text();
+    SaveSettings(m_mainStatusBar);
+    close();
+}
+
+void Setup_Form::SetupCancel_Click() { close(); }
+
+} // namespace vorkel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <optional>
+
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+
+namespace vorkel {
+
+class MSComm;
+class StatusBar;
+
+// The Setup dialog: the COM port among those that can be opened now, and the
+// speed. Every activation closes the main window's port, lists the ports
+// again and selects the values in memory; Save stores and writes them.
+class Setup_Form : public QDialog {
+    Q_OBJECT
+public:
+    Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent = nullptr);
+
+    QGroupBox* Frame1 = nullptr;
+    QListWidget* CommPort_List = nullptr;
+    QPushButton* SaveConfig = nullptr;
+    QPushButton* SetupCancel = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QListWidget* Speed_List = nullptr;
+
+    // Runs whenever the dialog becomes the active window.
+    void Form_Activate();
+    void SaveConfig_Click();
+    void SetupCancel_Click();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void FillPortList();
+
+    MSComm* m_mainPort;
+    StatusBar* m_mainStatusBar;
+};
+
+// The port number of a port entry ("COM12" gives 12); nothing for a text that
+// does not hold a port number in the 16-bit range.
+std::optional<std::int16_t> PortNumberOfEntry(const QString& entry);
+
+} // namespace vorkel
