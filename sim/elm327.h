@@ -1,0 +1,68 @@
+#pragma once
+
+#include "cluster_model.h"
+#include "sim_options.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace vorkelsim {
+
+// A piece of output and the pause before it.
+struct Segment {
+    int delayMs = 0;
+    QByteArray bytes;
+};
+
+struct Answer {
+    QString command;           // as the adapter understood it ("ATZ", "22E21A")
+    bool isRequest = false;    // an OBD request (interruptible), not an AT command
+    std::vector<Segment> segments;
+};
+
+// The ELM327 command interpreter with the cluster behind it: takes the bytes
+// the host sends and tells what the adapter answers and when. No I/O here.
+class Elm327 {
+public:
+    explicit Elm327(SimOptions options);
+
+    // Feeds received bytes; returns the answers to the commands they complete.
+    std::vector<Answer> Receive(const QByteArray& bytes);
+
+    // The answer to a request interrupted by a byte from the host.
+    QByteArray StoppedText() const;
+
+    const SimOptions& Options() const { return m_options; }
+    ClusterModel& Cluster() { return m_cluster; }
+
+private:
+    Answer Execute(const QByteArray& received);
+    void AtCommand(const QString& command, Answer& answer);
+    void Request(const QString& command, Answer& answer);
+    QByteArray LineEnd() const { return m_lineFeeds ? QByteArray("\r\n") : QByteArray("\r"); }
+    QByteArray Closing() const { return LineEnd() + '>'; }
+    QByteArray FormatFrames(const std::vector<Bytes>& frames) const;
+    QByteArray HexBytes(const Bytes& bytes, std::size_t from = 0, std::size_t to = SIZE_MAX) const;
+    void Reset();
+
+    SimOptions m_options;
+    ClusterModel m_cluster;
+    QByteArray m_line; // command characters received so far
+    QString m_lastCommand;
+    bool m_echo = true;
+    bool m_headers = false;
+    bool m_lineFeeds = false;
+    bool m_spaces = true;
+    bool m_autoFormat = true;
+    int m_protocol = 0;
+    bool m_protocolAuto = true;
+    bool m_searchPending = true;
+    int m_header = 0x7DF;
+    int m_timeoutHex = 0x32;
+};
+
+// "ATCAF1", "22E21A": a received line with blanks and control characters removed, upper case.
+QString NormaliseCommand(const QByteArray& line);
+
+} // namespace vorkelsim

@@ -1,0 +1,73 @@
+#include "pty_adapter.h"
+#include "sim_arguments.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const vorkelsim::SimCommandLine command = vorkelsim::ParseSimArguments(
+        app.arguments(), QCoreApplication::applicationDirPath() + QStringLiteral("/ports"));
+    if (command.helpShown) {
+        out << command.helpText;
+        return 0;
+    }
+    if (!command.error.isEmpty()) {
+        QTextStream(stderr) << "vorkel-sim: " << command.error << "\n";
+        return 2;
+    }
+
+    vorkelsim::PtyAdapter adapter(command.options);
+    if (!adapter.Start()) {
+        QTextStream(stderr) << "vorkel-sim: no pseudo-terminal: " << adapter.ErrorString() << "\n";
+        return 1;
+    }
+    if (command.comPort > 0) {
+        QDir().mkpath(command.portsDir);
+        const QString link = QDir(command.portsDir).filePath(QStringLiteral("COM%1").arg(command.comPort));
+        if (!adapter.LinkAs(link)) {
+            QTextStream(stderr) << "vorkel-sim: " << adapter.ErrorString() << "\n";
+            return 1;
+        }
+        out << "vorkel-sim: adapter on COM" << command.comPort << " (" << link << " -> "
+            << adapter.SlavePath() << ")" << Qt::endl;
+    } else {
+        out << "vorkel-sim: adapter on " << adapter.SlavePath() << Qt::endl;
+    }
+    adapter.SetTrace(command.trace);
+    QObject::connect(&adapter, &vorkelsim::PtyAdapter::traced, [&out](const QString& line) {
+        out << line << Qt::endl;
+    });
+    QObject::connect(&adapter, &vorkelsim::PtyAdapter::unplugged, [&out] {
+        out << "vorkel-sim: line closed (unplugged)" << Qt::endl;
+    });
+
+    // Ctrl+C and kill end it cleanly, so the COM link is removed.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        std::signal(SIGHUP, OnSignal);
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    }
+    return QCoreApplication::exec();
+}

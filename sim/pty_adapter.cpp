@@ -1,0 +1,308 @@
+#include "pty_adapter.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vorkelsim {
+namespace {
+
+int SpeedOf(speed_t speed)
+{
+    switch (speed) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    case B230400: return 230400;
+    case B460800: return 460800;
+    case B500000: return 500000;
+    default: return 0;
+    }
+}
+
+QString Escaped(const QByteArray& bytes)
+{
+    QString out;
+    for (const char c : bytes) {
+        if (c == '\r')
+            out += QStringLiteral("\\r");
+        else if (c == '\n')
+            out += QStringLiteral("\\n");
+        else if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
+            out += QStringLiteral("\\x%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
+        else
+            out += QLatin1Char(c);
+    }
+    return out;
+}
+
+} // namespace
+
+PtyAdapter::PtyAdapter(SimOptions options, QObject* parent)
+    : QObject(parent), m_adapter(std::move(options))
+{
+    m_pumpTimer.setSingleShot(true);
+    m_pumpTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pumpTimer, &QTimer::timeout, this, &PtyAdapter::Pump);
+    m_clock.start();
+}
+
+PtyAdapter::~PtyAdapter()
+{
+    if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
+        QFile::remove(m_linkPath);
+    Unplug();
+}
+
+bool PtyAdapter::Start()
+{
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        m_error = QString::fromLocal8Bit(strerror(errno));
+        Unplug();
+        return false;
+    }
+    m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
+    // Holding the slave open keeps the master readable while the program has
+    // the port closed.
+    m_slave = ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (m_slave < 0) {
+        m_error = QString::fromLocal8Bit(strerror(errno));
+        Unplug();
+        return false;
+    }
+    termios raw{};
+    if (tcgetattr(m_slave, &raw) == 0) {
+        cfmakeraw(&raw);
+        tcsetattr(m_slave, TCSANOW, &raw);
+    }
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyAdapter::OnReadable);
+    return true;
+}
+
+bool PtyAdapter::LinkAs(const QString& linkPath)
+{
+    if (QFileInfo(linkPath).isSymLink())
+        QFile::remove(linkPath);
+    if (!QFile::link(m_slavePath, linkPath)) {
+        m_error = QStringLiteral("cannot create the link %1").arg(linkPath);
+        return false;
+    }
+    m_linkPath = linkPath;
+    return true;
+}
+
+void PtyAdapter::Unplug()
+{
+    m_pumpTimer.stop();
+    m_queue.clear();
+    m_notifier.reset();
+    const bool wasPlugged = m_master >= 0;
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slave = m_master = -1;
+    if (wasPlugged)
+        emit unplugged();
+}
+
+QStringList PtyAdapter::ReceivedCommands() const
+{
+    QStringList commands;
+    QByteArray line;
+    for (const char c : m_received) {
+        if (c == '\r') {
+            commands << QString::fromLatin1(line);
+            line.clear();
+        } else if (c != '\n') {
+            line += c;
+        }
+    }
+    return commands;
+}
+
+bool PtyAdapter::SpeedMismatch() const
+{
+    const int expected = m_adapter.Options().expectBaud;
+    if (expected <= 0 || m_slave < 0)
+        return false;
+    // The program sets the speed on the slave side; that is where it can be read.
+    termios settings{};
+    if (tcgetattr(m_slave, &settings) != 0)
+        return false;
+    return SpeedOf(cfgetospeed(&settings)) != expected;
+}
+
+void PtyAdapter::OnReadable()
+{
+    char buffer[4096];
+    const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+    if (n <= 0)
+        return;
+    const QByteArray bytes(buffer, static_cast<qsizetype>(n));
+    m_received += bytes;
+    Trace("<-", bytes);
+    if (SpeedMismatch()) {
+        // At the wrong speed the adapter sees noise and answers with noise.
+        QByteArray noise;
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            noise += (i % 2) ? '\xF8' : '\x80';
+        Pending pending;
+        pending.bytes = noise;
+        pending.enqueuedAt = m_clock.elapsed();
+        m_queue.push_back(pending);
+        Pump();
+        return;
+    }
+    for (const char c : bytes)
+        Feed(c);
+}
+
+void PtyAdapter::Feed(char byte)
+{
+    if (m_adapter.Options().strict && RequestInProgress()) {
+        // Any byte during a request interrupts it.
+        while (!m_queue.empty() && m_queue.front().isRequest)
+            m_queue.pop_front();
+        Answer stopped;
+        stopped.segments.push_back({0, m_adapter.StoppedText()});
+        Enqueue(stopped);
+    }
+    for (const Answer& answer : m_adapter.Receive(QByteArray(1, byte)))
+        Enqueue(answer);
+}
+
+bool PtyAdapter::RequestInProgress() const
+{
+    for (const Pending& pending : m_queue) {
+        if (pending.isRequest)
+            return true;
+    }
+    return false;
+}
+
+void PtyAdapter::Enqueue(const Answer& answer)
+{
+    const SimOptions& options = m_adapter.Options();
+    for (const Segment& segment : answer.segments) {
+        Pending pending;
+        pending.bytes = segment.bytes;
+        pending.delayMs = segment.delayMs;
+        pending.enqueuedAt = m_clock.elapsed();
+        pending.command = answer.command;
+        pending.isRequest = answer.isRequest;
+        m_queue.push_back(pending);
+    }
+    if (answer.isRequest && !options.lateLine.isEmpty() && !answer.segments.empty()) {
+        Pending late;
+        late.bytes = options.lateLine;
+        late.delayMs = 30;
+        late.enqueuedAt = m_clock.elapsed();
+        m_queue.push_back(late);
+    }
+    if (!answer.command.isEmpty() && answer.command == options.unplugOn) {
+        m_unplugCommand = answer.command;
+        m_unplugCount = 0;
+    }
+    Pump();
+}
+
+void PtyAdapter::Pump()
+{
+    const SimOptions& options = m_adapter.Options();
+    double byteMs = options.wireBaud > 0 ? 10000.0 / options.wireBaud : 0.0;
+    if (options.splitBytes)
+        byteMs = std::max(byteMs, 1.0);
+    while (!m_queue.empty() && m_master >= 0) {
+        const double now = static_cast<double>(m_clock.elapsed());
+        Pending& front = m_queue.front();
+        if (front.dueAt < 0)
+            front.dueAt = std::max(static_cast<double>(front.enqueuedAt), m_lastEnd) + front.delayMs;
+        if (now < front.dueAt) {
+            m_pumpTimer.start(static_cast<int>(std::ceil(front.dueAt - now)));
+            return;
+        }
+        qsizetype allowed = front.bytes.size();
+        if (byteMs > 0)
+            allowed = std::min<qsizetype>(allowed, static_cast<qsizetype>((now - front.dueAt) / byteMs) + 1);
+        qsizetype count = allowed - front.sent;
+        if (options.splitBytes)
+            count = std::min<qsizetype>(count, 1);
+        if (count <= 0) {
+            m_pumpTimer.start(std::max(1, static_cast<int>(byteMs)));
+            return;
+        }
+        bool unplugNow = false;
+        if (!m_unplugCommand.isEmpty() && front.command == m_unplugCommand) {
+            const qsizetype left = options.unplugAfterBytes - m_unplugCount;
+            if (count >= left) {
+                count = std::max<qsizetype>(left, 0);
+                unplugNow = true;
+            }
+            m_unplugCount += count;
+        }
+        WriteOut(front.bytes.mid(front.sent, count));
+        front.sent += count;
+        if (unplugNow) {
+            Unplug();
+            return;
+        }
+        if (front.sent >= front.bytes.size()) {
+            m_lastEnd = static_cast<double>(m_clock.elapsed());
+            m_queue.pop_front();
+        } else {
+            m_pumpTimer.start(std::max(1, static_cast<int>(byteMs)));
+            return;
+        }
+    }
+}
+
+void PtyAdapter::WriteOut(const QByteArray& bytes)
+{
+    if (bytes.isEmpty() || m_master < 0)
+        return;
+    qsizetype done = 0;
+    int waits = 0;
+    while (done < bytes.size() && waits < 500) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            // The host is not reading: wait a little for room rather than lose bytes.
+            usleep(1000);
+            ++waits;
+            continue;
+        }
+        break;
+    }
+    m_sent += bytes;
+    Trace("->", bytes);
+}
+
+void PtyAdapter::Trace(const char* direction, const QByteArray& bytes)
+{
+    if (m_trace) {
+        emit traced(QStringLiteral("%1 %2 %3")
+                        .arg(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")),
+                             QLatin1String(direction), Escaped(bytes)));
+    }
+}
+
+} // namespace vorkelsim

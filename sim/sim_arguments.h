@@ -1,0 +1,28 @@
+#pragma once
+
+#include "sim_options.h"
+
+#include <QStringList>
+
+namespace vorkelsim {
+
+struct SimCommandLine {
+    SimOptions options;
+    int comPort = 0;    // --com N: reachable as COM N
+    QString portsDir;   // where the COMn link goes
+    bool trace = false;
+    QString error;      // set when the arguments are not understood
+    bool helpShown = false;
+    QString helpText;
+};
+
+// Reads vorkel-sim's arguments (argv[0] first).
+SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& defaultPortsDir);
+
+// DTC records from "9201,A680,D900" (status byte 0x20); false on a bad code.
+bool ParseCodeList(const QString& text, std::vector<DtcRecord>& out);
+
+// n codes taken in turn from the twenty the cluster knows.
+std::vector<DtcRecord> GeneratedCodes(int n);
+
+} // namespace vorkelsim

@@ -1,0 +1,159 @@
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "settings/ini_handler.h"
+#include "settings/settings_file.h"
+#include "support/message_recorder.h"
+
+#include <QtTest>
+
+using namespace vorkel;
+
+namespace {
+
+const QByteArray DefaultFile = "VORKEL v1.00 INI File\r\nComPort=COM1\r\nComSpeed=9600\r\n";
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+} // namespace
+
+class TestIniHandler : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void load_data();
+    void load();
+    void headerOnlyKeepsMemoryAndFile();
+    void save();
+    void saveFailureIsReported();
+    void recoveryThatCannotWriteIsReported();
+
+private:
+    QTemporaryDir m_dir;
+    StatusBar m_statusBar{87};
+};
+
+void TestIniHandler::init()
+{
+    IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
+    QFile::remove(IniFilePath);
+    CommPortNumber = 5;
+    CommSpeed = QStringLiteral("1234");
+    m_statusBar.setPanelText(2, QString());
+}
+
+void TestIniHandler::load_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "<missing>": no file at all
+    QTest::addColumn<bool>("replaced");      // the file becomes the default file
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("speed");
+    const QByteArray h = "VORKEL v1.00 INI File\r\n";
+    QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600";
+    QTest::newRow("empty file") << QByteArray() << true << 1 << "9600";
+    QTest::newRow("header in lower case") << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600";
+    QTest::newRow("header with trailing blank") << QByteArray("VORKEL v1.00 INI File \r\nComPort=COM3\r\n") << true << 1 << "9600";
+    QTest::newRow("well formed") << h + "ComPort=COM3\r\nComSpeed=38400\r\n" << false << 3 << "38400";
+    QTest::newRow("COM12") << h + "ComPort=COM12\r\n" << false << 12 << "1234";
+    QTest::newRow("keys in any case") << h + "comport=com3\r\n" << false << 3 << "1234";
+    QTest::newRow("blanks around equals") << h + "ComPort = COM3\r\n" << false << 0 << "1234";
+    QTest::newRow("1.5 rounds to 2") << h + "ComPort=COM1.5\r\n" << false << 2 << "1234";
+    QTest::newRow("2.5 rounds to 2") << h + "ComPort=COM2.5\r\n" << false << 2 << "1234";
+    QTest::newRow("negative port") << h + "ComPort=COM-3\r\n" << false << -3 << "1234";
+    QTest::newRow("port out of range") << h + "ComPort=COM99999\r\n" << true << 1 << "9600";
+    QTest::newRow("port key line too short") << h + "xcomport\r\n" << true << 1 << "9600";
+    QTest::newRow("port key line of prefix length") << h + "ComPort=COM\r\n" << false << 0 << "1234";
+    QTest::newRow("speed 115200") << h + "ComSpeed=115200\r\n" << false << 5 << "115200";
+    QTest::newRow("speed fast") << h + "ComSpeed=fast\r\n" << false << 5 << "0";
+    QTest::newRow("speed with line settings") << h + "ComSpeed=9600,n,8,1\r\n" << false << 5 << "9600";
+    QTest::newRow("speed key alone") << h + "comspeed\r\n" << true << 1 << "9600";
+    QTest::newRow("speed overflow") << h + "ComSpeed=1e999\r\n" << true << 1 << "9600";
+    QTest::newRow("speed before port, lines between")
+        << h + "ComSpeed=38400\r\n; a note\r\n\r\nComPort=COM4\r\n" << false << 4 << "38400";
+    QTest::newRow("second port line wins") << h + "ComPort=COM3\r\nComPort=COM6\r\n" << false << 6 << "1234";
+    QTest::newRow("a good line before a bad one still recovers to defaults")
+        << h + "ComPort=COM3\r\nComPort=COM70000\r\n" << true << 1 << "9600";
+    QTest::newRow("no final line end") << h + "ComPort=COM8" << false << 8 << "1234";
+    QTest::newRow("line feed inside a value is ignored") << h + "ComPort=COM1\n2\r\n" << false << 12 << "1234";
+}
+
+void TestIniHandler::load()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, replaced);
+    QFETCH(int, port);
+    QFETCH(QString, speed);
+    if (content != "<missing>")
+        WriteAll(IniFilePath, content);
+    MessageRecorder messages;
+    LoadSettings(&m_statusBar);
+    QCOMPARE(int(CommPortNumber), port);
+    QCOMPARE(CommSpeed, speed);
+    QCOMPARE(ReadAll(IniFilePath), replaced ? DefaultFile : content);
+    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM %1 / %2").arg(port).arg(speed));
+    QVERIFY(messages.messages().isEmpty());
+}
+
+void TestIniHandler::headerOnlyKeepsMemoryAndFile()
+{
+    WriteAll(IniFilePath, "VORKEL v1.00 INI File\r\n");
+    LoadSettings(&m_statusBar);
+    QCOMPARE(int(CommPortNumber), 5);
+    QCOMPARE(CommSpeed, QStringLiteral("1234"));
+    QCOMPARE(ReadAll(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\n"));
+    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 5 / 1234"));
+}
+
+void TestIniHandler::save()
+{
+    WriteAll(IniFilePath, DefaultFile + "ComPort=COM9\r\nextra\r\n");
+    CommPortNumber = 3;
+    CommSpeed = QStringLiteral("38400");
+    QVERIFY(SaveSettings(&m_statusBar));
+    QCOMPARE(ReadAll(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=38400\r\n"));
+    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 3 / 38400"));
+    // Nothing else is left beside it (the new file replaced the old one whole).
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("VORKEL.INI")});
+}
+
+void TestIniHandler::saveFailureIsReported()
+{
+    // A folder that cannot hold the file: its "folder" is a plain file.
+    const QString blocker = m_dir.filePath(QStringLiteral("not-a-folder"));
+    WriteAll(blocker, "x");
+    IniFilePath = blocker + QStringLiteral("/VORKEL.INI");
+    CommPortNumber = 4;
+    CommSpeed = QStringLiteral("115200");
+    MessageRecorder messages;
+    QVERIFY(!SaveSettings(&m_statusBar));
+    QCOMPARE(messages.messages().size(), 1);
+    QVERIFY(messages.messages().first().informative.contains(QStringLiteral("VORKEL.INI")));
+    QCOMPARE(int(CommPortNumber), 4);
+    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 4 / 115200"));
+}
+
+void TestIniHandler::recoveryThatCannotWriteIsReported()
+{
+    const QString blocker = m_dir.filePath(QStringLiteral("also-not-a-folder"));
+    WriteAll(blocker, "x");
+    IniFilePath = blocker + QStringLiteral("/VORKEL.INI");
+    MessageRecorder messages;
+    LoadSettings(&m_statusBar);
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(int(CommPortNumber), 1);
+    QCOMPARE(CommSpeed, QStringLiteral("9600"));
+    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 1 / 9600"));
+}
+
+QTEST_MAIN(TestIniHandler)
+#include "tst_ini_handler.moc"

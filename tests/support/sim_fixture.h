@@ -1,0 +1,36 @@
+#pragma once
+
+#include "pty_adapter.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A simulated adapter reachable by the program as COM<port>, through a link in
+// a temporary ports folder that the program is told to use.
+class SimFixture {
+public:
+    explicit SimFixture(const vorkelsim::SimOptions& options = {}, int comPort = 7);
+    ~SimFixture();
+
+    vorkelsim::PtyAdapter& sim() { return *m_sim; }
+    int comPort() const { return m_comPort; }
+    QString portsDir() const { return m_dir.path(); }
+    // A fresh adapter on the same COM number (after an unplug, or to change faults).
+    void replace(const vorkelsim::SimOptions& options);
+    // Another adapter, also linked, as COM<port>.
+    std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort, const vorkelsim::SimOptions& options = {});
+
+    // The commands the program sent, in order, without their line ends.
+    QStringList commands() const { return m_sim->ReceivedCommands(); }
+
+private:
+    QTemporaryDir m_dir;
+    int m_comPort;
+    std::unique_ptr<vorkelsim::PtyAdapter> m_sim;
+};
+
+// The options of a healthy adapter with no reset delay.
+vorkelsim::SimOptions FastAdapter();
+
+// The program's settings in memory for COM<port> at 38400, and a clean run state.
+void UseComPort(int port);
