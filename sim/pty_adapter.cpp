@@ -257,7 +257,11 @@ void PtyAdapter::Pump()
         WriteOut(front.bytes.mid(front.sent, count));
         front.sent += count;
         if (unplugNow) {
-            Unplug();
+            // Let what was sent reach the host before the line goes dead.
+            m_queue.clear();
+            m_notifier.reset();
+            m_unplugCommand.clear();
+            QTimer::singleShot(50, this, &PtyAdapter::Unplug);
             return;
         }
         if (front.sent >= front.bytes.size()) {
