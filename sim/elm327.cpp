@@ -227,7 +227,8 @@ QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) const
 
 void Elm327::Request(const QString& command, Answer& answer)
 {
-    const int latency = m_options.latencyMs;
+    // A request and its answer take a few milliseconds on the CAN bus.
+    const int latency = m_options.latencyMs + BusTimeMs;
     const int noDataDelay = static_cast<int>(m_timeoutHex * 4.096);
     QByteArray lead;
     if (m_options.searching && m_protocolAuto && m_searchPending)

@@ -9,6 +9,9 @@
 
 namespace vorkelsim {
 
+// The time a request and its answer spend on the CAN bus.
+inline constexpr int BusTimeMs = 3;
+
 // A piece of output and the pause before it.
 struct Segment {
     int delayMs = 0;
@@ -34,6 +37,8 @@ public:
     QByteArray StoppedText() const;
 
     const SimOptions& Options() const { return m_options; }
+    // Faults can be switched while the simulator runs (tests).
+    SimOptions& MutableOptions() { return m_options; }
     ClusterModel& Cluster() { return m_cluster; }
 
 private:

@@ -209,7 +209,7 @@ void PtyAdapter::Enqueue(const Answer& answer)
     if (answer.isRequest && !options.lateLine.isEmpty() && !answer.segments.empty()) {
         Pending late;
         late.bytes = options.lateLine;
-        late.delayMs = 30;
+        late.delayMs = 0;
         late.enqueuedAt = m_clock.elapsed();
         m_queue.push_back(late);
     }

@@ -84,7 +84,7 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
     const QCommandLineOption pendingLate({QStringLiteral("pending-late")}, QStringLiteral("7F xx 78 then the prompt; the answer never comes, e.g. --pending-late 14FF00."), QStringLiteral("request"));
     const QCommandLineOption negative({QStringLiteral("negative")}, QStringLiteral("Negative response for a service, e.g. --negative 18:31 or --negative 14:22."), QStringLiteral("service:code"));
     const QCommandLineOption unplug({QStringLiteral("unplug")}, QStringLiteral("Close the line after n bytes of the answer to a command, e.g. --unplug 1800FF00:20."), QStringLiteral("command:n"));
-    const QCommandLineOption lateLine({QStringLiteral("late-line")}, QStringLiteral("A frame sent unasked 30 ms after each answer, e.g. --late-line \"728 03 7F 3E 11 \"."), QStringLiteral("text"));
+    const QCommandLineOption lateLine({QStringLiteral("late-line")}, QStringLiteral("A frame sent unasked right after each answer, e.g. --late-line \"728 03 7F 3E 11 \"."), QStringLiteral("text"));
     const QCommandLineOption codes({QStringLiteral("codes")}, QStringLiteral("Stored codes as received, e.g. --codes 9201,A680,D900 (the default); --codes \"\" for none."), QStringLiteral("list"));
     const QCommandLineOption codeCount({QStringLiteral("code-count")}, QStringLiteral("n stored codes taken in turn from the twenty known ones, e.g. --code-count 25."), QStringLiteral("n"));
     const QCommandLineOption keep({QStringLiteral("keep-after-clear")}, QStringLiteral("Codes still there after clearing (the fault is still active), e.g. --keep-after-clear 9317."), QStringLiteral("list"));

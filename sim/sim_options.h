@@ -38,7 +38,7 @@ struct SimOptions {
     int pendingGapMs = 50;        // between a 7F xx 78 frame and what follows
     QString unplugOn;             // close the line while answering this command...
     int unplugAfterBytes = 0;     // ...after this many bytes of its answer
-    QByteArray lateLine;          // sent unasked 30 ms after every answer to the cluster
+    QByteArray lateLine;          // sent unasked right after every answer to the cluster
 
     // The cluster
     ClusterScenario cluster;

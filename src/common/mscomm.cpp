@@ -115,8 +115,11 @@ QString MSComm::Input()
 
 void MSComm::DiscardInput()
 {
-    if (m_port.isOpen())
+    // What the system has received but Qt has not read yet goes as well.
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
         m_port.readAll();
+    }
 }
 
 void MSComm::onError(QSerialPort::SerialPortError error)

@@ -40,9 +40,11 @@ QString AdapterBanner(const QString& resetAnswer)
 {
     const qsizetype elm = resetAnswer.indexOf(QLatin1String("ELM"));
     if (elm < 0) {
-        QString text = WithoutClosingLineEnds(resetAnswer);
-        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        return text.simplified();
+        // An adapter that announces itself differently: its last line before the
+        // prompt (the first line is the echo of "atz").
+        const QStringList lines =
+            WithoutClosingLineEnds(resetAnswer).split(QLatin1Char('\r'), Qt::SkipEmptyParts);
+        return lines.isEmpty() ? QString() : lines.last().trimmed();
     }
     return WithoutClosingLineEnds(resetAnswer.mid(elm));
 }
