@@ -252,10 +252,15 @@ void PtyAdapter::Pump()
                 count = std::max<qsizetype>(left, 0);
                 unplugNow = true;
             }
-            m_unplugCount += count;
         }
-        WriteOut(front.bytes.mid(front.sent, count));
-        front.sent += count;
+        const qsizetype written = WriteOut(front.bytes.mid(front.sent, count));
+        front.sent += written;
+        if (!m_unplugCommand.isEmpty() && front.command == m_unplugCommand)
+            m_unplugCount += written;
+        if (written < count) {
+            m_pumpTimer.start(1);
+            return;
+        }
         if (unplugNow) {
             // Let what was sent reach the host before the line goes dead.
             m_queue.clear();
@@ -274,30 +279,19 @@ void PtyAdapter::Pump()
     }
 }
 
-void PtyAdapter::WriteOut(const QByteArray& bytes)
+qsizetype PtyAdapter::WriteOut(const QByteArray& bytes)
 {
     if (bytes.isEmpty() || m_master < 0)
-        return;
-    qsizetype done = 0;
-    int waits = 0;
-    while (done < bytes.size() && waits < 500) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN) {
-            // The host is not reading: wait a little for room rather than lose bytes.
-            usleep(1000);
-            ++waits;
-            continue;
-        }
-        break;
-    }
-    m_sent += bytes;
-    Trace("->", bytes);
+        return 0;
+    ssize_t n = -1;
+    do
+        n = ::write(m_master, bytes.constData(), static_cast<size_t>(bytes.size()));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return 0; // the host is not reading: the rest waits in the queue
+    m_sent += bytes.left(n);
+    Trace("->", bytes.left(n));
+    return n;
 }
 
 void PtyAdapter::Trace(const char* direction, const QByteArray& bytes)

@@ -60,7 +60,7 @@ private:
     void Feed(char byte);
     void Enqueue(const Answer& answer);
     void Pump();
-    void WriteOut(const QByteArray& bytes);
+    qsizetype WriteOut(const QByteArray& bytes); // bytes written; never waits
     bool RequestInProgress() const;
     bool SpeedMismatch() const;
     void Trace(const char* direction, const QByteArray& bytes);

@@ -1,4 +1,132 @@
+#include "app/form1.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "link/adapter_connection.h"
+#include "link/exchange.h"
+#include "link/link_error.h"
+#include "support/message_recorder.h"
+#include "support/sim_fixture.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+using namespace vorkel;
+
+class TestExchange : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { UseComPort(7); }
+    void classify_data();
+    void classify();
+    void everyFailureHasWords();
+    void finishReadsThroughThePrompt();
+    void answerLinesEndAtTheEmptyLine();
+    void lineFeedsAreDropped();
+    void gatheredTextIsCapped();
+};
+
+void TestExchange::classify_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("pending");
+    QTest::newRow("question mark") << "atcaf1\r?\r\r>" << int(LinkFailure::Refused) << -1 << false;
+    QTest::newRow("no data") << "22e21a\rNO DATA\r\r>" << int(LinkFailure::NoData) << -1 << false;
+    QTest::newRow("stopped") << "22e21a\rSTOPPED\r\r>" << int(LinkFailure::Stopped) << -1 << false;
+    QTest::newRow("can error") << "22e21a\rCAN ERROR\r\r>" << int(LinkFailure::CanError) << -1 << false;
+    QTest::newRow("buffer full") << "728 10 0B 58\rBUFFER FULL\r\r>" << int(LinkFailure::BufferFull) << -1 << false;
+    QTest::newRow("unable to connect") << "SEARCHING...\rUNABLE TO CONNECT\r\r>" << int(LinkFailure::UnableToConnect) << -1 << false;
+    QTest::newRow("negative") << "14FF00\r728 03 7F 14 22 \r\r>" << int(LinkFailure::NegativeResponse) << 0x22 << false;
+    QTest::newRow("pending last") << "14FF00\r728 03 7F 14 78 \r\r>" << int(LinkFailure::PendingNoAnswer) << 0x78 << true;
+    QTest::newRow("pending, then refused") << "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>" << int(LinkFailure::NegativeResponse) << 0x31 << false;
+    QTest::newRow("something else") << "22e21a\r728 07 63 00 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
+}
+
+void TestExchange::classify()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, failure);
+    QFETCH(int, code);
+    QFETCH(bool, pending);
+    const AnswerProblem problem = ClassifyAnswer(answer);
+    QCOMPARE(int(problem.failure), failure);
+    QCOMPARE(problem.responseCode, code);
+    QCOMPARE(problem.pending, pending);
+}
+
+void TestExchange::everyFailureHasWords()
+{
+    for (int f = int(LinkFailure::PortClosed); f <= int(LinkFailure::Unexpected); ++f) {
+        const FailureWords words = DescribeFailure(LinkError(LinkFailure(f), QStringLiteral("XYZ"), 0x31),
+                                                   QStringLiteral("Reading the trouble codes"));
+        QVERIFY(!words.text.isEmpty());
+        QVERIFY(words.advice.contains(QStringLiteral("XYZ")));
+    }
+    const FailureWords negative =
+        DescribeFailure(LinkError(LinkFailure::NegativeResponse, {}, 0x31), QStringLiteral("Clearing"));
+    QVERIFY(negative.text.contains(QStringLiteral("31")));
+    QVERIFY(negative.text.contains(QStringLiteral("out of range")));
+}
+
+void TestExchange::finishReadsThroughThePrompt()
+{
+    SimFixture fixture;
+    Form1 form;
+    MessageRecorder messages;
+    ConnectAdapter(form.controls());
+    Exchange exchange(form.controls());
+    exchange.Send(QStringLiteral("220200"));
+    exchange.WaitForMarker(QStringLiteral("62 02 "));
+    QCOMPARE(exchange.ReadLine(), QStringLiteral("00 03 \r"));
+    QVERIFY(!exchange.PromptSeen());
+    exchange.Finish();
+    QVERIFY(exchange.PromptSeen());
+    QTest::qWait(50);
+    QCOMPARE(form.MSComm1->InBufferCount(), 0);
+}
+
+void TestExchange::answerLinesEndAtTheEmptyLine()
+{
+    SimFixture fixture;
+    Form1 form;
+    MessageRecorder messages;
+    ConnectAdapter(form.controls());
+    Exchange exchange(form.controls());
+    exchange.Send(QStringLiteral("1800ff00"));
+    exchange.WaitForMarker(QStringLiteral("728 "));
+    QCOMPARE(exchange.ReadLine(), QStringLiteral("10 0B 58 03 92 01 20 A6 \r"));
+    QCOMPARE(exchange.ReadAnswerLine().value_or(QString()), QStringLiteral("728 21 80 20 D9 00 20 \r"));
+    QVERIFY(!exchange.ReadAnswerLine().has_value());
+    QVERIFY(!exchange.ReadAnswerLine().has_value());
+    exchange.Finish();
+    QVERIFY(exchange.PromptSeen());
+}
+
+void TestExchange::lineFeedsAreDropped()
+{
+    vorkelsim::SimOptions options;
+    options.lineFeeds = true;
+    SimFixture fixture(options);
+    Form1 form;
+    MessageRecorder messages;
+    ConnectAdapter(form.controls());
+    Exchange exchange(form.controls());
+    exchange.Send(QStringLiteral("22e21a"));
+    exchange.WaitForMarker(QStringLiteral("62 E2 1A "));
+    QCOMPARE(exchange.ReadLine(), QStringLiteral("33 52 32 33 \r"));
+}
+
+void TestExchange::gatheredTextIsCapped()
+{
+    vorkelsim::SimOptions options;
+    options.banner = QString(20000, QLatin1Char('E'));
+    SimFixture fixture(options);
+    Form1 form;
+    MessageRecorder messages;
+    ConnectAdapter(form.controls());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(form.StatusBar1->panelText(1).size() <= GatheredTextCap);
+}
+
+QTEST_MAIN(TestExchange)
 #include "tst_exchange.moc"

@@ -1,4 +1,153 @@
+#include "common/mscomm.h"
+#include "common/port_device.h"
+#include "link/serial_port.h"
+#include "support/sim_fixture.h"
+
+#include <QListWidget>
+#include <QSerialPort>
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+using namespace vorkel;
+
+class TestSerialPort : public QObject {
+    Q_OBJECT
+private slots:
+    void builtInDevices_data();
+    void builtInDevices();
+    void linkInPortsFolder();
+    void comPortExists();
+    void portInUseWhateverItsName();
+    void findListEntry_data();
+    void findListEntry();
+    void lineSettings_data();
+    void lineSettings();
+    void permissionAdvice();
+};
+
+void TestSerialPort::builtInDevices_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("device");
+    QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+    QTest::newRow("COM32") << 32 << "/dev/ttyS31";
+    QTest::newRow("COM33") << 33 << "/dev/ttyUSB0";
+    QTest::newRow("COM64") << 64 << "/dev/ttyUSB31";
+    QTest::newRow("COM65") << 65 << "/dev/ttyACM0";
+    QTest::newRow("COM97") << 97 << "/dev/rfcomm0";
+    QTest::newRow("COM128") << 128 << "/dev/rfcomm31";
+    QTest::newRow("COM129") << 129 << "";
+    QTest::newRow("COM0") << 0 << "";
+    QTest::newRow("negative") << -3 << "";
+}
+
+void TestSerialPort::builtInDevices()
+{
+    QFETCH(int, port);
+    QFETCH(QString, device);
+    QTemporaryDir empty;
+    SetPortsFolder(empty.path());
+    QCOMPARE(DeviceForPort(port).shownName, device);
+    SetPortsFolder(QString());
+}
+
+void TestSerialPort::linkInPortsFolder()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    const PortDevice device = DeviceForPort(3);
+    QCOMPARE(device.shownName, fixture.sim().SlavePath());
+    QCOMPARE(device.device, QFileInfo(fixture.sim().SlavePath()).canonicalFilePath());
+    // A link whose device has gone has nothing behind it.
+    QVERIFY(QFile::link(QStringLiteral("/dev/no-such-device"), fixture.portsDir() + QStringLiteral("/COM4")));
+    QVERIFY(DeviceForPort(4).device.isEmpty());
+    QVERIFY(!ComPortExists(4));
+    QCOMPARE(ProbeComPort(4).problem, PortProblem::NotFound);
+}
+
+void TestSerialPort::comPortExists()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    QVERIFY(!ComPortExists(0));
+    QVERIFY(!ComPortExists(-1));
+    QVERIFY(!ComPortExists(250));
+    // The first test leaves nothing open.
+    QVERIFY(ComPortExists(3));
+    QVERIFY(ComPortExists(3));
+}
+
+void TestSerialPort::portInUseWhateverItsName()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    // Held by another program under its real name; tested through the link.
+    QSerialPort other(fixture.sim().SlavePath());
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    QVERIFY(!ComPortExists(3));
+    QCOMPARE(ProbeComPort(3).problem, PortProblem::InUse);
+    other.close();
+    QVERIFY(ComPortExists(3));
+    // Held by this program's own control.
+    MSComm comm;
+    comm.setCommPort(3);
+    QVERIFY(comm.setPortOpen(true));
+    QVERIFY(!ComPortExists(3));
+}
+
+void TestSerialPort::findListEntry_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    const QStringList ports{"COM1", "COM3", "COM10", "COM12"};
+    QTest::newRow("first of several that begin alike") << ports << "COM1" << 0;
+    QTest::newRow("COM12") << ports << "COM12" << 3;
+    QTest::newRow("case ignored") << ports << "com3" << 1;
+    QTest::newRow("none") << ports << "COM2" << -1;
+    QTest::newRow("empty list") << QStringList{} << "COM1" << -1;
+    QTest::newRow("speed") << QStringList{"9600", "38400", "115200"} << "38400" << 1;
+    QTest::newRow("speed 0") << QStringList{"9600", "38400", "115200"} << "0" << -1;
+    QTest::newRow("longer than the entry") << QStringList{"9600"} << "96000" << -1;
+}
+
+void TestSerialPort::findListEntry()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    QListWidget list;
+    list.addItems(entries);
+    QCOMPARE(FindListEntry(text, &list), index);
+}
+
+void TestSerialPort::lineSettings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("9600,n,8,1") << "9600,n,8,1" << true;
+    QTest::newRow("115200,n,8,1") << "115200,n,8,1" << true;
+    QTest::newRow("38400,e,7,2") << "38400,e,7,2" << true;
+    QTest::newRow("empty speed") << ",n,8,1" << false;
+    QTest::newRow("speed 0") << "0,n,8,1" << false;
+    QTest::newRow("fraction") << "1.5,n,8,1" << false;
+    QTest::newRow("word") << "fast,n,8,1" << false;
+    QTest::newRow("bad parity") << "9600,x,8,1" << false;
+}
+
+void TestSerialPort::lineSettings()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, usable);
+    LineSettings settings;
+    QCOMPARE(ParseLineSettings(text, settings), usable);
+}
+
+void TestSerialPort::permissionAdvice()
+{
+    PortProbe probe;
+    probe.problem = PortProblem::NoPermission;
+    probe.device = QStringLiteral("/dev/ttyUSB0");
+    const QString words = DescribePortProblem(33, probe);
+    QVERIFY(words.contains(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(words.contains(QStringLiteral("dialout")));
+}
+
+QTEST_MAIN(TestSerialPort)
 #include "tst_serial_port.moc"
