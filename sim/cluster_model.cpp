@@ -60,7 +60,8 @@ Bytes ClusterModel::ReadDataByIdentifier(const Bytes& request)
 Bytes ClusterModel::ReadCodes() const
 {
     const std::size_t n = std::min<std::size_t>(m_scenario.codes.size(), 255);
-    Bytes reply{0x58, static_cast<std::uint8_t>(n)};
+    const int countByte = m_scenario.listCountByte >= 0 ? m_scenario.listCountByte : static_cast<int>(n);
+    Bytes reply{0x58, static_cast<std::uint8_t>(std::min(countByte, 255))};
     for (std::size_t i = 0; i < n; ++i) {
         const DtcRecord& code = m_scenario.codes[i];
         reply.insert(reply.end(), {code.high, code.low, code.status});

@@ -26,6 +26,7 @@ struct ClusterScenario {
     std::vector<DtcRecord> codes{{0x92, 0x01, 0x20}, {0xA6, 0x80, 0x20}, {0xD9, 0x00, 0x20}};
     std::vector<DtcRecord> keepAfterClear; // "the fault is still active"
     int countReports = -1;                 // >= 0: the count identifier reports this instead
+    int listCountByte = -1;                // >= 0: the list reply's count byte says this
     std::map<std::uint8_t, std::uint8_t> negative; // service -> negative response code
 };
 

@@ -89,6 +89,7 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
     const QCommandLineOption codeCount({QStringLiteral("code-count")}, QStringLiteral("n stored codes taken in turn from the twenty known ones, e.g. --code-count 25."), QStringLiteral("n"));
     const QCommandLineOption keep({QStringLiteral("keep-after-clear")}, QStringLiteral("Codes still there after clearing (the fault is still active), e.g. --keep-after-clear 9317."), QStringLiteral("list"));
     const QCommandLineOption countReports({QStringLiteral("count-reports")}, QStringLiteral("The count identifier reports n whatever the list holds, e.g. --count-reports 1."), QStringLiteral("n"));
+    const QCommandLineOption listCount({QStringLiteral("list-count")}, QStringLiteral("The list reply's count byte says n whatever it holds, e.g. --list-count 5."), QStringLiteral("n"));
     const QCommandLineOption prefix({QStringLiteral("prefix")}, QStringLiteral("Part number prefix, four characters, e.g. --prefix 5R29."), QStringLiteral("text"));
     const QCommandLineOption base({QStringLiteral("base")}, QStringLiteral("The four base-number bytes, e.g. --base 01000849."), QStringLiteral("hex"));
     const QCommandLineOption model({QStringLiteral("model")}, QStringLiteral("Model code byte, e.g. --model 0A."), QStringLiteral("hex"));
@@ -96,7 +97,7 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
     parser.addOptions({com, portsDir, trace, banner, resetDelay, latency, wireBaud, baud, silent, junk,
                        lineFeeds, padding, searching, strict, split, refuse, noData, canError, bufferFull,
                        pending, pendingLate, negative, unplug, lateLine, codes, codeCount, keep,
-                       countReports, prefix, base, model, letter});
+                       countReports, listCount, prefix, base, model, letter});
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
@@ -181,6 +182,7 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
     if (parser.isSet(keep) && !ParseCodeList(parser.value(keep), o.cluster.keepAfterClear))
         result.error = QStringLiteral("--keep-after-clear takes four-digit hex codes");
     number(countReports, o.cluster.countReports);
+    number(listCount, o.cluster.listCountByte);
     if (parser.isSet(prefix)) {
         const QByteArray text = parser.value(prefix).toLatin1();
         if (text.size() != 4)

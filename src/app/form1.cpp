@@ -191,11 +191,14 @@ void Form1::Connect_Command_Click()
         ConnectSteps();
     } catch (const LinkError& error) {
         Timer1->stop();
-        ReportFailure(error, QStringLiteral("Connecting to the cluster"), QString());
-        if (MSComm1->PortOpen() || Connect_Command->text() != QLatin1String("Connect"))
+        const bool connected = AdapterState == 1;
+        ReportFailure(error, connected ? QStringLiteral("Reading the trouble codes")
+                                       : QStringLiteral("Connecting to the cluster"),
+                      QString());
+        // A failed attempt leaves the port closed, so the next Connect can succeed;
+        // a failure after the connection was made keeps it when the link still works.
+        if (!connected)
             DisconnectSteps();
-        else
-            ShowDisconnected();
     }
 }
 

@@ -40,6 +40,14 @@ void ReadDtcList(Form1Controls& ui)
         const std::optional<QString> line = exchange.ReadAnswerLine();
         if (!line)
             break; // the adapter sent fewer frames than the count calls for
+        if (!line->startsWith(QLatin1String("728 "))) {
+            // Not a frame: the adapter's own message ("BUFFER FULL") breaks the reply off.
+            const AnswerProblem problem = ClassifyAnswer(*line);
+            exchange.Finish();
+            if (problem.failure != LinkFailure::Unexpected)
+                throw LinkError(problem.failure, line->trimmed(), problem.responseCode);
+            break;
+        }
         lines << *line;
     }
     exchange.Finish();

@@ -1,4 +1,463 @@
+#include "app/form1.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "link/exchange.h"
+#include "sim_arguments.h"
+#include "support/message_recorder.h"
+#include "support/sim_fixture.h"
+#include "support/window_driver.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+using namespace vorkel;
+using windowdriver::ListLines;
+using windowdriver::WhenTrue;
+
+namespace {
+
+vorkelsim::SimOptions Sim(const QStringList& arguments)
+{
+    const vorkelsim::SimCommandLine line =
+        vorkelsim::ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
+    if (!line.error.isEmpty())
+        qFatal("bad simulator arguments: %s", qPrintable(line.error));
+    vorkelsim::SimOptions options = line.options;
+    if (!arguments.contains(QStringLiteral("--reset-delay")))
+        options.resetDelayMs = 0;
+    return options;
+}
+
+QStringList Descriptions(int n)
+{
+    static const QStringList known{
+        "B1201,Fuel Sender Circuit Failure", "B1317,Battery Voltage High", "B1318,Battery Voltage Low",
+        "B1342,EE checksum Internal data failure", "B1499,Turn Signal Left Circuit Bulb out",
+        "B1503,Turn Signal Right Circuit Bulb out", "B1579,Dim Increase circuit failure",
+        "B1583,Dim Decrease circuit failure", "B1875,Turn Signal / Hazard Switch failure",
+        "B2675,Trip reset button stuck", "B2680,Odometer Changed", "B2681,PRND Sender Failure",
+        "B2895,Trip Mode Switch Circuit failure", "B2896,Odometer Data Failure",
+        "U1900,CAN Comms Bus Fault Receive Error", "U2196,Invalid Engine RPM data",
+        "U2197,Invalid Vehicle Speed data", "U2198,Invalid Fuel Pulse Data",
+        "U2199,Invalid Engine Coolant Temp Data", "U2200,Invalid ODO Count Data"};
+    return known.mid(0, std::min(n, 20));
+}
+
+const QStringList WorkedExample{"B1201,Fuel Sender Circuit Failure", "B2680,Odometer Changed",
+                                "U1900,CAN Comms Bus Fault Receive Error"};
+
+void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// A window in the disconnected state of the start-up table, its port closed.
+void VerifyDisconnected(Form1& form)
+{
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
+    QCOMPARE(form.StatusBar1->panelText(1), QString());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
+    QVERIFY(!form.Command1->isEnabled());
+    QVERIFY(!form.DTC_Clear_Button->isEnabled());
+    QVERIFY(!form.MSComm1->PortOpen());
+    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!form.ExchangeRunning());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+} // namespace
+
+class TestConnectionControl : public QObject {
+    Q_OBJECT
+private slots:
+    void listsCodes_data();
+    void listsCodes();
+    void viewTwiceRebuildsTheList();
+    void clearErasesEverything();
+    void clearWithACodeLeft();
+    void clearRefused_data();
+    void clearRefused();
+    void disconnectAndConnectAgain();
+    void timeOutOnceThenConnect();
+    void countAndListDisagree_data();
+    void countAndListDisagree();
+    void shortReplyEndsAtThePrompt();
+    void failedAttemptSendsNothingMore();
+    void secondConnectClickIsIgnored();
+    void disconnectDuringAWaitEndsIt();
+    void viewAndClearWaitTheirTurn();
+    void exitDuringAWait();
+    void busyCursorWhileWaiting();
+    void unplugWhileReading();
+    void viewFailureKeepsTheConnection();
+};
+
+void TestConnectionControl::listsCodes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("dtcCount");
+    QTest::newRow("none") << QStringList{"--codes", ""} << "0" << QStringList{} << 0;
+    QTest::newRow("one, single frame") << QStringList{"--codes", "9317"} << "1" << QStringList{"B1317,Battery Voltage High"} << 1;
+    QTest::newRow("three, the worked example") << QStringList{} << "3" << WorkedExample << 3;
+    for (int n : {2, 5, 19, 20, 25})
+        QTest::newRow(QByteArray::number(n).constData()) << QStringList{"--code-count", QString::number(n)}
+                                                         << QString::number(n) << Descriptions(n) << n;
+    QTest::newRow("unknown codes leave no line") << QStringList{"--codes", "9201,1234,D900"} << "3"
+        << QStringList{"B1201,Fuel Sender Circuit Failure", "U1900,CAN Comms Bus Fault Receive Error"} << 3;
+    QTest::newRow("padded frames") << QStringList{"--padding", "00"} << "3" << WorkedExample << 3;
+    QTest::newRow("line feeds on, bytes one by one") << QStringList{"--linefeeds", "--split"} << "3" << WorkedExample << 3;
+}
+
+void TestConnectionControl::listsCodes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, count);
+    QFETCH(QStringList, lines);
+    QFETCH(int, dtcCount);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(form.DTC_label->text(), count);
+    QCOMPARE(ListLines(form), lines);
+    const QStringList commands = fixture.commands();
+    QCOMPARE(commands.count(QStringLiteral("220200")), 2);
+    if (count == QLatin1String("0")) {
+        QVERIFY(!form.Command1->isEnabled());
+        QVERIFY(!form.DTC_Clear_Button->isEnabled());
+        QVERIFY(!commands.contains(QStringLiteral("1800ff00")));
+    } else {
+        QVERIFY(form.Command1->isEnabled());
+        QVERIFY(form.DTC_Clear_Button->isEnabled());
+        QCOMPARE(commands.last(), QStringLiteral("1800ff00"));
+        QCOMPARE(int(DtcCount), dtcCount);
+        for (int k = 21; k <= 25; ++k)
+            QVERIFY(DtcCodes[static_cast<std::size_t>(k)].isEmpty());
+    }
+    QVERIFY(!form.ExchangeRunning());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestConnectionControl::viewTwiceRebuildsTheList()
+{
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    Click(form.Command1);
+    Click(form.Command1);
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 3);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::clearErasesEverything()
+{
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().ClearReceived();
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(fixture.commands(), (QStringList{"14FF00", "220200", "1800ff00"}));
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("0"));
+    QCOMPARE(form.DTC_label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QVERIFY(!form.Command1->isEnabled());
+    QVERIFY(!form.DTC_Clear_Button->isEnabled());
+    QCOMPARE(form.DTC_List->count(), 0);
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::clearWithACodeLeft()
+{
+    SimFixture fixture(Sim({"--keep-after-clear", "9317"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("1"));
+    QCOMPARE(form.DTC_label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(form.Command1->isEnabled());
+    QVERIFY(form.DTC_Clear_Button->isEnabled());
+    QCOMPARE(ListLines(form), QStringList{"B1317,Battery Voltage High"});
+}
+
+void TestConnectionControl::clearRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("negative response") << QStringList{"--negative", "14:22"} << "conditions not correct";
+    QTest::newRow("no data") << QStringList{"--no-data", "14FF00"} << "NO DATA";
+}
+
+void TestConnectionControl::clearRefused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QVERIFY(messages.texts().isEmpty());
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("not erased")));
+    QVERIFY2(messages.texts().first().contains(reason), qPrintable(messages.texts().first()));
+    // Count, list and buttons as they were; still connected.
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("3"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(form.Command1->isEnabled());
+    QVERIFY(form.DTC_Clear_Button->isEnabled());
+    QVERIFY(form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+}
+
+void TestConnectionControl::disconnectAndConnectAgain()
+{
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().ClearReceived();
+    Click(form.Connect_Command); // "Disconnect"
+    VerifyDisconnected(form);
+    QCOMPARE(form.ClusterInfotext->text(), QString());
+    QCOMPARE(form.DTC_label->text(), QString());
+    QCOMPARE(form.Part_Label->text(), QStringLiteral("3R23-10849-BA"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(fixture.sim().Received().isEmpty()); // nothing is sent before the port closes
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(fixture.commands().first(), QStringLiteral("atz"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::timeOutOnceThenConnect()
+{
+    SimFixture fixture(Sim({"--silent"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() < 7500);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
+    QCOMPARE(messages.messages().first().title, QStringLiteral("Error!"));
+    QCOMPARE(messages.messages().first().icon, MessageIcon::Critical);
+    QCOMPARE(fixture.commands(), QStringList{"atz"});
+    VerifyDisconnected(form);
+    QTest::qWait(300);
+    QCOMPARE(messages.texts().size(), 1); // once per attempt
+    fixture.replace(Sim({}));
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(messages.texts().size(), 1);
+}
+
+void TestConnectionControl::countAndListDisagree_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QStringList>("lines");
+    // The count says one code, the list reply holds three in a first frame.
+    QTest::newRow("count 1, list of 3") << QStringList{"--count-reports", "1"} << "1" << WorkedExample;
+    // The count says three, the list reply is a single frame with one code.
+    QTest::newRow("count 3, list of 1") << QStringList{"--codes", "9317", "--count-reports", "3"} << "3"
+                                        << QStringList{"B1317,Battery Voltage High"};
+    QTest::newRow("count 2, list empty") << QStringList{"--codes", "", "--count-reports", "2"} << "2" << QStringList{};
+}
+
+void TestConnectionControl::countAndListDisagree()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, count);
+    QFETCH(QStringList, lines);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() < 4000); // no wait for lines that never come
+    QCOMPARE(form.DTC_label->text(), count);
+    QCOMPARE(ListLines(form), lines);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::shortReplyEndsAtThePrompt()
+{
+    // The reply's count byte says 5 but it holds three codes: two frames, not three.
+    SimFixture fixture(Sim({"--list-count", "5", "--count-reports", "5"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    DtcCodes[5] = QStringLiteral("9318"); // left from an earlier, longer reply
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() < 4000);
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(int(DtcCount), 5);
+    QVERIFY(DtcCodes[5].isEmpty());
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::failedAttemptSendsNothingMore()
+{
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, 9); // nothing on COM9
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
+    QVERIFY(fixture.sim().Received().isEmpty());
+    VerifyDisconnected(form);
+    QCOMPARE(int(AdapterState), 0);
+}
+
+void TestConnectionControl::secondConnectClickIsIgnored()
+{
+    SimFixture fixture(Sim({"--reset-delay", "600"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+             [&] { Click(form.Connect_Command); });
+    Click(form.Connect_Command);
+    QCOMPARE(fixture.commands().count(QStringLiteral("atz")), 1);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::disconnectDuringAWaitEndsIt()
+{
+    // The list answer never comes: the cluster says "busy" and falls silent.
+    SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    qint64 clickedAt = -1;
+    WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+             [&] {
+                 clickedAt = clock.elapsed();
+                 Click(form.Connect_Command);
+             });
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clickedAt >= 0);
+    QVERIFY2(clock.elapsed() - clickedAt < 500, qPrintable(QString::number(clock.elapsed() - clickedAt)));
+    VerifyDisconnected(form);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::viewAndClearWaitTheirTurn()
+{
+    SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
+    SetAnswerTimeLimitMs(1000);
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+             [&] {
+                 Click(form.DTC_Clear_Button);
+                 Click(form.Command1);
+             });
+    Click(form.Connect_Command);
+    SetAnswerTimeLimitMs(5000);
+    QVERIFY(!fixture.commands().contains(QStringLiteral("14FF00")));
+    QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 1);
+    // The busy cluster is reported once; the connection stays.
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("busy")));
+    QVERIFY(form.MSComm1->PortOpen());
+    QVERIFY(form.Command1->isEnabled());
+}
+
+void TestConnectionControl::exitDuringAWait()
+{
+    SimFixture fixture(Sim({"--reset-delay", "3000"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    bool ended = false;
+    form.setExitAction([&] { ended = true; });
+    MessageRecorder messages;
+    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+             [&] { Click(form.Command2); });
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(ended);
+    QVERIFY(clock.elapsed() < 1500);
+    QVERIFY(!form.MSComm1->PortOpen());
+    QVERIFY(!form.isVisible());
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::busyCursorWhileWaiting()
+{
+    SimFixture fixture(Sim({"--reset-delay", "300"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Qt::CursorShape during = Qt::ArrowCursor;
+    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+             [&] {
+                 if (QApplication::overrideCursor())
+                     during = QApplication::overrideCursor()->shape();
+             });
+    Click(form.Connect_Command);
+    QCOMPARE(during, Qt::WaitCursor);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestConnectionControl::unplugWhileReading()
+{
+    SimFixture fixture(Sim({"--unplug", "1800FF00:20"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("lost")));
+    VerifyDisconnected(form);
+    fixture.replace(Sim({}));
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+}
+
+void TestConnectionControl::viewFailureKeepsTheConnection()
+{
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().Adapter().MutableOptions().noData.insert(QStringLiteral("1800FF00"));
+    Click(form.Command1);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("NO DATA")));
+    QVERIFY(form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(form.Command1->isEnabled());
+}
+
+QTEST_MAIN(TestConnectionControl)
 #include "tst_connection_control.moc"

@@ -1,0 +1,39 @@
+#include "support/window_driver.h"
+
+#include "app/startup.h"
+#include "support/sim_fixture.h"
+
+#include <QListWidget>
+#include <QTimer>
+
+namespace windowdriver {
+
+void Start(vorkel::Form1& form, int port)
+{
+    vorkel::Main(form);
+    UseComPort(port);
+}
+
+QStringList ListLines(const vorkel::Form1& form)
+{
+    QStringList lines;
+    for (int i = 0; i < form.DTC_List->count(); ++i)
+        lines << form.DTC_List->item(i)->text();
+    return lines;
+}
+
+void WhenTrue(std::function<bool()> condition, std::function<void()> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, condition, action] {
+        if (!condition())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
+}
+
+} // namespace windowdriver

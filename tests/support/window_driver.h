@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/form1.h"
+
+#include <QStringList>
+#include <functional>
+
+// Helpers for driving the main window the way a user does.
+namespace windowdriver {
+
+// Main() on the form, then the program's settings pointed at COM<port>.
+void Start(vorkel::Form1& form, int port);
+
+QStringList ListLines(const vorkel::Form1& form);
+
+// Runs action once condition holds, checking every 10 ms while the program's
+// own waits turn the event loop (a click in the middle of a wait).
+void WhenTrue(std::function<bool()> condition, std::function<void()> action);
+
+} // namespace windowdriver
