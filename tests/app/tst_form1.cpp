@@ -4,6 +4,7 @@
 #include "common/status_bar.h"
 #include "common/twips.h"
 #include "support/message_recorder.h"
+#include "support/window_driver.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -84,14 +85,8 @@ void TestForm1::tabOrder()
     // The controls that take the focus, in tab-index order.
     const QList<QWidget*> expected{form.Command1, form.Connect_Command, form.DTC_List,
                                    form.DTC_Clear_Button, form.Command2};
-    const auto nextTabStop = [](QWidget* widget) {
-        do
-            widget = widget->nextInFocusChain();
-        while (!(widget->focusPolicy() & Qt::TabFocus));
-        return widget;
-    };
     for (qsizetype i = 0; i + 1 < expected.size(); ++i)
-        QCOMPARE(nextTabStop(expected[i]), expected[i + 1]);
+        QCOMPARE(windowdriver::NextTabStop(expected[i]), expected[i + 1]);
 }
 
 void TestForm1::menus()

@@ -1,4 +1,313 @@
+#include "app/form1.h"
+#include "common/mscomm.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "common/twips.h"
+#include "settings/setup_form.h"
+#include "support/message_recorder.h"
+#include "support/sim_fixture.h"
+#include "support/window_driver.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+using namespace vorkel;
+
+namespace {
+
+// Every COM number without a simulator gets a link to nothing, so the
+// machine's own serial devices do not show up in the tests' port lists.
+void HideOtherPorts(const SimFixture& fixture, const QList<int>& simulated)
+{
+    for (int port = 1; port <= 255; ++port) {
+        if (!simulated.contains(port))
+            QFile::link(QStringLiteral("/dev/null/none"), fixture.portsDir() + QStringLiteral("/COM%1").arg(port));
+    }
+}
+
+QStringList Entries(const QListWidget* list)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}
+
+QString Selected(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text();
+}
+
+QByteArray FileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSetupForm : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void layout_data();
+    void layout();
+    void listsPortsAndSelects_data();
+    void listsPortsAndSelects();
+    void reactivationListsEachOnce();
+    void noPorts();
+    void saveWritesAndCloses();
+    void saveWithoutSelectionKeepsMemory();
+    void cancelChangesNothing();
+    void closingTheFrameIsCancel();
+    void openingWhileConnectedDisconnects();
+    void openingDuringAWaitEndsItCleanly();
+    void singleInstanceFromTheMenu();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestSetupForm::init()
+{
+    IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
+    QFile::remove(IniFilePath);
+}
+
+void TestSetupForm::layout_data()
+{
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+    QTest::newRow("Frame1") << "Setup_Form" << "Comm Ports" << QRect(120, 120, 1575, 1215);
+    QTest::newRow("CommPort_List") << "Frame1" << "" << QRect(120, 240, 1335, 840);
+    QTest::newRow("SaveConfig") << "Setup_Form" << "Save" << QRect(960, 1440, 735, 375);
+    QTest::newRow("SetupCancel") << "Setup_Form" << "Cancel" << QRect(1800, 1440, 735, 375);
+    QTest::newRow("Frame2") << "Setup_Form" << "Comm Speed" << QRect(1800, 120, 1695, 1215);
+    QTest::newRow("Speed_List") << "Frame2" << "" << QRect(120, 240, 1455, 840);
+}
+
+void TestSetupForm::layout()
+{
+    QFETCH(QString, container);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    Setup_Form setup(nullptr, nullptr);
+    QCOMPARE(setup.windowTitle(), QStringLiteral("Setup"));
+    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(1920)));
+    auto* widget = setup.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(widget->geometry(), TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QCOMPARE(button->text(), caption);
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+    }
+    if (auto* frame = qobject_cast<QGroupBox*>(widget))
+        QCOMPARE(frame->title(), caption);
+    QCOMPARE(windowdriver::NextTabStop(setup.CommPort_List), setup.SaveConfig);
+    QCOMPARE(windowdriver::NextTabStop(setup.SaveConfig), setup.SetupCancel);
+    QCOMPARE(windowdriver::NextTabStop(setup.SetupCancel), setup.Speed_List);
+}
+
+void TestSetupForm::listsPortsAndSelects_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<QString>("portSelected");
+    QTest::addColumn<QString>("speedSelected");
+    QTest::newRow("COM3 / 38400") << 3 << "38400" << "COM3" << "38400";
+    QTest::newRow("COM12 / 115200") << 12 << "115200" << "COM12" << "115200";
+    QTest::newRow("speed 0 selects none") << 3 << "0" << "COM3" << "";
+    QTest::newRow("port not present selects none") << 5 << "9600" << "" << "9600";
+}
+
+void TestSetupForm::listsPortsAndSelects()
+{
+    QFETCH(int, port);
+    QFETCH(QString, speed);
+    QFETCH(QString, portSelected);
+    QFETCH(QString, speedSelected);
+    SimFixture fixture(FastAdapter(), 3);
+    auto second = fixture.addPort(12);
+    HideOtherPorts(fixture, {3, 12});
+    CommPortNumber = static_cast<std::int16_t>(port);
+    CommSpeed = speed;
+    Setup_Form setup(nullptr, nullptr);
+    setup.Form_Activate();
+    QCOMPARE(Entries(setup.CommPort_List), (QStringList{"COM3", "COM12"}));
+    QCOMPARE(setup.CommPort_List->item(1)->toolTip(), second->SlavePath());
+    QCOMPARE(Entries(setup.Speed_List), (QStringList{"9600", "38400", "115200"}));
+    QCOMPARE(Selected(setup.CommPort_List), portSelected);
+    QCOMPARE(Selected(setup.Speed_List), speedSelected);
+}
+
+void TestSetupForm::reactivationListsEachOnce()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    auto second = fixture.addPort(12);
+    HideOtherPorts(fixture, {3, 12});
+    CommPortNumber = 12;
+    CommSpeed = QStringLiteral("9600");
+    Setup_Form setup(nullptr, nullptr);
+    setup.show();
+    QTRY_COMPARE(Entries(setup.CommPort_List), (QStringList{"COM3", "COM12"}));
+    setup.CommPort_List->setCurrentRow(0); // a choice not saved...
+    setup.Form_Activate();                 // ...is lost when the user comes back
+    setup.Form_Activate();
+    QCOMPARE(Entries(setup.CommPort_List), (QStringList{"COM3", "COM12"}));
+    QCOMPARE(Entries(setup.Speed_List), (QStringList{"9600", "38400", "115200"}));
+    QCOMPARE(Selected(setup.CommPort_List), QStringLiteral("COM12"));
+}
+
+void TestSetupForm::noPorts()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    QFile::remove(fixture.portsDir() + QStringLiteral("/COM3"));
+    HideOtherPorts(fixture, {});
+    CommPortNumber = 3;
+    CommSpeed = QStringLiteral("9600");
+    Setup_Form setup(nullptr, nullptr);
+    setup.Form_Activate();
+    QCOMPARE(setup.CommPort_List->count(), 0);
+    QCOMPARE(Selected(setup.CommPort_List), QString());
+}
+
+void TestSetupForm::saveWritesAndCloses()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    HideOtherPorts(fixture, {3});
+    CommPortNumber = 1;
+    CommSpeed = QStringLiteral("9600");
+    StatusBar statusBar(87);
+    QPointer<Setup_Form> setup = new Setup_Form(nullptr, &statusBar);
+    setup->show();
+    setup->Form_Activate();
+    setup->CommPort_List->setCurrentRow(0);
+    setup->Speed_List->setCurrentRow(2);
+    QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
+    QCOMPARE(int(CommPortNumber), 3);
+    QCOMPARE(CommSpeed, QStringLiteral("115200"));
+    QCOMPARE(FileContent(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n"));
+    QCOMPARE(statusBar.panelText(2), QStringLiteral("COM 3 / 115200"));
+    QTRY_VERIFY(setup.isNull());
+}
+
+void TestSetupForm::saveWithoutSelectionKeepsMemory()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    HideOtherPorts(fixture, {});
+    CommPortNumber = 7;
+    CommSpeed = QStringLiteral("19200");
+    StatusBar statusBar(87);
+    Setup_Form setup(nullptr, &statusBar);
+    setup.Form_Activate();
+    QCOMPARE(Selected(setup.Speed_List), QString());
+    setup.SaveConfig_Click();
+    QCOMPARE(int(CommPortNumber), 7);
+    QCOMPARE(CommSpeed, QStringLiteral("19200"));
+    QCOMPARE(FileContent(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM7\r\nComSpeed=19200\r\n"));
+}
+
+void TestSetupForm::cancelChangesNothing()
+{
+    SimFixture fixture(FastAdapter(), 3);
+    HideOtherPorts(fixture, {3});
+    CommPortNumber = 3;
+    CommSpeed = QStringLiteral("9600");
+    StatusBar statusBar(87);
+    statusBar.setPanelText(2, QStringLiteral("COM 3 / 9600"));
+    QPointer<Setup_Form> setup = new Setup_Form(nullptr, &statusBar);
+    setup->show();
+    setup->Form_Activate();
+    setup->Speed_List->setCurrentRow(2);
+    QTest::mouseClick(setup->SetupCancel, Qt::LeftButton);
+    QTRY_VERIFY(setup.isNull());
+    QCOMPARE(CommSpeed, QStringLiteral("9600"));
+    QVERIFY(!QFile::exists(IniFilePath));
+    QCOMPARE(statusBar.panelText(2), QStringLiteral("COM 3 / 9600"));
+}
+
+void TestSetupForm::closingTheFrameIsCancel()
+{
+    CommSpeed = QStringLiteral("9600");
+    QPointer<Setup_Form> setup = new Setup_Form(nullptr, nullptr);
+    setup->show();
+    setup->Form_Activate();
+    setup->Speed_List->setCurrentRow(1);
+    setup->close();
+    QTRY_VERIFY(setup.isNull());
+    QCOMPARE(CommSpeed, QStringLiteral("9600"));
+    QVERIFY(!QFile::exists(IniFilePath));
+}
+
+void TestSetupForm::openingWhileConnectedDisconnects()
+{
+    SimFixture fixture(FastAdapter(), 7);
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
+    MessageRecorder messages;
+    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    form.mnu_Setup->trigger();
+    QVERIFY(form.SetupDialog());
+    form.SetupDialog()->Form_Activate();
+    QVERIFY(!form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
+    QVERIFY(!form.Command1->isEnabled());
+    // The port the program held is listed, since it is free again.
+    QVERIFY(Entries(form.SetupDialog()->CommPort_List).contains(QStringLiteral("COM7")));
+    form.SetupDialog()->SetupCancel_Click();
+    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestSetupForm::openingDuringAWaitEndsItCleanly()
+{
+    vorkelsim::SimOptions options;
+    options.pendingLate.insert(QStringLiteral("1800FF00"));
+    SimFixture fixture(options, 7);
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    windowdriver::WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+                           [&] {
+                               form.mnu_Setup->trigger();
+                               form.SetupDialog()->Form_Activate();
+                           });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    QVERIFY(clock.elapsed() < 4000);
+    QVERIFY(messages.texts().isEmpty());
+    QVERIFY(!form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
+    QVERIFY(!form.ExchangeRunning());
+}
+
+void TestSetupForm::singleInstanceFromTheMenu()
+{
+    Form1 form;
+    form.mnu_Setup->trigger();
+    Setup_Form* first = form.SetupDialog();
+    QVERIFY(first);
+    QVERIFY(!first->isModal());
+    QVERIFY(!first->parentWidget());
+    form.mnu_Setup->trigger();
+    QCOMPARE(form.SetupDialog(), first);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](QWidget* w) { return qobject_cast<Setup_Form*>(w) != nullptr; }),
+             1);
+    // Shown from the menu, it runs its activation by itself.
+    QTRY_COMPARE(first->Speed_List->count(), 3);
+}
+
+QTEST_MAIN(TestSetupForm)
 #include "tst_setup_form.moc"

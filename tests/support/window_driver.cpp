@@ -22,6 +22,14 @@ QStringList ListLines(const vorkel::Form1& form)
     return lines;
 }
 
+QWidget* NextTabStop(QWidget* widget)
+{
+    do
+        widget = widget->nextInFocusChain();
+    while (!(widget->focusPolicy() & Qt::TabFocus));
+    return widget;
+}
+
 void WhenTrue(std::function<bool()> condition, std::function<void()> action)
 {
     auto* timer = new QTimer;

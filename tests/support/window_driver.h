@@ -13,6 +13,9 @@ void Start(vorkel::Form1& form, int port);
 
 QStringList ListLines(const vorkel::Form1& form);
 
+// The next widget that Tab moves to from widget.
+QWidget* NextTabStop(QWidget* widget);
+
 // Runs action once condition holds, checking every 10 ms while the program's
 // own waits turn the event loop (a click in the middle of a wait).
 void WhenTrue(std::function<bool()> condition, std::function<void()> action);
