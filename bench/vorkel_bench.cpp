@@ -1,0 +1,197 @@
+// Figures for the README: how long a connection takes next to the fixed
+// pauses it contains, what waiting costs in CPU, how fast the Setup dialog
+// probes its ports, start-up time and peak memory. Medians of several runs.
+#include "app/form1.h"
+#include "app/startup.h"
+#include "common/message_box.h"
+#include "common/port_device.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "dtc/dtc_list.h"
+#include "link/adapter_connection.h"
+#include "link/link_error.h"
+#include "pty_adapter.h"
+#include "settings/setup_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <algorithm>
+#include <sys/resource.h>
+
+using namespace vorkel;
+
+namespace {
+
+QTextStream out(stdout);
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double CpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+struct Bench {
+    QTemporaryDir ports;
+    std::unique_ptr<vorkelsim::PtyAdapter> sim;
+
+    explicit Bench(const vorkelsim::SimOptions& options)
+    {
+        SetPortsFolder(ports.path());
+        sim = std::make_unique<vorkelsim::PtyAdapter>(options);
+        sim->Start();
+        sim->LinkAs(QDir(ports.path()).filePath(QStringLiteral("COM7")));
+        CommPortNumber = 7;
+        CommSpeed = QStringLiteral("38400");
+        AdapterState = 0;
+    }
+};
+
+// Time from the start of the connection attempt to "Connected".
+double ConnectMs(const vorkelsim::SimOptions& options, QByteArray* received = nullptr)
+{
+    Bench bench(options);
+    Form1 form;
+    QElapsedTimer clock;
+    clock.start();
+    ConnectAdapter(form.controls());
+    const double ms = clock.nsecsElapsed() / 1e6;
+    if (form.StatusBar1->panelText(3) != QLatin1String("Connected"))
+        return -1;
+    if (received)
+        *received = bench.sim->Sent();
+    return ms;
+}
+
+void Row(const QString& what, const QString& figure, const QString& bound)
+{
+    out << "| " << what << " | " << figure << " | " << bound << " |\n";
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QElapsedTimer startClock;
+    startClock.start();
+    QApplication app(argc, argv);
+    SetDialogFont();
+    SetMessageHandler([](const Message&) {});
+    const int runs = argc > 1 ? std::max(1, QString::fromLatin1(argv[1]).toInt()) : 5;
+
+    // Start-up to window shown, in this process.
+    std::vector<double> startup;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        Form1 form;
+        Main(form);
+        QCoreApplication::processEvents();
+        startup.push_back(clock.nsecsElapsed() / 1e6);
+    }
+
+    out << "Machine: " << QThread::idealThreadCount() << " cores, Qt " << qVersion() << ", median of "
+        << runs << " runs\n\n";
+    out << "| measure | figure | bound or goal |\n|---|---|---|\n";
+
+    const double pauses = 5 * 250; // before and within the identification, and before the count
+    std::vector<double> connect;
+    for (int i = 0; i < runs; ++i)
+        connect.push_back(ConnectMs({}));
+    Row(QStringLiteral("Connect to \"Connected\", zero-latency adapter"),
+        QStringLiteral("%1 ms").arg(Median(connect), 0, 'f', 1),
+        QStringLiteral("fixed pauses %1 ms (overhead %2 ms)").arg(pauses).arg(Median(connect) - pauses, 0, 'f', 1));
+
+    for (const int baud : {38400, 9600}) {
+        vorkelsim::SimOptions paced;
+        paced.wireBaud = baud;
+        std::vector<double> times;
+        QByteArray sent;
+        for (int i = 0; i < runs; ++i)
+            times.push_back(ConnectMs(paced, &sent));
+        // Both directions share the wire time; the answers dominate.
+        const double wire = sent.size() * 10000.0 / baud;
+        Row(QStringLiteral("Connect to \"Connected\" at %1 baud").arg(baud),
+            QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1),
+            QStringLiteral("pauses + wire time %1 ms").arg(pauses + wire, 0, 'f', 1));
+    }
+
+    {
+        vorkelsim::SimOptions silent;
+        silent.silent = true;
+        Bench bench(silent);
+        Form1 form;
+        const double cpuBefore = CpuMs();
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            ConnectAdapter(form.controls());
+        } catch (const LinkError&) {
+        }
+        const double wall = clock.nsecsElapsed() / 1e6;
+        const double cpu = CpuMs() - cpuBefore;
+        Row(QStringLiteral("CPU while waiting for a silent adapter"),
+            QStringLiteral("%1 ms in %2 ms (%3 %)").arg(cpu, 0, 'f', 1).arg(wall, 0, 'f', 0).arg(100.0 * cpu / wall, 0, 'f', 2),
+            QStringLiteral("< 1 % of one core"));
+    }
+
+    {
+        vorkelsim::SimOptions paced;
+        paced.wireBaud = 38400;
+        paced.cluster.codes.clear();
+        for (int i = 0; i < 20; ++i)
+            paced.cluster.codes.push_back({0x92, static_cast<std::uint8_t>(i), 0x20});
+        Bench bench(paced);
+        Form1 form;
+        ConnectAdapter(form.controls());
+        form.DTC_label->setText(QStringLiteral("20"));
+        std::vector<double> times;
+        double wire = 0;
+        for (int i = 0; i < runs; ++i) {
+            const qsizetype before = bench.sim->Sent().size();
+            QElapsedTimer clock;
+            clock.start();
+            ReadDtcList(form.controls());
+            times.push_back(clock.nsecsElapsed() / 1e6);
+            wire = (bench.sim->Sent().size() - before + 10) * 10000.0 / 38400; // answer + request
+        }
+        Row(QStringLiteral("Reading 20 codes at 38400 baud"), QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1),
+            QStringLiteral("wire time %1 ms (goal within 10 %)").arg(wire, 0, 'f', 1));
+    }
+
+    {
+        SetPortsFolder(QString()); // the machine's own devices, as a user would have them
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            Setup_Form setup(nullptr, nullptr);
+            QElapsedTimer clock;
+            clock.start();
+            setup.Form_Activate();
+            times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        Row(QStringLiteral("Setup activation (COM1 to COM255 probed)"),
+            QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 2), QStringLiteral("< 50 ms"));
+    }
+
+    Row(QStringLiteral("Start-up to window shown (in process)"), QStringLiteral("%1 ms").arg(Median(startup), 0, 'f', 1),
+        QStringLiteral("-"));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    Row(QStringLiteral("Peak memory (RSS) of this whole run"), QStringLiteral("%1 MiB").arg(usage.ru_maxrss / 1024.0, 0, 'f', 1),
+        QStringLiteral("-"));
+    out.flush();
+    return 0;
+}
