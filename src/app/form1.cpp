@@ -2,6 +2,7 @@
 
 #include "about/frm_about.h"
 #include "app/form1_layout.h"
+#include "common/dialog_font.h"
 #include "common/message_box.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
@@ -53,8 +54,7 @@ private:
 QFont CountLabelFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setFamilies(DialogFontFamilies());
     font.setPointSizeF(9.75);
     font.setBold(true);
     return font;

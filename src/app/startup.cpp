@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "common/dialog_font.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "settings/ini_handler.h"
@@ -17,8 +18,7 @@ void SetDialogFont()
 {
     // Fixed-size controls do not grow with the font, so the font is fixed too.
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setFamilies(DialogFontFamilies());
     font.setPointSize(8);
     QApplication::setFont(font);
 }

@@ -7,6 +7,7 @@
 #include "support/window_driver.h"
 
 #include <QAction>
+#include <QMenuBar>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -30,6 +31,7 @@ private slots:
     void startState();
     void countLabelFont();
     void exitEndsTheProgram();
+    void menuEntriesOpenOnAClick();
     void programWritesDefaultSettingsBesideItself();
 };
 
@@ -167,6 +169,21 @@ void TestForm1::exitEndsTheProgram()
     QTest::mouseClick(form.Command2, Qt::LeftButton);
     QVERIFY(ended);
     QVERIFY(!form.isVisible());
+}
+
+void TestForm1::menuEntriesOpenOnAClick()
+{
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (QAction* action : form.menuBar()->actions()) {
+        const QRect where = form.menuBar()->actionGeometry(action);
+        QTest::mouseClick(form.menuBar(), Qt::LeftButton, {}, where.center());
+        QTest::qWait(50);
+    }
+    QVERIFY(form.SetupDialog());
+    QVERIFY(form.AboutDialog());
+    QTRY_VERIFY(form.AboutDialog()->isVisible());
 }
 
 void TestForm1::programWritesDefaultSettingsBesideItself()
