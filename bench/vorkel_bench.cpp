@@ -29,14 +29,12 @@ namespace {
 
 QTextStream out(stdout);
 
-double Median(std::vector<double> values)
-{
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-double CpuMs()
-{
+double CpuMs() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
@@ -47,8 +45,7 @@ struct Bench {
     QTemporaryDir ports;
     std::unique_ptr<vorkelsim::PtyAdapter> sim;
 
-    explicit Bench(const vorkelsim::SimOptions& options)
-    {
+    explicit Bench(const vorkelsim::SimOptions& options) {
         SetPortsFolder(ports.path());
         sim = std::make_unique<vorkelsim::PtyAdapter>(options);
         sim->Start();
@@ -60,30 +57,25 @@ struct Bench {
 };
 
 // Time from the start of the connection attempt to "Connected".
-double ConnectMs(const vorkelsim::SimOptions& options, QByteArray* received = nullptr)
-{
+double ConnectMs(const vorkelsim::SimOptions& options, QByteArray* received = nullptr) {
     Bench bench(options);
     Form1 form;
     QElapsedTimer clock;
     clock.start();
     ConnectAdapter(form.controls());
     const double ms = clock.nsecsElapsed() / 1e6;
-    if (form.StatusBar1->panelText(3) != QLatin1String("Connected"))
-        return -1;
-    if (received)
-        *received = bench.sim->Sent();
+    if (form.StatusBar1->panelText(3) != QLatin1String("Connected")) return -1;
+    if (received) *received = bench.sim->Sent();
     return ms;
 }
 
-void Row(const QString& what, const QString& figure, const QString& bound)
-{
+void Row(const QString& what, const QString& figure, const QString& bound) {
     out << "| " << what << " | " << figure << " | " << bound << " |\n";
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QElapsedTimer startClock;
     startClock.start();
@@ -103,8 +95,8 @@ int main(int argc, char* argv[])
         startup.push_back(clock.nsecsElapsed() / 1e6);
     }
 
-    out << "Machine: " << QThread::idealThreadCount() << " cores, Qt " << qVersion() << ", median of "
-        << runs << " runs\n\n";
+    out << "Machine: " << QThread::idealThreadCount() << " cores, Qt " << qVersion()
+        << ", median of " << runs << " runs\n\n";
     out << "| measure | figure | bound or goal |\n|---|---|---|\n";
 
     const double pauses = 5 * 250; // before and within the identification, and before the count
@@ -113,7 +105,9 @@ int main(int argc, char* argv[])
         connect.push_back(ConnectMs({}));
     Row(QStringLiteral("Connect to \"Connected\", zero-latency adapter"),
         QStringLiteral("%1 ms").arg(Median(connect), 0, 'f', 1),
-        QStringLiteral("fixed pauses %1 ms (overhead %2 ms)").arg(pauses).arg(Median(connect) - pauses, 0, 'f', 1));
+        QStringLiteral("fixed pauses %1 ms (overhead %2 ms)")
+            .arg(pauses)
+            .arg(Median(connect) - pauses, 0, 'f', 1));
 
     for (const int baud : {38400, 9600}) {
         vorkelsim::SimOptions paced;
@@ -144,7 +138,10 @@ int main(int argc, char* argv[])
         const double wall = clock.nsecsElapsed() / 1e6;
         const double cpu = CpuMs() - cpuBefore;
         Row(QStringLiteral("CPU while waiting for a silent adapter"),
-            QStringLiteral("%1 ms in %2 ms (%3 %)").arg(cpu, 0, 'f', 1).arg(wall, 0, 'f', 0).arg(100.0 * cpu / wall, 0, 'f', 2),
+            QStringLiteral("%1 ms in %2 ms (%3 %)")
+                .arg(cpu, 0, 'f', 1)
+                .arg(wall, 0, 'f', 0)
+                .arg(100.0 * cpu / wall, 0, 'f', 2),
             QStringLiteral("< 1 % of one core"));
     }
 
@@ -168,7 +165,8 @@ int main(int argc, char* argv[])
             times.push_back(clock.nsecsElapsed() / 1e6);
             wire = (bench.sim->Sent().size() - before + 10) * 10000.0 / 38400; // answer + request
         }
-        Row(QStringLiteral("Reading 20 codes at 38400 baud"), QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1),
+        Row(QStringLiteral("Reading 20 codes at 38400 baud"),
+            QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1),
             QStringLiteral("wire time %1 ms (goal within 10 %)").arg(wire, 0, 'f', 1));
     }
 
@@ -186,12 +184,12 @@ int main(int argc, char* argv[])
             QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 2), QStringLiteral("< 50 ms"));
     }
 
-    Row(QStringLiteral("Start-up to window shown (in process)"), QStringLiteral("%1 ms").arg(Median(startup), 0, 'f', 1),
-        QStringLiteral("-"));
+    Row(QStringLiteral("Start-up to window shown (in process)"),
+        QStringLiteral("%1 ms").arg(Median(startup), 0, 'f', 1), QStringLiteral("-"));
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    Row(QStringLiteral("Peak memory (RSS) of this whole run"), QStringLiteral("%1 MiB").arg(usage.ru_maxrss / 1024.0, 0, 'f', 1),
-        QStringLiteral("-"));
+    Row(QStringLiteral("Peak memory (RSS) of this whole run"),
+        QStringLiteral("%1 MiB").arg(usage.ru_maxrss / 1024.0, 0, 'f', 1), QStringLiteral("-"));
     out.flush();
     return 0;
 }

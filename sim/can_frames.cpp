@@ -4,12 +4,10 @@
 
 namespace vorkelsim {
 
-std::vector<Bytes> SegmentPayload(const Bytes& payload, bool padding, std::uint8_t padByte)
-{
+std::vector<Bytes> SegmentPayload(const Bytes& payload, bool padding, std::uint8_t padByte) {
     std::vector<Bytes> frames;
     const auto pad = [&](Bytes& frame) {
-        if (padding)
-            frame.resize(8, padByte);
+        if (padding) frame.resize(8, padByte);
     };
     if (payload.size() <= 7) {
         Bytes frame{static_cast<std::uint8_t>(payload.size())};
@@ -19,7 +17,8 @@ std::vector<Bytes> SegmentPayload(const Bytes& payload, bool padding, std::uint8
         return frames;
     }
     const std::size_t length = std::min<std::size_t>(payload.size(), 0xFFF);
-    Bytes first{static_cast<std::uint8_t>(0x10 | (length >> 8)), static_cast<std::uint8_t>(length & 0xFF)};
+    Bytes first{static_cast<std::uint8_t>(0x10 | (length >> 8)),
+                static_cast<std::uint8_t>(length & 0xFF)};
     first.insert(first.end(), payload.begin(), payload.begin() + 6);
     frames.push_back(first);
     std::size_t offset = 6;

@@ -33,7 +33,7 @@ struct ClusterScenario {
 // The cluster behind CAN id 0x720 / 0x728: ReadDataByIdentifier (0x22),
 // ReadDiagnosticTroubleCodesByStatus (0x18) and ClearDiagnosticInformation (0x14).
 class ClusterModel {
-public:
+  public:
     explicit ClusterModel(ClusterScenario scenario) : m_scenario(std::move(scenario)) {}
 
     // The response payload (positive or 7F negative) to a request payload.
@@ -41,7 +41,7 @@ public:
 
     const std::vector<DtcRecord>& Codes() const { return m_scenario.codes; }
 
-private:
+  private:
     Bytes ReadDataByIdentifier(const Bytes& request);
     Bytes ReadCodes() const;
 

@@ -5,32 +5,27 @@
 namespace vorkelsim {
 namespace {
 
-bool IsHex(const QString& text)
-{
+bool IsHex(const QString& text) {
     for (const QChar c : text) {
-        if (!std::isxdigit(static_cast<unsigned char>(c.toLatin1())))
-            return false;
+        if (!std::isxdigit(static_cast<unsigned char>(c.toLatin1()))) return false;
     }
     return !text.isEmpty();
 }
 
-Bytes HexToBytes(const QString& text)
-{
+Bytes HexToBytes(const QString& text) {
     Bytes bytes;
     for (qsizetype i = 0; i + 1 < text.size(); i += 2)
         bytes.push_back(static_cast<std::uint8_t>(text.mid(i, 2).toUInt(nullptr, 16)));
     return bytes;
 }
 
-bool InSet(const CommandSet& set, const QString& command)
-{
+bool InSet(const CommandSet& set, const QString& command) {
     return set.contains(command) || set.contains(QStringLiteral("*"));
 }
 
 } // namespace
 
-QString NormaliseCommand(const QByteArray& line)
-{
+QString NormaliseCommand(const QByteArray& line) {
     QString out;
     for (const char c : line) {
         if (static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7F)
@@ -40,13 +35,11 @@ QString NormaliseCommand(const QByteArray& line)
     return out;
 }
 
-Elm327::Elm327(SimOptions options) : m_options(std::move(options)), m_cluster(m_options.cluster)
-{
+Elm327::Elm327(SimOptions options) : m_options(std::move(options)), m_cluster(m_options.cluster) {
     Reset();
 }
 
-void Elm327::Reset()
-{
+void Elm327::Reset() {
     m_echo = true;
     m_headers = false;
     m_lineFeeds = m_options.lineFeeds;
@@ -59,8 +52,7 @@ void Elm327::Reset()
     m_timeoutHex = 0x32;
 }
 
-std::vector<Answer> Elm327::Receive(const QByteArray& bytes)
-{
+std::vector<Answer> Elm327::Receive(const QByteArray& bytes) {
     std::vector<Answer> answers;
     for (const char c : bytes) {
         if (c == '\r') {
@@ -73,20 +65,18 @@ std::vector<Answer> Elm327::Receive(const QByteArray& bytes)
     return answers;
 }
 
-QByteArray Elm327::StoppedText() const { return "STOPPED" + LineEnd() + Closing(); }
+QByteArray Elm327::StoppedText() const {
+    return "STOPPED" + LineEnd() + Closing();
+}
 
-Answer Elm327::Execute(const QByteArray& received)
-{
+Answer Elm327::Execute(const QByteArray& received) {
     Answer answer;
     QString command = NormaliseCommand(received);
-    if (command.isEmpty())
-        command = m_lastCommand; // a lone CR repeats the last command
+    if (command.isEmpty()) command = m_lastCommand; // a lone CR repeats the last command
     m_lastCommand = command;
     answer.command = command;
-    if (m_options.silent)
-        return answer;
-    if (m_echo)
-        answer.segments.push_back({0, received + LineEnd()});
+    if (m_options.silent) return answer;
+    if (m_echo) answer.segments.push_back({0, received + LineEnd()});
     const int latency = m_options.latencyMs;
     if (command.isEmpty()) {
         answer.segments.push_back({latency, Closing()});
@@ -103,8 +93,7 @@ Answer Elm327::Execute(const QByteArray& received)
     return answer;
 }
 
-void Elm327::AtCommand(const QString& at, Answer& answer)
-{
+void Elm327::AtCommand(const QString& at, Answer& answer) {
     const int latency = m_options.latencyMs;
     const auto reply = [&](const QByteArray& text) {
         answer.segments.push_back({latency, text + LineEnd() + Closing()});
@@ -121,8 +110,7 @@ void Elm327::AtCommand(const QString& at, Answer& answer)
     if (at == QLatin1String("Z") || at == QLatin1String("WS")) {
         Reset();
         QByteArray text;
-        if (m_options.junkBeforeBanner)
-            text += '\xFC';
+        if (m_options.junkBeforeBanner) text += '\xFC';
         text += LineEnd() + LineEnd() + m_options.banner.toLatin1() + LineEnd() + Closing();
         answer.segments.push_back({at == QLatin1String("Z") ? m_options.resetDelayMs : 0, text});
         return;
@@ -147,8 +135,7 @@ void Elm327::AtCommand(const QString& at, Answer& answer)
     if (at.startsWith(QLatin1String("SP"))) {
         QString rest = at.mid(2);
         const bool automatic = rest.startsWith(QLatin1Char('A'));
-        if (automatic)
-            rest = rest.mid(1);
+        if (automatic) rest = rest.mid(1);
         if (rest.size() == 1 && IsHex(rest)) {
             m_protocol = rest.toInt(nullptr, 16);
             m_protocolAuto = automatic || m_protocol == 0;
@@ -157,15 +144,15 @@ void Elm327::AtCommand(const QString& at, Answer& answer)
             return;
         }
     }
-    if (at.startsWith(QLatin1String("SH")) && (at.size() == 5 || at.size() == 8) && IsHex(at.mid(2))) {
+    if (at.startsWith(QLatin1String("SH")) && (at.size() == 5 || at.size() == 8) &&
+        IsHex(at.mid(2))) {
         m_header = at.mid(2).toInt(nullptr, 16);
         ok();
         return;
     }
     if (at.startsWith(QLatin1String("ST")) && at.size() == 4 && IsHex(at.mid(2))) {
         m_timeoutHex = at.mid(2).toInt(nullptr, 16);
-        if (m_timeoutHex == 0)
-            m_timeoutHex = 0x32;
+        if (m_timeoutHex == 0) m_timeoutHex = 0x32;
         ok();
         return;
     }
@@ -182,31 +169,29 @@ void Elm327::AtCommand(const QString& at, Answer& answer)
         return;
     }
     if (at == QLatin1String("DPN")) {
-        reply((m_protocolAuto ? QByteArray("A") : QByteArray()) + QByteArray::number(m_protocol, 16).toUpper());
+        reply((m_protocolAuto ? QByteArray("A") : QByteArray()) +
+              QByteArray::number(m_protocol, 16).toUpper());
         return;
     }
     reply("?");
 }
 
-QByteArray Elm327::HexBytes(const Bytes& bytes, std::size_t from, std::size_t to) const
-{
+QByteArray Elm327::HexBytes(const Bytes& bytes, std::size_t from, std::size_t to) const {
     QByteArray out;
     for (std::size_t i = from; i < bytes.size() && i < to; ++i) {
         out += QByteArray::number(bytes[i], 16).rightJustified(2, '0').toUpper();
-        if (m_spaces)
-            out += ' ';
+        if (m_spaces) out += ' ';
     }
     return out;
 }
 
-QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) const
-{
+QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) const {
     QByteArray out;
     if (m_headers || !m_autoFormat) {
-        const QByteArray id = QByteArray::number(m_header == 0x7DF ? 0x7E8 : m_header + 8, 16).toUpper();
+        const QByteArray id =
+            QByteArray::number(m_header == 0x7DF ? 0x7E8 : m_header + 8, 16).toUpper();
         for (const Bytes& frame : frames) {
-            if (m_headers)
-                out += id + (m_spaces ? " " : "");
+            if (m_headers) out += id + (m_spaces ? " " : "");
             out += HexBytes(frame) + LineEnd();
         }
         return out;
@@ -225,21 +210,20 @@ QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) const
     return out;
 }
 
-void Elm327::Request(const QString& command, Answer& answer)
-{
+void Elm327::Request(const QString& command, Answer& answer) {
     // A request and its answer take a few milliseconds on the CAN bus.
     const int latency = m_options.latencyMs + BusTimeMs;
     const int noDataDelay = static_cast<int>(m_timeoutHex * 4.096);
     QByteArray lead;
-    if (m_options.searching && m_protocolAuto && m_searchPending)
-        lead = "SEARCHING..." + LineEnd();
+    if (m_options.searching && m_protocolAuto && m_searchPending) lead = "SEARCHING..." + LineEnd();
     m_searchPending = false;
     if (m_protocol != 0 && m_protocol != 6) {
         answer.segments.push_back({latency, lead + "UNABLE TO CONNECT" + LineEnd() + Closing()});
         return;
     }
     if (m_header != 0x720 || InSet(m_options.noData, command)) {
-        answer.segments.push_back({latency + noDataDelay, lead + "NO DATA" + LineEnd() + Closing()});
+        answer.segments.push_back(
+            {latency + noDataDelay, lead + "NO DATA" + LineEnd() + Closing()});
         return;
     }
     if (InSet(m_options.canError, command)) {
@@ -248,22 +232,25 @@ void Elm327::Request(const QString& command, Answer& answer)
     }
     const Bytes request = HexToBytes(command);
     const Bytes response = m_cluster.Respond(request);
-    const std::vector<Bytes> frames = SegmentPayload(response, m_options.padding, m_options.padByte);
-    const QByteArray busy =
-        FormatFrames(SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding, m_options.padByte));
+    const std::vector<Bytes> frames =
+        SegmentPayload(response, m_options.padding, m_options.padByte);
+    const QByteArray busy = FormatFrames(
+        SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding, m_options.padByte));
 
     if (InSet(m_options.pendingLate, command)) {
         answer.segments.push_back({latency, lead + busy + Closing()});
         return;
     }
     int delay = latency;
-    for (int i = 0; i < m_options.pending.value(command, m_options.pending.value(QStringLiteral("*"))); ++i) {
+    for (int i = 0;
+         i < m_options.pending.value(command, m_options.pending.value(QStringLiteral("*"))); ++i) {
         answer.segments.push_back({delay, lead + busy});
         lead.clear();
         delay = m_options.pendingGapMs;
     }
     if (InSet(m_options.bufferFull, command)) {
-        answer.segments.push_back({delay, lead + FormatFrames({frames.front()}) + "BUFFER FULL" + LineEnd() + Closing()});
+        answer.segments.push_back(
+            {delay, lead + FormatFrames({frames.front()}) + "BUFFER FULL" + LineEnd() + Closing()});
         return;
     }
     answer.segments.push_back({delay, lead + FormatFrames(frames) + Closing()});

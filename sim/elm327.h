@@ -19,15 +19,15 @@ struct Segment {
 };
 
 struct Answer {
-    QString command;           // as the adapter understood it ("ATZ", "22E21A")
-    bool isRequest = false;    // an OBD request (interruptible), not an AT command
+    QString command;        // as the adapter understood it ("ATZ", "22E21A")
+    bool isRequest = false; // an OBD request (interruptible), not an AT command
     std::vector<Segment> segments;
 };
 
 // The ELM327 command interpreter with the cluster behind it: takes the bytes
 // the host sends and tells what the adapter answers and when. No I/O here.
 class Elm327 {
-public:
+  public:
     explicit Elm327(SimOptions options);
 
     // Feeds received bytes; returns the answers to the commands they complete.
@@ -41,7 +41,7 @@ public:
     SimOptions& MutableOptions() { return m_options; }
     ClusterModel& Cluster() { return m_cluster; }
 
-private:
+  private:
     Answer Execute(const QByteArray& received);
     void AtCommand(const QString& command, Answer& answer);
     void Request(const QString& command, Answer& answer);

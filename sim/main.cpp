@@ -13,16 +13,14 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void OnSignal(int)
-{
+void OnSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
 }
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const vorkelsim::SimCommandLine command = vorkelsim::ParseSimArguments(
@@ -43,7 +41,8 @@ int main(int argc, char* argv[])
     }
     if (command.comPort > 0) {
         QDir().mkpath(command.portsDir);
-        const QString link = QDir(command.portsDir).filePath(QStringLiteral("COM%1").arg(command.comPort));
+        const QString link =
+            QDir(command.portsDir).filePath(QStringLiteral("COM%1").arg(command.comPort));
         if (!adapter.LinkAs(link)) {
             QTextStream(stderr) << "vorkel-sim: " << adapter.ErrorString() << "\n";
             return 1;
@@ -54,12 +53,10 @@ int main(int argc, char* argv[])
         out << "vorkel-sim: adapter on " << adapter.SlavePath() << Qt::endl;
     }
     adapter.SetTrace(command.trace);
-    QObject::connect(&adapter, &vorkelsim::PtyAdapter::traced, [&out](const QString& line) {
-        out << line << Qt::endl;
-    });
-    QObject::connect(&adapter, &vorkelsim::PtyAdapter::unplugged, [&out] {
-        out << "vorkel-sim: line closed (unplugged)" << Qt::endl;
-    });
+    QObject::connect(&adapter, &vorkelsim::PtyAdapter::traced,
+                     [&out](const QString& line) { out << line << Qt::endl; });
+    QObject::connect(&adapter, &vorkelsim::PtyAdapter::unplugged,
+                     [&out] { out << "vorkel-sim: line closed (unplugged)" << Qt::endl; });
 
     // Ctrl+C and kill end it cleanly, so the COM link is removed.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {

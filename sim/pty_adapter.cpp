@@ -12,26 +12,36 @@
 namespace vorkelsim {
 namespace {
 
-int SpeedOf(speed_t speed)
-{
+int SpeedOf(speed_t speed) {
     switch (speed) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    case B460800: return 460800;
-    case B500000: return 500000;
-    default: return 0;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    case B460800:
+        return 460800;
+    case B500000:
+        return 500000;
+    default:
+        return 0;
     }
 }
 
-QString Escaped(const QByteArray& bytes)
-{
+QString Escaped(const QByteArray& bytes) {
     QString out;
     for (const char c : bytes) {
         if (c == '\r')
@@ -39,7 +49,8 @@ QString Escaped(const QByteArray& bytes)
         else if (c == '\n')
             out += QStringLiteral("\\n");
         else if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
-            out += QStringLiteral("\\x%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
+            out +=
+                QStringLiteral("\\x%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
         else
             out += QLatin1Char(c);
     }
@@ -49,23 +60,20 @@ QString Escaped(const QByteArray& bytes)
 } // namespace
 
 PtyAdapter::PtyAdapter(SimOptions options, QObject* parent)
-    : QObject(parent), m_adapter(std::move(options))
-{
+    : QObject(parent), m_adapter(std::move(options)) {
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_pumpTimer, &QTimer::timeout, this, &PtyAdapter::Pump);
     m_clock.start();
 }
 
-PtyAdapter::~PtyAdapter()
-{
+PtyAdapter::~PtyAdapter() {
     if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
         QFile::remove(m_linkPath);
     Unplug();
 }
 
-bool PtyAdapter::Start()
-{
+bool PtyAdapter::Start() {
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         m_error = QString::fromLocal8Bit(strerror(errno));
@@ -92,10 +100,8 @@ bool PtyAdapter::Start()
     return true;
 }
 
-bool PtyAdapter::LinkAs(const QString& linkPath)
-{
-    if (QFileInfo(linkPath).isSymLink())
-        QFile::remove(linkPath);
+bool PtyAdapter::LinkAs(const QString& linkPath) {
+    if (QFileInfo(linkPath).isSymLink()) QFile::remove(linkPath);
     if (!QFile::link(m_slavePath, linkPath)) {
         m_error = QStringLiteral("cannot create the link %1").arg(linkPath);
         return false;
@@ -104,23 +110,18 @@ bool PtyAdapter::LinkAs(const QString& linkPath)
     return true;
 }
 
-void PtyAdapter::Unplug()
-{
+void PtyAdapter::Unplug() {
     m_pumpTimer.stop();
     m_queue.clear();
     m_notifier.reset();
     const bool wasPlugged = m_master >= 0;
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
+    if (m_slave >= 0) ::close(m_slave);
+    if (m_master >= 0) ::close(m_master);
     m_slave = m_master = -1;
-    if (wasPlugged)
-        emit unplugged();
+    if (wasPlugged) emit unplugged();
 }
 
-QStringList PtyAdapter::ReceivedCommands() const
-{
+QStringList PtyAdapter::ReceivedCommands() const {
     QStringList commands;
     QByteArray line;
     for (const char c : m_received) {
@@ -134,24 +135,19 @@ QStringList PtyAdapter::ReceivedCommands() const
     return commands;
 }
 
-bool PtyAdapter::SpeedMismatch() const
-{
+bool PtyAdapter::SpeedMismatch() const {
     const int expected = m_adapter.Options().expectBaud;
-    if (expected <= 0 || m_slave < 0)
-        return false;
+    if (expected <= 0 || m_slave < 0) return false;
     // The program sets the speed on the slave side; that is where it can be read.
     termios settings{};
-    if (tcgetattr(m_slave, &settings) != 0)
-        return false;
+    if (tcgetattr(m_slave, &settings) != 0) return false;
     return SpeedOf(cfgetospeed(&settings)) != expected;
 }
 
-void PtyAdapter::OnReadable()
-{
+void PtyAdapter::OnReadable() {
     char buffer[4096];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-    if (n <= 0)
-        return;
+    if (n <= 0) return;
     const QByteArray bytes(buffer, static_cast<qsizetype>(n));
     m_received += bytes;
     Trace("<-", bytes);
@@ -171,8 +167,7 @@ void PtyAdapter::OnReadable()
         Feed(c);
 }
 
-void PtyAdapter::Feed(char byte)
-{
+void PtyAdapter::Feed(char byte) {
     if (m_adapter.Options().strict && RequestInProgress()) {
         // Any byte during a request interrupts it.
         while (!m_queue.empty() && m_queue.front().isRequest)
@@ -185,17 +180,14 @@ void PtyAdapter::Feed(char byte)
         Enqueue(answer);
 }
 
-bool PtyAdapter::RequestInProgress() const
-{
+bool PtyAdapter::RequestInProgress() const {
     for (const Pending& pending : m_queue) {
-        if (pending.isRequest)
-            return true;
+        if (pending.isRequest) return true;
     }
     return false;
 }
 
-void PtyAdapter::Enqueue(const Answer& answer)
-{
+void PtyAdapter::Enqueue(const Answer& answer) {
     const SimOptions& options = m_adapter.Options();
     for (const Segment& segment : answer.segments) {
         Pending pending;
@@ -220,27 +212,26 @@ void PtyAdapter::Enqueue(const Answer& answer)
     Pump();
 }
 
-void PtyAdapter::Pump()
-{
+void PtyAdapter::Pump() {
     const SimOptions& options = m_adapter.Options();
     double byteMs = options.wireBaud > 0 ? 10000.0 / options.wireBaud : 0.0;
-    if (options.splitBytes)
-        byteMs = std::max(byteMs, 1.0);
+    if (options.splitBytes) byteMs = std::max(byteMs, 1.0);
     while (!m_queue.empty() && m_master >= 0) {
         const double now = static_cast<double>(m_clock.elapsed());
         Pending& front = m_queue.front();
         if (front.dueAt < 0)
-            front.dueAt = std::max(static_cast<double>(front.enqueuedAt), m_lastEnd) + front.delayMs;
+            front.dueAt =
+                std::max(static_cast<double>(front.enqueuedAt), m_lastEnd) + front.delayMs;
         if (now < front.dueAt) {
             m_pumpTimer.start(static_cast<int>(std::ceil(front.dueAt - now)));
             return;
         }
         qsizetype allowed = front.bytes.size();
         if (byteMs > 0)
-            allowed = std::min<qsizetype>(allowed, static_cast<qsizetype>((now - front.dueAt) / byteMs) + 1);
+            allowed = std::min<qsizetype>(allowed,
+                                          static_cast<qsizetype>((now - front.dueAt) / byteMs) + 1);
         qsizetype count = allowed - front.sent;
-        if (options.splitBytes)
-            count = std::min<qsizetype>(count, 1);
+        if (options.splitBytes) count = std::min<qsizetype>(count, 1);
         if (count <= 0) {
             m_pumpTimer.start(std::max(1, static_cast<int>(byteMs)));
             return;
@@ -279,23 +270,19 @@ void PtyAdapter::Pump()
     }
 }
 
-qsizetype PtyAdapter::WriteOut(const QByteArray& bytes)
-{
-    if (bytes.isEmpty() || m_master < 0)
-        return 0;
+qsizetype PtyAdapter::WriteOut(const QByteArray& bytes) {
+    if (bytes.isEmpty() || m_master < 0) return 0;
     ssize_t n = -1;
     do
         n = ::write(m_master, bytes.constData(), static_cast<size_t>(bytes.size()));
     while (n < 0 && errno == EINTR);
-    if (n <= 0)
-        return 0; // the host is not reading: the rest waits in the queue
+    if (n <= 0) return 0; // the host is not reading: the rest waits in the queue
     m_sent += bytes.left(n);
     Trace("->", bytes.left(n));
     return n;
 }
 
-void PtyAdapter::Trace(const char* direction, const QByteArray& bytes)
-{
+void PtyAdapter::Trace(const char* direction, const QByteArray& bytes) {
     if (m_trace) {
         emit traced(QStringLiteral("%1 %2 %3")
                         .arg(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz")),

@@ -17,17 +17,17 @@ namespace vorkelsim {
 // reopening the port. Driven by the Qt event loop of whoever owns it.
 class PtyAdapter : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit PtyAdapter(SimOptions options, QObject* parent = nullptr);
     ~PtyAdapter() override;
 
-    bool Start();                          // opens the pseudo-terminal
+    bool Start(); // opens the pseudo-terminal
     QString ErrorString() const { return m_error; }
     QString SlavePath() const { return m_slavePath; }
     bool LinkAs(const QString& linkPath); // a link to the slave, removed again at the end
     QString LinkPath() const { return m_linkPath; }
 
-    void Unplug();                         // closes the line, as a pulled plug does
+    void Unplug(); // closes the line, as a pulled plug does
     bool Plugged() const { return m_master >= 0; }
 
     // Everything the host sent, as received.
@@ -41,11 +41,11 @@ public:
     Elm327& Adapter() { return m_adapter; }
     void SetTrace(bool on) { m_trace = on; }
 
-signals:
+  signals:
     void traced(const QString& line);
     void unplugged();
 
-private:
+  private:
     struct Pending {
         QByteArray bytes;
         int delayMs = 0;

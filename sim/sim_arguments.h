@@ -8,10 +8,10 @@ namespace vorkelsim {
 
 struct SimCommandLine {
     SimOptions options;
-    int comPort = 0;    // --com N: reachable as COM N
-    QString portsDir;   // where the COMn link goes
+    int comPort = 0;  // --com N: reachable as COM N
+    QString portsDir; // where the COMn link goes
     bool trace = false;
-    QString error;      // set when the arguments are not understood
+    QString error; // set when the arguments are not understood
     bool helpShown = false;
     QString helpText;
 };

@@ -11,8 +11,7 @@
 namespace vorkel {
 namespace {
 
-QFrame* MakeLine(QWidget* parent, const char* name, const QColor& colour, QRect rect)
-{
+QFrame* MakeLine(QWidget* parent, const char* name, const QColor& colour, QRect rect) {
     auto* line = new QFrame(parent);
     line->setObjectName(QLatin1String(name));
     line->setFrameShape(QFrame::NoFrame);
@@ -26,27 +25,23 @@ QFrame* MakeLine(QWidget* parent, const char* name, const QColor& colour, QRect 
 
 } // namespace
 
-QString AboutVersionText(int major, int minor, int revision)
-{
+QString AboutVersionText(int major, int minor, int revision) {
     return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
-QString AboutDescriptionText()
-{
+QString AboutDescriptionText() {
     return QStringLiteral("This program can be used on the following cars:\r\n"
                           "2002 - 2008 BA/BF Falcon Series\r\n"
                           "2004 - 2010 SX/SY Territory Series\r\n");
 }
 
-QString AboutDisclaimerText()
-{
+QString AboutDisclaimerText() {
     return QStringLiteral(" Warning: This program may damage your instrument cluster!  Use at own "
                           "risk.  I take no responsibility for incorrect use or damage that may be "
                           "caused by this program, directly or indirectly");
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
-{
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -84,9 +79,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     lblVersion->setGeometry(TwipsRect(1050, 480, 3885, 225));
 
     // Grey under white, one pixel apart: an etched line between description and warning.
-    Line1_1 = MakeLine(this, "Line1_1", QColor(128, 128, 128),
-                       QRect(TwipsToPixels(90), TwipsToPixels(2040),
-                             TwipsToPixels(5654) - TwipsToPixels(90), 1));
+    Line1_1 = MakeLine(
+        this, "Line1_1", QColor(128, 128, 128),
+        QRect(TwipsToPixels(90), TwipsToPixels(2040), TwipsToPixels(5654) - TwipsToPixels(90), 1));
     Line1_0 = MakeLine(this, "Line1_0", Qt::white,
                        QRect(TwipsToPixels(120), TwipsToPixels(2040) + 1,
                              TwipsToPixels(5669) - TwipsToPixels(120), 2));
@@ -96,8 +91,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-void frmAbout::Form_Load()
-{
+void frmAbout::Form_Load() {
     const QString product = QString::fromLatin1(ProductName);
     setWindowTitle(QStringLiteral("About ") + product);
     lblVersion->setText(AboutVersionText(VersionMajor, VersionMinor, VersionRevision));

@@ -12,7 +12,7 @@ namespace vorkel {
 // the warning. Its texts are built each time it is opened.
 class frmAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget* parent = nullptr);
 
     QPushButton* cmdOK = nullptr;
@@ -24,7 +24,7 @@ public:
     QFrame* Line1_0 = nullptr; // white, 2 pixels: with Line1_1 an etched separator
     QFrame* Line1_1 = nullptr; // grey, 1 pixel
 
-private:
+  private:
     void Form_Load();
 };
 

@@ -33,26 +33,23 @@ namespace {
 
 // The busy cursor and the guard against a second exchange while one runs.
 class BusyScope {
-public:
-    explicit BusyScope(bool& busy) : m_busy(busy)
-    {
+  public:
+    explicit BusyScope(bool& busy) : m_busy(busy) {
         m_busy = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
-    ~BusyScope()
-    {
+    ~BusyScope() {
         QApplication::restoreOverrideCursor();
         m_busy = false;
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     bool& m_busy;
 };
 
-QFont CountLabelFont()
-{
+QFont CountLabelFont() {
     QFont font;
     font.setFamilies(DialogFontFamilies());
     font.setPointSizeF(9.75);
@@ -62,13 +59,11 @@ QFont CountLabelFont()
 
 } // namespace
 
-QString WindowCaption(const QString& product, int major, int minor, int revision)
-{
+QString WindowCaption(const QString& product, int major, int minor, int revision) {
     return QStringLiteral("%1 v%2.%3%4").arg(product).arg(major).arg(minor).arg(revision);
 }
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent)
-{
+Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
@@ -96,16 +91,12 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     Form_Load();
 }
 
-Form1::~Form1()
-{
-    if (m_setup)
-        delete m_setup.data();
-    if (m_about)
-        delete m_about.data();
+Form1::~Form1() {
+    if (m_setup) delete m_setup.data();
+    if (m_about) delete m_about.data();
 }
 
-void Form1::BuildControls()
-{
+void Form1::BuildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(TwipsToPixels(Form1ClientWidth), TwipsToPixels(Form1ClientHeight));
@@ -119,8 +110,12 @@ void Form1::BuildControls()
         const QString caption = QLatin1String(c.caption);
         QWidget* widget = nullptr;
         switch (c.kind) {
-        case ControlKind::Frame: widget = new QGroupBox(caption, container); break;
-        case ControlKind::Label: widget = new QLabel(caption, container); break;
+        case ControlKind::Frame:
+            widget = new QGroupBox(caption, container);
+            break;
+        case ControlKind::Label:
+            widget = new QLabel(caption, container);
+            break;
         case ControlKind::StatusBar:
             widget = new StatusBar(TwipsToPixels(StatusPanelWidth), container);
             break;
@@ -141,8 +136,7 @@ void Form1::BuildControls()
         widget->setGeometry(TwipsRect(c.left, c.top, c.width, c.height));
         made.insert(QLatin1String(c.name), widget);
         if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previousInTabOrder)
-                setTabOrder(previousInTabOrder, widget);
+            if (previousInTabOrder) setTabOrder(previousInTabOrder, widget);
             previousInTabOrder = widget;
         }
     }
@@ -176,40 +170,38 @@ void Form1::BuildControls()
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 }
 
-void Form1::Form_Load() { Command1->setEnabled(false); }
+void Form1::Form_Load() {
+    Command1->setEnabled(false);
+}
 
-void Form1::Connect_Command_Click()
-{
+void Form1::Connect_Command_Click() {
     if (Connect_Command->text() != QLatin1String("Connect")) {
         // Closing the port ends any wait that is running; it then unwinds quietly.
         DisconnectSteps();
         return;
     }
-    if (m_busy)
-        return; // an attempt is already running
+    if (m_busy) return; // an attempt is already running
     BusyScope busy(m_busy);
     try {
         ConnectSteps();
     } catch (const LinkError& error) {
         Timer1->stop();
         const bool connected = AdapterState == 1;
-        ReportFailure(error, connected ? QStringLiteral("Reading the trouble codes")
-                                       : QStringLiteral("Connecting to the cluster"),
+        ReportFailure(error,
+                      connected ? QStringLiteral("Reading the trouble codes")
+                                : QStringLiteral("Connecting to the cluster"),
                       QString());
         // A failed attempt leaves the port closed, so the next Connect can succeed;
         // a failure after the connection was made keeps it when the link still works.
-        if (!connected)
-            DisconnectSteps();
+        if (!connected) DisconnectSteps();
     }
 }
 
-void Form1::ConnectSteps()
-{
+void Form1::ConnectSteps() {
     ConnectAdapter(m_controls);
     if (AdapterState != 1) {
         // The port test failed (already reported) or the attempt ended early.
-        if (MSComm1->PortOpen())
-            DisconnectSteps();
+        if (MSComm1->PortOpen()) DisconnectSteps();
         return;
     }
     Pause(100);
@@ -223,8 +215,7 @@ void Form1::ConnectSteps()
     }
 }
 
-void Form1::ShowDisconnected()
-{
+void Form1::ShowDisconnected() {
     Connect_Command->setText(QStringLiteral("Connect"));
     StatusBar1->setPanelText(1, QString());
     ClusterInfotext->setText(QString());
@@ -234,14 +225,12 @@ void Form1::ShowDisconnected()
     DTC_Clear_Button->setEnabled(false);
 }
 
-void Form1::DisconnectSteps()
-{
+void Form1::DisconnectSteps() {
     ShowDisconnected();
     MSComm1->setPortOpen(false);
 }
 
-void Form1::OnPortClosed(MSComm::CloseReason reason)
-{
+void Form1::OnPortClosed(MSComm::CloseReason reason) {
     // Whoever closed the port (Disconnect, the Setup dialog, an unplugged
     // adapter), the window must not go on saying it is connected.
     ShowDisconnected();
@@ -255,10 +244,8 @@ void Form1::OnPortClosed(MSComm::CloseReason reason)
     }
 }
 
-void Form1::Command1_Click()
-{
-    if (m_busy)
-        return;
+void Form1::Command1_Click() {
+    if (m_busy) return;
     BusyScope busy(m_busy);
     try {
         DTC_List->clear();
@@ -268,10 +255,8 @@ void Form1::Command1_Click()
     }
 }
 
-void Form1::DTC_Clear_Button_Click()
-{
-    if (m_busy)
-        return;
+void Form1::DTC_Clear_Button_Click() {
+    if (m_busy) return;
     BusyScope busy(m_busy);
     bool erased = false;
     try {
@@ -280,26 +265,27 @@ void Form1::DTC_Clear_Button_Click()
         ShowCodesAfterClearing(m_controls);
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
-                      erased ? QStringLiteral("The codes were erased, but reading them back failed.")
-                             : QStringLiteral("The codes were not erased."));
+                      erased
+                          ? QStringLiteral("The codes were erased, but reading them back failed.")
+                          : QStringLiteral("The codes were not erased."));
     }
 }
 
-bool Form1::LinkIsGone(const LinkError& error) const
-{
+bool Form1::LinkIsGone(const LinkError& error) const {
     switch (error.failure()) {
     case LinkFailure::PortClosed:
     case LinkFailure::PortLost:
     case LinkFailure::ConnectTimedOut:
-    case LinkFailure::NoAnswer: return true;
-    default: return false;
+    case LinkFailure::NoAnswer:
+        return true;
+    default:
+        return false;
     }
 }
 
-void Form1::ReportFailure(const LinkError& error, const QString& operation, const QString& outcome)
-{
-    if (LinkIsGone(error) && MSComm1->PortOpen())
-        DisconnectSteps();
+void Form1::ReportFailure(const LinkError& error, const QString& operation,
+                          const QString& outcome) {
+    if (LinkIsGone(error) && MSComm1->PortOpen()) DisconnectSteps();
     // A port the program closed itself needs no message; the time-out has shown its own.
     if (m_exiting || error.failure() == LinkFailure::PortClosed ||
         error.failure() == LinkFailure::ConnectTimedOut)
@@ -313,15 +299,12 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation, cons
     ShowMessage(message);
 }
 
-void Form1::Command2_Click()
-{
+void Form1::Command2_Click() {
     m_exiting = true;
     Timer1->stop();
     MSComm1->setPortOpen(false);
-    if (m_setup)
-        m_setup->close();
-    if (m_about)
-        m_about->close();
+    if (m_setup) m_setup->close();
+    if (m_about) m_about->close();
     hide();
     if (m_exitAction)
         m_exitAction();
@@ -329,15 +312,12 @@ void Form1::Command2_Click()
         QCoreApplication::quit();
 }
 
-void Form1::closeEvent(QCloseEvent* event)
-{
-    if (!m_exiting)
-        Command2_Click();
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!m_exiting) Command2_Click();
     event->accept();
 }
 
-void Form1::mnu_Setup_Click()
-{
+void Form1::mnu_Setup_Click() {
     if (!m_setup)
         m_setup = new Setup_Form(MSComm1, StatusBar1); // no owner; deletes itself on close
     m_setup->show();
@@ -345,17 +325,14 @@ void Form1::mnu_Setup_Click()
     m_setup->activateWindow();
 }
 
-void Form1::mnu_About_Click()
-{
-    if (!m_about)
-        m_about = new frmAbout(); // no owner; deletes itself on close
+void Form1::mnu_About_Click() {
+    if (!m_about) m_about = new frmAbout(); // no owner; deletes itself on close
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
 }
 
-void Form1::Timer1_Timer()
-{
+void Form1::Timer1_Timer() {
     // Stopped before the box, so a second expiry cannot show a second box.
     Timer1->stop();
     Message message;

@@ -25,7 +25,7 @@ class StatusBar;
 // information and the status bar, with their handlers.
 class Form1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -64,10 +64,10 @@ public:
     void mnu_About_Click();
     void Timer1_Timer();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void ConnectSteps();
     void DisconnectSteps();

@@ -14,8 +14,7 @@
 
 namespace vorkel {
 
-void SetDialogFont()
-{
+void SetDialogFont() {
     // Fixed-size controls do not grow with the font, so the font is fixed too.
     QFont font;
     font.setFamilies(DialogFontFamilies());
@@ -23,11 +22,11 @@ void SetDialogFont()
     QApplication::setFont(font);
 }
 
-void Main(Form1& form)
-{
+void Main(Form1& form) {
     form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
                                       VersionRevision));
-    IniFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VORKEL.INI"));
+    IniFilePath =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VORKEL.INI"));
     LoadSettings(form.StatusBar1);
     form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));

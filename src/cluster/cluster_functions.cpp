@@ -15,8 +15,7 @@ namespace {
 
 // One ReadDataByIdentifier exchange: the data text that follows the marker,
 // up to and including its CR.
-QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker)
-{
+QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker) {
     Exchange exchange(ui);
     exchange.Send(request);
     exchange.WaitForMarker(marker);
@@ -25,15 +24,13 @@ QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString&
     return data;
 }
 
-QChar CharacterOfPiece(const QString& piece)
-{
+QChar CharacterOfPiece(const QString& piece) {
     return QChar(static_cast<char16_t>(HexToDec(piece).toInt() & 0xFFFF));
 }
 
 } // namespace
 
-QString BaseNumberText(const QString& baseText)
-{
+QString BaseNumberText(const QString& baseText) {
     qsizetype digits = 0;
     while (digits < baseText.size() && baseText.at(digits).isDigit() &&
            baseText.at(digits).unicode() < 128)
@@ -44,14 +41,12 @@ QString BaseNumberText(const QString& baseText)
     return number.isEmpty() ? QStringLiteral("0") : number;
 }
 
-QString ClusterPartNumber()
-{
+QString ClusterPartNumber() {
     return PartPrefix + QLatin1Char('-') + BaseNumberText(PartBaseText) + QLatin1Char('-') +
            PartSuffix;
 }
 
-void ClusterTypeName(const QString& replyData, QLabel* clusterInfo)
-{
+void ClusterTypeName(const QString& replyData, QLabel* clusterInfo) {
     ClusterCodes[0] = Piece(replyData, 1, 2);
     ClusterCodes[1] = Piece(replyData, 4, 2);
     if (const ModelRow* row = FindModelRow(PartPrefix, ClusterCodes[0])) {
@@ -61,12 +56,10 @@ void ClusterTypeName(const QString& replyData, QLabel* clusterInfo)
     if (const LetterRow* row = FindLetterRow(ClusterCodes[1]))
         SuffixLetters[1] = QLatin1String(row->letter);
     PartSuffix = SuffixLetters[0] + SuffixLetters[1];
-    if (clusterInfo)
-        clusterInfo->setText(ClusterModel);
+    if (clusterInfo) clusterInfo->setText(ClusterModel);
 }
 
-void IdentifyCluster(Form1Controls& ui)
-{
+void IdentifyCluster(Form1Controls& ui) {
     const QString prefixData =
         ReadIdentifier(ui, QStringLiteral("22e21a"), QStringLiteral("62 E2 1A "));
     PartPrefix.clear();

@@ -55,20 +55,16 @@ const LetterRow LetterRows[] = {
 
 } // namespace
 
-const ModelRow* FindModelRow(const QString& prefix, const QString& code)
-{
+const ModelRow* FindModelRow(const QString& prefix, const QString& code) {
     for (const ModelRow& row : ModelRows) {
-        if (prefix == QLatin1String(row.prefix) && code == QLatin1String(row.code))
-            return &row;
+        if (prefix == QLatin1String(row.prefix) && code == QLatin1String(row.code)) return &row;
     }
     return nullptr;
 }
 
-const LetterRow* FindLetterRow(const QString& code)
-{
+const LetterRow* FindLetterRow(const QString& code) {
     for (const LetterRow& row : LetterRows) {
-        if (code == QLatin1String(row.code))
-            return &row;
+        if (code == QLatin1String(row.code)) return &row;
     }
     return nullptr;
 }

@@ -5,23 +5,26 @@
 namespace vorkel {
 namespace {
 
-MessageHandler& CurrentHandler()
-{
+MessageHandler& CurrentHandler() {
     static MessageHandler handler;
     return handler;
 }
 
-void ShowRealBox(const Message& message)
-{
+void ShowRealBox(const Message& message) {
     QMessageBox box;
     box.setWindowTitle(message.title);
     box.setText(message.text);
-    if (!message.informative.isEmpty())
-        box.setInformativeText(message.informative);
+    if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
     switch (message.icon) {
-    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
@@ -29,16 +32,14 @@ void ShowRealBox(const Message& message)
 
 } // namespace
 
-void ShowMessage(const Message& message)
-{
+void ShowMessage(const Message& message) {
     if (CurrentHandler())
         CurrentHandler()(message);
     else
         ShowRealBox(message);
 }
 
-MessageHandler SetMessageHandler(MessageHandler handler)
-{
+MessageHandler SetMessageHandler(MessageHandler handler) {
     MessageHandler old = std::move(CurrentHandler());
     CurrentHandler() = std::move(handler);
     return old;

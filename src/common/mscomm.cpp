@@ -6,15 +6,12 @@
 
 namespace vorkel {
 
-bool ParseLineSettings(const QString& text, LineSettings& out)
-{
+bool ParseLineSettings(const QString& text, LineSettings& out) {
     const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 4)
-        return false;
+    if (parts.size() != 4) return false;
     bool ok = false;
     const qint64 baud = parts[0].trimmed().toLongLong(&ok);
-    if (!ok || baud < 50 || baud > 4000000)
-        return false;
+    if (!ok || baud < 50 || baud > 4000000) return false;
     out.baud = static_cast<qint32>(baud);
     const QString parity = parts[1].trimmed().toLower();
     if (parity == QLatin1String("n"))
@@ -26,8 +23,7 @@ bool ParseLineSettings(const QString& text, LineSettings& out)
     else
         return false;
     const int bits = parts[2].trimmed().toInt(&ok);
-    if (!ok || bits < 5 || bits > 8)
-        return false;
+    if (!ok || bits < 5 || bits > 8) return false;
     out.dataBits = static_cast<QSerialPort::DataBits>(bits);
     const QString stop = parts[3].trimmed();
     if (stop == QLatin1String("1"))
@@ -39,13 +35,11 @@ bool ParseLineSettings(const QString& text, LineSettings& out)
     return true;
 }
 
-MSComm::MSComm(QObject* parent) : QObject(parent)
-{
+MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::onError);
 }
 
-bool MSComm::applySettings()
-{
+bool MSComm::applySettings() {
     LineSettings line;
     if (!ParseLineSettings(m_settings, line)) {
         m_openError = tr("the speed \"%1\" cannot be used").arg(m_settings.section(',', 0, 0));
@@ -55,14 +49,13 @@ bool MSComm::applySettings()
     m_port.setParity(line.parity);
     m_port.setDataBits(line.dataBits);
     m_port.setStopBits(line.stopBits);
-    m_port.setFlowControl(m_handshaking == 2 ? QSerialPort::HardwareControl
+    m_port.setFlowControl(m_handshaking == 2   ? QSerialPort::HardwareControl
                           : m_handshaking == 1 ? QSerialPort::SoftwareControl
                                                : QSerialPort::NoFlowControl);
     return true;
 }
 
-bool MSComm::setPortOpen(bool open)
-{
+bool MSComm::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {
             m_port.close();
@@ -71,8 +64,7 @@ bool MSComm::setPortOpen(bool open)
         }
         return true;
     }
-    if (m_port.isOpen())
-        return true;
+    if (m_port.isOpen()) return true;
     m_openError.clear();
     const PortDevice device = DeviceForPort(m_commPort);
     if (device.device.isEmpty()) {
@@ -80,8 +72,7 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
     m_port.setPortName(device.device);
-    if (!applySettings())
-        return false;
+    if (!applySettings()) return false;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_openError = m_port.errorString();
         return false;
@@ -95,26 +86,20 @@ bool MSComm::setPortOpen(bool open)
     return true;
 }
 
-bool MSComm::Output(const QByteArray& bytes)
-{
-    if (!m_port.isOpen())
-        return false;
-    if (m_port.write(bytes) != bytes.size())
-        return false;
+bool MSComm::Output(const QByteArray& bytes) {
+    if (!m_port.isOpen()) return false;
+    if (m_port.write(bytes) != bytes.size()) return false;
     m_port.flush();
     return true;
 }
 
-QString MSComm::Input()
-{
-    if (!m_port.isOpen())
-        return {};
+QString MSComm::Input() {
+    if (!m_port.isOpen()) return {};
     const qint64 length = m_inputLen > 0 ? m_inputLen : m_port.bytesAvailable();
     return QString::fromLatin1(m_port.read(length));
 }
 
-void MSComm::DiscardInput()
-{
+void MSComm::DiscardInput() {
     // What the system has received but Qt has not read yet goes as well.
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::Input);
@@ -122,8 +107,7 @@ void MSComm::DiscardInput()
     }
 }
 
-void MSComm::onError(QSerialPort::SerialPortError error)
-{
+void MSComm::onError(QSerialPort::SerialPortError error) {
     // A device that went away makes QSerialPort report read errors endlessly
     // while it stays open; close on the first so the waits learn of it once.
     if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||

@@ -11,7 +11,7 @@ namespace vorkel {
 // character at a time without waiting.
 class MSComm : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class CloseReason { None, ByProgram, Lost };
 
     explicit MSComm(QObject* parent = nullptr);
@@ -45,10 +45,10 @@ public:
     CloseReason LastCloseReason() const { return m_closeReason; }
     QString LostReason() const { return m_lostReason; }
 
-signals:
+  signals:
     void portClosed(vorkel::MSComm::CloseReason reason);
 
-private:
+  private:
     void onError(QSerialPort::SerialPortError error);
     bool applySettings();
 

@@ -6,14 +6,11 @@
 
 namespace vorkel {
 
-void Pause(int milliseconds)
-{
-    if (milliseconds > 0)
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
+void Pause(int milliseconds) {
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void YieldToEventLoop(bool waitForEvents)
-{
+void YieldToEventLoop(bool waitForEvents) {
     QCoreApplication::processEvents(waitForEvents ? QEventLoop::WaitForMoreEvents
                                                   : QEventLoop::AllEvents);
 }

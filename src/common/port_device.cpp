@@ -7,15 +7,13 @@
 namespace vorkel {
 namespace {
 
-QString& PortsFolderOverride()
-{
+QString& PortsFolderOverride() {
     static QString folder;
     return folder;
 }
 
 #ifndef Q_OS_WIN
-QString BuiltInDevice(int portNumber)
-{
+QString BuiltInDevice(int portNumber) {
     struct Range {
         int first;
         const char* prefix;
@@ -32,20 +30,18 @@ QString BuiltInDevice(int portNumber)
 
 } // namespace
 
-QString PortsFolder()
-{
-    if (!PortsFolderOverride().isEmpty())
-        return PortsFolderOverride();
+QString PortsFolder() {
+    if (!PortsFolderOverride().isEmpty()) return PortsFolderOverride();
     return QCoreApplication::applicationDirPath() + QStringLiteral("/ports");
 }
 
-void SetPortsFolder(const QString& folder) { PortsFolderOverride() = folder; }
+void SetPortsFolder(const QString& folder) {
+    PortsFolderOverride() = folder;
+}
 
-PortDevice DeviceForPort(int portNumber)
-{
+PortDevice DeviceForPort(int portNumber) {
     PortDevice result;
-    if (portNumber < 1)
-        return result;
+    if (portNumber < 1) return result;
 #ifdef Q_OS_WIN
     result.shownName = QStringLiteral("COM%1").arg(portNumber);
     result.device = QStringLiteral("\\\\.\\COM%1").arg(portNumber);

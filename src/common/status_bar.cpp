@@ -2,8 +2,7 @@
 
 namespace vorkel {
 
-StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent)
-{
+StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(false);
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         auto* label = new QLabel(this); // owned by the status bar
@@ -16,21 +15,16 @@ StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent)
     }
 }
 
-QLabel* StatusBar::panel(int index) const
-{
-    if (index < 1 || index > static_cast<int>(m_panels.size()))
-        return nullptr;
+QLabel* StatusBar::panel(int index) const {
+    if (index < 1 || index > static_cast<int>(m_panels.size())) return nullptr;
     return m_panels[static_cast<std::size_t>(index - 1)];
 }
 
-void StatusBar::setPanelText(int index, const QString& text)
-{
-    if (QLabel* label = panel(index))
-        label->setText(text);
+void StatusBar::setPanelText(int index, const QString& text) {
+    if (QLabel* label = panel(index)) label->setText(text);
 }
 
-QString StatusBar::panelText(int index) const
-{
+QString StatusBar::panelText(int index) const {
     const QLabel* label = panel(index);
     return label ? label->text() : QString();
 }

@@ -8,10 +8,11 @@
 // to the nearest pixel, halves away from zero.
 namespace vorkel {
 
-inline int TwipsToPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+inline int TwipsToPixels(int twips) {
+    return static_cast<int>(std::lround(twips / 15.0));
+}
 
-inline QRect TwipsRect(int left, int top, int width, int height)
-{
+inline QRect TwipsRect(int left, int top, int width, int height) {
     return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
 }
 

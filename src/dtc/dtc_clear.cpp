@@ -11,29 +11,25 @@
 
 namespace vorkel {
 
-void ClearDtcCodes(Form1Controls& ui)
-{
+void ClearDtcCodes(Form1Controls& ui) {
     EraseDtcCodes(ui);
     ShowCodesAfterClearing(ui);
 }
 
-void EraseDtcCodes(Form1Controls& ui)
-{
+void EraseDtcCodes(Form1Controls& ui) {
     Exchange exchange(ui);
     exchange.Send(QStringLiteral("14FF00"));
     exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
     exchange.Finish();
 }
 
-void ShowCodesAfterClearing(Form1Controls& ui)
-{
+void ShowCodesAfterClearing(Form1Controls& ui) {
     Pause(100);
     ReadDtcCount(ui);
     const bool codesLeft = ui.DTC_label->text() != QLatin1String("0");
     ui.Command1->setEnabled(codesLeft);
     ui.DTC_Clear_Button->setEnabled(codesLeft);
-    if (codesLeft)
-        ui.DTC_List->clear();
+    if (codesLeft) ui.DTC_List->clear();
     Pause(100);
     ReadDtcList(ui);
 }

@@ -10,39 +10,30 @@ namespace vorkel {
 
 namespace {
 
-int HexDigit(QChar c)
-{
+int HexDigit(QChar c) {
     const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
     return -1;
 }
 
 } // namespace
 
-int HexTextValue(const QString& text)
-{
+int HexTextValue(const QString& text) {
     qint64 value = 0;
     for (const QChar c : text) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'))
-            continue;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) continue;
         const int digit = HexDigit(c);
-        if (digit < 0)
-            break;
+        if (digit < 0) break;
         value = value * 16 + digit;
-        if (value > std::numeric_limits<int>::max())
-            return std::numeric_limits<int>::max();
+        if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
     }
     return static_cast<int>(value);
 }
 
 QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
-                       const QString& valueText)
-{
+                       const QString& valueText) {
     const QString before = gatheredWithMarker.left(gatheredWithMarker.size() - marker.size());
     // "728 04 " + marker: a single frame whose length byte is the one before the marker.
     if (before.size() < 7 || !before.endsWith(QLatin1Char(' ')) ||
@@ -51,13 +42,11 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
     bool ok = false;
     const int pci = before.mid(before.size() - 3, 2).toInt(&ok, 16);
     const int markerBytes = static_cast<int>(marker.size() / 3);
-    if (!ok || pci < 1 || pci > 7 || pci < markerBytes)
-        return valueText;
+    if (!ok || pci < 1 || pci > 7 || pci < markerBytes) return valueText;
     return valueText.left((pci - markerBytes) * 3);
 }
 
-void ReadDtcCount(Form1Controls& ui)
-{
+void ReadDtcCount(Form1Controls& ui) {
     const QString marker = QStringLiteral("62 02 ");
     Exchange exchange(ui);
     exchange.Send(QStringLiteral("220200"));

@@ -38,22 +38,18 @@ const Description Descriptions[] = {
 
 } // namespace
 
-QString DtcDescription(const QString& code)
-{
+QString DtcDescription(const QString& code) {
     for (const Description& d : Descriptions) {
-        if (code == QLatin1String(d.key))
-            return QLatin1String(d.line);
+        if (code == QLatin1String(d.key)) return QLatin1String(d.line);
     }
     return {};
 }
 
-void ListDtcDescriptions(QListWidget* list)
-{
+void ListDtcDescriptions(QListWidget* list) {
     const int n = std::clamp<int>(DtcCount, 0, static_cast<int>(DtcCodes.size()) - 1);
     for (int i = 1; i <= n; ++i) {
         const QString line = DtcDescription(DtcCodes[static_cast<std::size_t>(i)]);
-        if (!line.isEmpty() && list)
-            list->addItem(line);
+        if (!line.isEmpty() && list) list->addItem(line);
     }
 }
 

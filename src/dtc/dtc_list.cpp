@@ -11,8 +11,7 @@
 
 namespace vorkel {
 
-void ReadDtcList(Form1Controls& ui)
-{
+void ReadDtcList(Form1Controls& ui) {
     ui.DTC_List->clear();
     const QString caption = ui.DTC_label->text();
     Exchange exchange(ui);
@@ -23,12 +22,11 @@ void ReadDtcList(Form1Controls& ui)
         exchange.WaitForMarker(QStringLiteral("728 "));
         line1 = exchange.ReadLine();
         int code = 0;
-        if (!IsNegativeFrame(line1, code))
-            break;
+        if (!IsNegativeFrame(line1, code)) break;
         if (code != 0x78) {
             exchange.Finish();
-            throw LinkError(LinkFailure::NegativeResponse,
-                            QStringLiteral("728 ") + line1.trimmed(), code);
+            throw LinkError(LinkFailure::NegativeResponse, QStringLiteral("728 ") + line1.trimmed(),
+                            code);
         }
         // Busy, answer pending: the real answer follows as a further frame.
         exchange.MarkPending();
@@ -38,8 +36,7 @@ void ReadDtcList(Form1Controls& ui)
     const int needed = DtcLinesNeeded(DtcCountOfLine1(line1, caption));
     while (lines.size() < needed) {
         const std::optional<QString> line = exchange.ReadAnswerLine();
-        if (!line)
-            break; // the adapter sent fewer frames than the count calls for
+        if (!line) break; // the adapter sent fewer frames than the count calls for
         if (!line->startsWith(QLatin1String("728 "))) {
             // Not a frame: the adapter's own message ("BUFFER FULL") breaks the reply off.
             const AnswerProblem problem = ClassifyAnswer(*line);

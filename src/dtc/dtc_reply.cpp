@@ -28,67 +28,57 @@ const CodePlace CodePlaces[MaxDtcCodesRead] = {
     {{8, 14}, {8, 17}}, {{8, 23}, {8, 26}}, {{9, 11}, {9, 14}}, {{9, 20}, {9, 23}},
 };
 
-QString FieldText(const QStringList& lines, Field field)
-{
-    if (field.line > lines.size())
-        return {};
+QString FieldText(const QStringList& lines, Field field) {
+    if (field.line > lines.size()) return {};
     return Piece(lines.at(field.line - 1), field.position, 2);
 }
 
-bool UsesSingleFrameRule(const QString& line1, const QString& countCaption)
-{
+bool UsesSingleFrameRule(const QString& line1, const QString& countCaption) {
     switch (FrameKindOfLine1(line1)) {
-    case DtcFrameKind::Single: return true;
-    case DtcFrameKind::First: return false;
-    case DtcFrameKind::Unknown: break;
+    case DtcFrameKind::Single:
+        return true;
+    case DtcFrameKind::First:
+        return false;
+    case DtcFrameKind::Unknown:
+        break;
     }
     return countCaption == QLatin1String("1");
 }
 
 } // namespace
 
-DtcFrameKind FrameKindOfLine1(const QString& line1)
-{
+DtcFrameKind FrameKindOfLine1(const QString& line1) {
     const QString pci = Piece(line1, 1, 2);
     bool ok = false;
     const int value = pci.toInt(&ok, 16);
-    if (!ok || pci.size() != 2 || pci.contains(QLatin1Char(' ')))
-        return DtcFrameKind::Unknown;
-    if (value >= 0x01 && value <= 0x07)
-        return DtcFrameKind::Single;
-    if ((value >> 4) == 1)
-        return DtcFrameKind::First;
+    if (!ok || pci.size() != 2 || pci.contains(QLatin1Char(' '))) return DtcFrameKind::Unknown;
+    if (value >= 0x01 && value <= 0x07) return DtcFrameKind::Single;
+    if ((value >> 4) == 1) return DtcFrameKind::First;
     return DtcFrameKind::Unknown;
 }
 
-int DtcLinesNeeded(int count)
-{
+int DtcLinesNeeded(int count) {
     static const int thresholds[] = {2, 5, 7, 9, 12, 14, 16, 19}; // for lines 2 to 9
     int lines = 1;
     for (const int threshold : thresholds) {
-        if (count >= threshold)
-            ++lines;
+        if (count >= threshold) ++lines;
     }
     return lines;
 }
 
-int DtcCountOfLine1(const QString& line1, const QString& countCaption)
-{
-    if (!UsesSingleFrameRule(line1, countCaption))
-        return HexTextValue(Piece(line1, 10, 2));
+int DtcCountOfLine1(const QString& line1, const QString& countCaption) {
+    if (!UsesSingleFrameRule(line1, countCaption)) return HexTextValue(Piece(line1, 10, 2));
     if (FrameKindOfLine1(line1) == DtcFrameKind::Single)
         return HexTextValue(Piece(line1, 7, 2)) >= 1 ? 1 : 0;
     return 1; // the caption says one code; the reply's own count is not consulted
 }
 
-DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption)
-{
+DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption) {
     DtcReply reply;
     const QString line1 = lines.value(0);
     reply.count = std::min(DtcCountOfLine1(line1, countCaption), 255);
     if (UsesSingleFrameRule(line1, countCaption)) {
-        if (reply.count == 1)
-            reply.codes[1] = Piece(line1, 10, 2) + Piece(line1, 13, 2);
+        if (reply.count == 1) reply.codes[1] = Piece(line1, 10, 2) + Piece(line1, 13, 2);
         return reply;
     }
     const int read = std::min(reply.count, MaxDtcCodesRead);
@@ -100,9 +90,9 @@ DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption)
     return reply;
 }
 
-bool IsNegativeFrame(const QString& line1, int& code)
-{
-    if (FrameKindOfLine1(line1) != DtcFrameKind::Single || Piece(line1, 4, 2) != QLatin1String("7F"))
+bool IsNegativeFrame(const QString& line1, int& code) {
+    if (FrameKindOfLine1(line1) != DtcFrameKind::Single ||
+        Piece(line1, 4, 2) != QLatin1String("7F"))
         return false;
     code = Piece(line1, 10, 2).toInt(nullptr, 16);
     return true;

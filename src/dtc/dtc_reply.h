@@ -20,7 +20,7 @@ DtcFrameKind FrameKindOfLine1(const QString& line1);
 int DtcLinesNeeded(int count);
 
 struct DtcReply {
-    int count = 0;                                     // what DtcCount becomes
+    int count = 0;                                    // what DtcCount becomes
     std::array<QString, MaxDtcCodesRead + 1> codes{}; // 1..min(count, 20)
 };
 

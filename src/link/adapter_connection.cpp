@@ -15,8 +15,7 @@
 namespace vorkel {
 namespace {
 
-void ReportPortProblem(const QString& informative)
-{
+void ReportPortProblem(const QString& informative) {
     Message message;
     message.text = QStringLiteral("ERROR! Comm Port is either in use or not found!");
     message.title = QStringLiteral("ERROR!");
@@ -25,10 +24,8 @@ void ReportPortProblem(const QString& informative)
     ShowMessage(message);
 }
 
-QString WithoutClosingLineEnds(QString text)
-{
-    if (text.endsWith(QLatin1Char('>')))
-        text.chop(1);
+QString WithoutClosingLineEnds(QString text) {
+    if (text.endsWith(QLatin1Char('>'))) text.chop(1);
     while (text.endsWith(QLatin1Char('\r')))
         text.chop(1);
     return text;
@@ -36,8 +33,7 @@ QString WithoutClosingLineEnds(QString text)
 
 } // namespace
 
-QString AdapterBanner(const QString& resetAnswer)
-{
+QString AdapterBanner(const QString& resetAnswer) {
     const qsizetype elm = resetAnswer.indexOf(QLatin1String("ELM"));
     if (elm < 0) {
         // An adapter that announces itself differently: its last line before the
@@ -49,8 +45,7 @@ QString AdapterBanner(const QString& resetAnswer)
     return WithoutClosingLineEnds(resetAnswer.mid(elm));
 }
 
-void ConnectAdapter(Form1Controls& ui)
-{
+void ConnectAdapter(Form1Controls& ui) {
     AdapterState = 0;
     const PortProbe probe = ProbeComPort(CommPortNumber);
     if (probe.problem != PortProblem::None) {
@@ -59,7 +54,8 @@ void ConnectAdapter(Form1Controls& ui)
     }
     OpenComPort(*ui.MSComm1);
     if (!ui.MSComm1->PortOpen()) {
-        ReportPortProblem(QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError()));
+        ReportPortProblem(
+            QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError()));
         return;
     }
 

@@ -10,8 +10,7 @@
 namespace vorkel {
 namespace {
 
-int& AnswerLimit()
-{
+int& AnswerLimit() {
     static int limit = 5000;
     return limit;
 }
@@ -19,19 +18,17 @@ int& AnswerLimit()
 // The silence bound needs the event loop to wake up now and then even when no
 // byte arrives; four wake-ups a second cost nothing measurable.
 class WakeTimer {
-public:
-    WakeTimer()
-    {
+  public:
+    WakeTimer() {
         m_timer.setInterval(250);
         m_timer.start();
     }
 
-private:
+  private:
     QTimer m_timer;
 };
 
-QString Trimmed(const QString& text)
-{
+QString Trimmed(const QString& text) {
     QString t = text;
     t.replace(QLatin1Char('\r'), QLatin1Char(' '));
     t.remove(QLatin1Char('>'));
@@ -43,13 +40,15 @@ constexpr int FinishLimitMs = 1000;
 
 } // namespace
 
-int AnswerTimeLimitMs() { return AnswerLimit(); }
-void SetAnswerTimeLimitMs(int milliseconds) { AnswerLimit() = milliseconds; }
+int AnswerTimeLimitMs() {
+    return AnswerLimit();
+}
+void SetAnswerTimeLimitMs(int milliseconds) {
+    AnswerLimit() = milliseconds;
+}
 
-void Exchange::CheckStillWaiting() const
-{
-    if (AdapterState == 3)
-        throw LinkError(LinkFailure::ConnectTimedOut);
+void Exchange::CheckStillWaiting() const {
+    if (AdapterState == 3) throw LinkError(LinkFailure::ConnectTimedOut);
     if (!m_ui.MSComm1->PortOpen()) {
         throw LinkError(m_ui.MSComm1->LastCloseReason() == MSComm::CloseReason::Lost
                             ? LinkFailure::PortLost
@@ -57,8 +56,7 @@ void Exchange::CheckStillWaiting() const
     }
 }
 
-void Exchange::Send(const QString& text)
-{
+void Exchange::Send(const QString& text) {
     CheckStillWaiting();
     m_ui.MSComm1->DiscardInput();
     m_promptSeen = false;
@@ -69,40 +67,34 @@ void Exchange::Send(const QString& text)
     }
 }
 
-Exchange::Step Exchange::ReadOne(QString& gathered, int silenceLimitMs)
-{
+Exchange::Step Exchange::ReadOne(QString& gathered, int silenceLimitMs) {
     MSComm& comm = *m_ui.MSComm1;
     YieldToEventLoop(comm.InBufferCount() == 0);
     CheckStillWaiting();
     const QString c = comm.Input();
     if (c.isEmpty()) {
-        if (m_silence.elapsed() > silenceLimitMs)
-            return Step::Silent;
+        if (m_silence.elapsed() > silenceLimitMs) return Step::Silent;
         return Step::Nothing;
     }
     m_silence.start();
     // Adapters with line feeds on send CR LF; dropping the LF keeps the
     // fixed character positions of the reply lines.
-    if (c == QLatin1String("\n"))
-        return Step::Nothing;
+    if (c == QLatin1String("\n")) return Step::Nothing;
     gathered += c;
     if (gathered.size() > GatheredTextCap)
         gathered.remove(0, gathered.size() - GatheredTextCap / 2);
-    if (c == QLatin1String(">"))
-        m_promptSeen = true;
+    if (c == QLatin1String(">")) m_promptSeen = true;
     return Step::Character;
 }
 
-int Exchange::SilenceLimit() const
-{
+int Exchange::SilenceLimit() const {
     // During a connection attempt the connection time-out is the only bound.
     const bool attemptRunning = m_ui.Timer1 && m_ui.Timer1->isActive();
     return attemptRunning ? std::numeric_limits<int>::max() : AnswerLimit();
 }
 
 QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
-                              bool promptEndsAnswer)
-{
+                              bool promptEndsAnswer) {
     QString gathered;
     WakeTimer wake;
     m_silence.start();
@@ -112,10 +104,8 @@ QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
             throw LinkError(m_pendingSeen ? LinkFailure::PendingNoAnswer : LinkFailure::NoAnswer,
                             Trimmed(gathered));
         }
-        if (step == Step::Nothing)
-            continue;
-        if (done(gathered))
-            return gathered;
+        if (step == Step::Nothing) continue;
+        if (done(gathered)) return gathered;
         if (promptEndsAnswer && gathered.endsWith(QLatin1Char('>'))) {
             const AnswerProblem problem = ClassifyAnswer(gathered);
             if (problem.pending || (m_pendingSeen && problem.failure == LinkFailure::Unexpected)) {
@@ -129,13 +119,12 @@ QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
     }
 }
 
-QString Exchange::WaitForMarker(const QString& marker)
-{
-    return GatherUntil([&marker](const QString& gathered) { return gathered.endsWith(marker); }, true);
+QString Exchange::WaitForMarker(const QString& marker) {
+    return GatherUntil([&marker](const QString& gathered) { return gathered.endsWith(marker); },
+                       true);
 }
 
-QString Exchange::ReadLine()
-{
+QString Exchange::ReadLine() {
     return GatherUntil(
         [](const QString& gathered) {
             return gathered.endsWith(QLatin1Char('\r')) || gathered.endsWith(QLatin1Char('>'));
@@ -143,20 +132,15 @@ QString Exchange::ReadLine()
         false);
 }
 
-std::optional<QString> Exchange::ReadAnswerLine()
-{
-    if (m_promptSeen)
-        return std::nullopt;
+std::optional<QString> Exchange::ReadAnswerLine() {
+    if (m_promptSeen) return std::nullopt;
     const QString line = ReadLine();
-    if (line == QLatin1String("\r") || line.endsWith(QLatin1Char('>')))
-        return std::nullopt;
+    if (line == QLatin1String("\r") || line.endsWith(QLatin1Char('>'))) return std::nullopt;
     return line;
 }
 
-void Exchange::Finish()
-{
-    if (m_promptSeen || !m_ui.MSComm1->PortOpen())
-        return;
+void Exchange::Finish() {
+    if (m_promptSeen || !m_ui.MSComm1->PortOpen()) return;
     QString gathered;
     WakeTimer wake;
     m_silence.start();

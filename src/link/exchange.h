@@ -19,7 +19,7 @@ void SetAnswerTimeLimitMs(int milliseconds); // tests shorten it
 // one character, so the window stays live; every wait is bounded and ends with
 // a LinkError when what it waits for cannot come.
 class Exchange {
-public:
+  public:
     explicit Exchange(Form1Controls& ui) : m_ui(ui) {}
 
     // Drops what is left of earlier answers, then writes text + CR LF in one write.
@@ -50,7 +50,7 @@ public:
     // may follow, so a prompt alone no longer ends the wait.
     void MarkPending() { m_pendingSeen = true; }
 
-private:
+  private:
     enum class Step { Character, Nothing, Silent };
     Step ReadOne(QString& gathered, int silenceLimitMs);
     int SilenceLimit() const;

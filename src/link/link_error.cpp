@@ -4,8 +4,7 @@
 
 namespace vorkel {
 
-AnswerProblem ClassifyAnswer(const QString& answer)
-{
+AnswerProblem ClassifyAnswer(const QString& answer) {
     AnswerProblem problem;
     static const QRegularExpression negative(QStringLiteral("7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
     QRegularExpressionMatch last;
@@ -45,24 +44,30 @@ AnswerProblem ClassifyAnswer(const QString& answer)
 
 namespace {
 
-QString ResponseCodeMeaning(int code)
-{
+QString ResponseCodeMeaning(int code) {
     switch (code) {
-    case 0x11: return QStringLiteral("service not supported");
-    case 0x12: return QStringLiteral("sub-function not supported");
-    case 0x13: return QStringLiteral("wrong message length");
-    case 0x22: return QStringLiteral("conditions not correct");
-    case 0x31: return QStringLiteral("request out of range");
-    case 0x33: return QStringLiteral("security access denied");
-    case 0x78: return QStringLiteral("busy, answer pending");
-    default: return QStringLiteral("refused");
+    case 0x11:
+        return QStringLiteral("service not supported");
+    case 0x12:
+        return QStringLiteral("sub-function not supported");
+    case 0x13:
+        return QStringLiteral("wrong message length");
+    case 0x22:
+        return QStringLiteral("conditions not correct");
+    case 0x31:
+        return QStringLiteral("request out of range");
+    case 0x33:
+        return QStringLiteral("security access denied");
+    case 0x78:
+        return QStringLiteral("busy, answer pending");
+    default:
+        return QStringLiteral("refused");
     }
 }
 
 } // namespace
 
-FailureWords DescribeFailure(const LinkError& error, const QString& operation)
-{
+FailureWords DescribeFailure(const LinkError& error, const QString& operation) {
     FailureWords words;
     const QString what = operation.isEmpty() ? QStringLiteral("Talking to the adapter") : operation;
     switch (error.failure()) {
@@ -71,17 +76,20 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation)
         break;
     case LinkFailure::PortLost:
         words.text = QStringLiteral("%1 failed: the connection to the adapter was lost.").arg(what);
-        words.advice = QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
+        words.advice =
+            QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
         break;
     case LinkFailure::ConnectTimedOut:
         words.text = QStringLiteral("Unable to Connect To ELM");
         break;
     case LinkFailure::NoAnswer:
         words.text = QStringLiteral("%1 failed: the adapter stopped answering.").arg(what);
-        words.advice = QStringLiteral("Check the adapter and the ignition, then press Connect again.");
+        words.advice =
+            QStringLiteral("Check the adapter and the ignition, then press Connect again.");
         break;
     case LinkFailure::PendingNoAnswer:
-        words.text = QStringLiteral("%1 failed: the cluster said it was busy and never answered.").arg(what);
+        words.text =
+            QStringLiteral("%1 failed: the cluster said it was busy and never answered.").arg(what);
         words.advice = QStringLiteral("Wait a moment and try again.");
         break;
     case LinkFailure::Refused:
@@ -95,40 +103,48 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation)
                                       "Falcon or SX/SY Territory.");
         break;
     case LinkFailure::Stopped:
-        words.text = QStringLiteral("%1 failed: the adapter interrupted the request (STOPPED).").arg(what);
+        words.text =
+            QStringLiteral("%1 failed: the adapter interrupted the request (STOPPED).").arg(what);
         words.advice = QStringLiteral("Try again.");
         break;
     case LinkFailure::CanError:
-        words.text = QStringLiteral("%1 failed: the adapter reports a CAN bus error (CAN ERROR).").arg(what);
-        words.advice = QStringLiteral("Check that the adapter sits firmly in the car's socket and the "
-                                      "ignition is on.");
+        words.text =
+            QStringLiteral("%1 failed: the adapter reports a CAN bus error (CAN ERROR).").arg(what);
+        words.advice =
+            QStringLiteral("Check that the adapter sits firmly in the car's socket and the "
+                           "ignition is on.");
         break;
     case LinkFailure::BufferFull:
-        words.text = QStringLiteral("%1 failed: the adapter's buffer overflowed (BUFFER FULL).").arg(what);
+        words.text =
+            QStringLiteral("%1 failed: the adapter's buffer overflowed (BUFFER FULL).").arg(what);
         words.advice = QStringLiteral("Choose a higher speed in Setup if the adapter supports one, "
                                       "and try again.");
         break;
     case LinkFailure::UnableToConnect:
-        words.text = QStringLiteral("%1 failed: the adapter found no CAN bus (UNABLE TO CONNECT).").arg(what);
+        words.text = QStringLiteral("%1 failed: the adapter found no CAN bus (UNABLE TO CONNECT).")
+                         .arg(what);
         words.advice = QStringLiteral("Check that the ignition is on.");
         break;
     case LinkFailure::NegativeResponse:
         words.text = QStringLiteral("%1 failed: the cluster refused the request (code %2, %3).")
                          .arg(what,
-                              QString::number(error.responseCode(), 16).toUpper().rightJustified(
-                                  2, QLatin1Char('0')),
+                              QString::number(error.responseCode(), 16)
+                                  .toUpper()
+                                  .rightJustified(2, QLatin1Char('0')),
                               ResponseCodeMeaning(error.responseCode()));
         words.advice = QStringLiteral("Check that the ignition is on and try again.");
         break;
     case LinkFailure::Unexpected:
-        words.text = QStringLiteral("%1 failed: the adapter's answer was not understood.").arg(what);
-        words.advice = QStringLiteral("Try again; if it keeps happening, the adapter may not suit this car.");
+        words.text =
+            QStringLiteral("%1 failed: the adapter's answer was not understood.").arg(what);
+        words.advice =
+            QStringLiteral("Try again; if it keeps happening, the adapter may not suit this car.");
         break;
     }
     if (!error.received().isEmpty())
-        words.advice += QStringLiteral("%1The adapter sent: %2")
-                            .arg(words.advice.isEmpty() ? QString() : QStringLiteral("\n"),
-                                 error.received());
+        words.advice +=
+            QStringLiteral("%1The adapter sent: %2")
+                .arg(words.advice.isEmpty() ? QString() : QStringLiteral("\n"), error.received());
     return words;
 }
 

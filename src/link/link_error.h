@@ -23,19 +23,17 @@ enum class LinkFailure {
 };
 
 class LinkError : public std::runtime_error {
-public:
+  public:
     LinkError(LinkFailure failure, QString received = {}, int responseCode = -1)
         : std::runtime_error("adapter link failure"), m_failure(failure),
-          m_received(std::move(received)), m_responseCode(responseCode)
-    {
-    }
+          m_received(std::move(received)), m_responseCode(responseCode) {}
     LinkFailure failure() const { return m_failure; }
     // What the adapter sent instead, trimmed; may be empty.
     const QString& received() const { return m_received; }
     // The negative response code, for NegativeResponse.
     int responseCode() const { return m_responseCode; }
 
-private:
+  private:
     LinkFailure m_failure;
     QString m_received;
     int m_responseCode;

@@ -10,8 +10,7 @@
 
 namespace vorkel {
 
-PortProbe ProbeComPort(std::int16_t portNumber)
-{
+PortProbe ProbeComPort(std::int16_t portNumber) {
     PortProbe probe;
     const PortDevice device = DeviceForPort(portNumber);
     probe.device = device.shownName;
@@ -26,34 +25,40 @@ PortProbe ProbeComPort(std::int16_t portNumber)
     }
     probe.detail = port.errorString();
     switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError: probe.problem = PortProblem::NotFound; break;
+    case QSerialPort::DeviceNotFoundError:
+        probe.problem = PortProblem::NotFound;
+        break;
     case QSerialPort::PermissionError: {
         // Qt says "permission" both for a device we may not open and for one
         // locked by another program.
         const QFileInfo info(device.device);
-        probe.problem = info.isReadable() && info.isWritable() ? PortProblem::InUse
-                                                               : PortProblem::NoPermission;
+        probe.problem =
+            info.isReadable() && info.isWritable() ? PortProblem::InUse : PortProblem::NoPermission;
         break;
     }
-    case QSerialPort::OpenError: probe.problem = PortProblem::InUse; break;
-    default: probe.problem = PortProblem::Other; break;
+    case QSerialPort::OpenError:
+        probe.problem = PortProblem::InUse;
+        break;
+    default:
+        probe.problem = PortProblem::Other;
+        break;
     }
     return probe;
 }
 
-bool ComPortExists(std::int16_t portNumber)
-{
+bool ComPortExists(std::int16_t portNumber) {
     return ProbeComPort(portNumber).problem == PortProblem::None;
 }
 
-QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe)
-{
-    const QString tried = probe.device.isEmpty()
-                              ? QStringLiteral("COM%1 has no device on this computer.").arg(portNumber)
-                              : QStringLiteral("COM%1 is %2.").arg(portNumber).arg(probe.device);
+QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
+    const QString tried =
+        probe.device.isEmpty()
+            ? QStringLiteral("COM%1 has no device on this computer.").arg(portNumber)
+            : QStringLiteral("COM%1 is %2.").arg(portNumber).arg(probe.device);
     QString why;
     switch (probe.problem) {
-    case PortProblem::None: return {};
+    case PortProblem::None:
+        return {};
     case PortProblem::NotFound:
         why = QStringLiteral("The device was not found: check that the adapter is plugged in, "
                              "and choose its port in Setup.");
@@ -69,13 +74,11 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe)
         why = QStringLiteral("The port could not be opened.");
         break;
     }
-    if (!probe.detail.isEmpty())
-        why += QStringLiteral(" (%1)").arg(probe.detail);
+    if (!probe.detail.isEmpty()) why += QStringLiteral(" (%1)").arg(probe.detail);
     return probe.device.isEmpty() ? tried : tried + QLatin1Char('\n') + why;
 }
 
-void OpenComPort(MSComm& comm)
-{
+void OpenComPort(MSComm& comm) {
     comm.setCommPort(CommPortNumber);
     comm.setInputLen(1);
     comm.setSettings(CommSpeed + QStringLiteral(",n,8,1"));
@@ -84,17 +87,13 @@ void OpenComPort(MSComm& comm)
     comm.setRTSEnable(true);
     comm.setRThreshold(1);
     comm.setSThreshold(1);
-    if (ComPortExists(CommPortNumber))
-        comm.setPortOpen(true);
+    if (ComPortExists(CommPortNumber)) comm.setPortOpen(true);
 }
 
-int FindListEntry(const QString& text, const QListWidget* list)
-{
-    if (!list)
-        return -1;
+int FindListEntry(const QString& text, const QListWidget* list) {
+    if (!list) return -1;
     for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->text().startsWith(text, Qt::CaseInsensitive))
-            return i;
+        if (list->item(i)->text().startsWith(text, Qt::CaseInsensitive)) return i;
     }
     return -1;
 }

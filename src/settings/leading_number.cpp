@@ -8,20 +8,17 @@
 namespace vorkel {
 namespace {
 
-std::string Squeezed(const QString& text)
-{
+std::string Squeezed(const QString& text) {
     std::string out;
     for (const QChar c : text) {
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'))
-            continue;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) continue;
         // Anything beyond ASCII cannot continue a number; keep a stopper in its place.
         out.push_back(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\x01');
     }
     return out;
 }
 
-std::optional<double> RadixNumber(const std::string& s, std::size_t start, int radix)
-{
+std::optional<double> RadixNumber(const std::string& s, std::size_t start, int radix) {
     double value = 0;
     for (std::size_t i = start; i < s.size(); ++i) {
         const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
@@ -30,33 +27,29 @@ std::optional<double> RadixNumber(const std::string& s, std::size_t start, int r
             digit = c - '0';
         else if (c >= 'a' && c <= 'f')
             digit = c - 'a' + 10;
-        if (digit < 0 || digit >= radix)
-            break;
+        if (digit < 0 || digit >= radix) break;
         value = value * radix + digit;
     }
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
-std::optional<double> LeadingNumber(const QString& text)
-{
+std::optional<double> LeadingNumber(const QString& text) {
     const std::string s = Squeezed(text);
     if (s.size() >= 2 && s[0] == '&') {
         const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>(s[1])));
-        if (kind == 'h')
-            return RadixNumber(s, 2, 16);
-        if (kind == 'o')
-            return RadixNumber(s, 2, 8);
+        if (kind == 'h') return RadixNumber(s, 2, 16);
+        if (kind == 'o') return RadixNumber(s, 2, 8);
     }
     std::size_t i = 0;
     std::string number;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        number.push_back(s[i++]);
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) number.push_back(s[i++]);
     bool anyDigit = false;
     while (i < s.size() && IsDigit(s[i])) {
         number.push_back(s[i++]);
@@ -69,33 +62,29 @@ std::optional<double> LeadingNumber(const QString& text)
             anyDigit = true;
         }
     }
-    if (!anyDigit)
-        return 0.0;
+    if (!anyDigit) return 0.0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
         std::string exponent = "e";
         std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            exponent.push_back(s[j++]);
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent.push_back(s[j++]);
         bool expDigit = false;
         while (j < s.size() && IsDigit(s[j])) {
             exponent.push_back(s[j++]);
             expDigit = true;
         }
-        if (expDigit)
-            number += exponent;
+        if (expDigit) number += exponent;
     }
     const double value = std::strtod(number.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
-QString ShortNumberText(double value)
-{
-    if (value == 0)
-        return QStringLiteral("0"); // no "-0"
+QString ShortNumberText(double value) {
+    if (value == 0) return QStringLiteral("0"); // no "-0"
     if (std::floor(value) == value && std::fabs(value) < 1e15)
         return QString::number(static_cast<long long>(value));
     return QString::number(value, 'g', 15);

@@ -4,8 +4,7 @@
 
 namespace vorkel {
 
-QStringList SplitSettingsLines(const QByteArray& content)
-{
+QStringList SplitSettingsLines(const QByteArray& content) {
     QStringList lines;
     QString current;
     bool open = false;
@@ -15,23 +14,19 @@ QStringList SplitSettingsLines(const QByteArray& content)
             lines << current;
             current.clear();
             open = false;
-            if (i + 1 < content.size() && content.at(i + 1) == '\n')
-                ++i;
+            if (i + 1 < content.size() && content.at(i + 1) == '\n') ++i;
             continue;
         }
         current += QChar::fromLatin1(c);
         open = true;
     }
-    if (open)
-        lines << current;
+    if (open) lines << current;
     return lines;
 }
 
-std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content)
-{
+std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
     const QStringList lines = SplitSettingsLines(content);
-    if (lines.isEmpty() || lines.first() != QLatin1String(IniHeader))
-        return std::nullopt;
+    if (lines.isEmpty() || lines.first() != QLatin1String(IniHeader)) return std::nullopt;
     SettingsRead read;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
@@ -39,30 +34,24 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content)
         // The keys are found anywhere and in any case; the values are taken by
         // position, after the 11 characters of "ComPort=COM" and the 9 of "ComSpeed=".
         if (lower.contains(QLatin1String("comport"))) {
-            if (line.size() < 11)
-                return std::nullopt;
+            if (line.size() < 11) return std::nullopt;
             const std::optional<double> value = LeadingNumber(line.mid(11));
-            if (!value)
-                return std::nullopt;
+            if (!value) return std::nullopt;
             const double rounded = RoundHalfEven(*value);
-            if (rounded < -32768 || rounded > 32767)
-                return std::nullopt;
+            if (rounded < -32768 || rounded > 32767) return std::nullopt;
             read.port = static_cast<std::int16_t>(rounded);
         }
         if (lower.contains(QLatin1String("comspeed"))) {
-            if (line.size() < 9)
-                return std::nullopt;
+            if (line.size() < 9) return std::nullopt;
             const std::optional<double> value = LeadingNumber(line.mid(9));
-            if (!value)
-                return std::nullopt;
+            if (!value) return std::nullopt;
             read.speed = ShortNumberText(*value);
         }
     }
     return read;
 }
 
-QByteArray FormatSettingsFile(std::int16_t port, const QString& speed)
-{
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed) {
     QByteArray out;
     out += IniHeader;
     out += "\r\nComPort=COM";
@@ -73,8 +62,7 @@ QByteArray FormatSettingsFile(std::int16_t port, const QString& speed)
     return out;
 }
 
-QString SettingsStatusText(std::int16_t port, const QString& speed)
-{
+QString SettingsStatusText(std::int16_t port, const QString& speed) {
     return QStringLiteral("COM %1 / %2").arg(port).arg(speed);
 }
 

@@ -17,8 +17,7 @@
 namespace vorkel {
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect rect)
-{
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect rect) {
     auto* button = new QPushButton(QLatin1String(caption), parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(rect);
@@ -26,8 +25,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     return button;
 }
 
-QListWidget* MakeList(QWidget* parent, const char* name, QRect rect)
-{
+QListWidget* MakeList(QWidget* parent, const char* name, QRect rect) {
     auto* list = new QListWidget(parent);
     list->setObjectName(QLatin1String(name));
     list->setGeometry(rect);
@@ -37,20 +35,16 @@ QListWidget* MakeList(QWidget* parent, const char* name, QRect rect)
 
 } // namespace
 
-std::optional<std::int16_t> PortNumberOfEntry(const QString& entry)
-{
+std::optional<std::int16_t> PortNumberOfEntry(const QString& entry) {
     const std::optional<double> value = LeadingNumber(entry.mid(3));
-    if (!value)
-        return std::nullopt;
+    if (!value) return std::nullopt;
     const double rounded = RoundHalfEven(*value);
-    if (rounded < -32768 || rounded > 32767)
-        return std::nullopt;
+    if (rounded < -32768 || rounded > 32767) return std::nullopt;
     return static_cast<std::int16_t>(rounded);
 }
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
-    : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar)
-{
+    : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
     setObjectName(QStringLiteral("Setup_Form"));
     setWindowTitle(QStringLiteral("Setup"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -77,40 +71,34 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
 }
 
-bool Setup_Form::event(QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
+bool Setup_Form::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) Form_Activate();
     return QDialog::event(event);
 }
 
-void Setup_Form::FillPortList()
-{
+void Setup_Form::FillPortList() {
     for (int port = 1; port <= 255; ++port) {
-        if (!ComPortExists(static_cast<std::int16_t>(port)))
-            continue;
+        if (!ComPortExists(static_cast<std::int16_t>(port))) continue;
         auto* item = new QListWidgetItem(QStringLiteral("COM%1").arg(port));
         item->setToolTip(DeviceForPort(port).shownName);
         CommPort_List->addItem(item);
     }
 }
 
-void Setup_Form::Form_Activate()
-{
+void Setup_Form::Form_Activate() {
     // The program's own port is closed first, so that it is found free and listed.
-    if (m_mainPort && m_mainPort->PortOpen())
-        m_mainPort->setPortOpen(false);
+    if (m_mainPort && m_mainPort->PortOpen()) m_mainPort->setPortOpen(false);
     CommPort_List->clear();
     Speed_List->clear();
     FillPortList();
     const QString commPortName = QStringLiteral("COM%1").arg(CommPortNumber);
     CommPort_List->setCurrentRow(FindListEntry(commPortName, CommPort_List));
-    Speed_List->addItems({QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
+    Speed_List->addItems(
+        {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
     Speed_List->setCurrentRow(FindListEntry(CommSpeed, Speed_List));
 }
 
-void Setup_Form::SaveConfig_Click()
-{
+void Setup_Form::SaveConfig_Click() {
     // With no entry chosen, the value in memory is kept rather than saving nonsense.
     if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
         if (const std::optional<std::int16_t> number = PortNumberOfEntry(port->text()))
@@ -122,6 +110,8 @@ void Setup_Form::SaveConfig_Click()
     close();
 }
 
-void Setup_Form::SetupCancel_Click() { close(); }
+void Setup_Form::SetupCancel_Click() {
+    close();
+}
 
 } // namespace vorkel

@@ -18,7 +18,7 @@ class StatusBar;
 // again and selects the values in memory; Save stores and writes them.
 class Setup_Form : public QDialog {
     Q_OBJECT
-public:
+  public:
     Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent = nullptr);
 
     QGroupBox* Frame1 = nullptr;
@@ -33,10 +33,10 @@ public:
     void SaveConfig_Click();
     void SetupCancel_Click();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     void FillPortList();
 
     MSComm* m_mainPort;

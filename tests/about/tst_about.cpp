@@ -10,7 +10,7 @@ using namespace vorkel;
 
 class TestAbout : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void layout_data();
     void layout();
     void texts();
@@ -21,8 +21,7 @@ private slots:
     void singleInstance();
 };
 
-void TestAbout::layout_data()
-{
+void TestAbout::layout_data() {
     QTest::addColumn<QRect>("twips");
     QTest::newRow("cmdOK") << QRect(4245, 2400, 1260, 345);
     QTest::newRow("picIcon") << QRect(120, 120, 480, 480);
@@ -32,8 +31,7 @@ void TestAbout::layout_data()
     QTest::newRow("lblVersion") << QRect(1050, 480, 3885, 225);
 }
 
-void TestAbout::layout()
-{
+void TestAbout::layout() {
     QFETCH(QRect, twips);
     frmAbout about;
     QCOMPARE(about.size(), QSize(TwipsToPixels(5730), TwipsToPixels(3210)));
@@ -49,25 +47,25 @@ void TestAbout::layout()
     QCOMPARE(about.Line1_1->height(), 1);
 }
 
-void TestAbout::texts()
-{
+void TestAbout::texts() {
     frmAbout about;
     QCOMPARE(about.windowTitle(), QStringLiteral("About VORKEL"));
     QCOMPARE(about.lblTitle->text(), QStringLiteral("VORKEL"));
     QCOMPARE(about.lblVersion->text(), QStringLiteral("Version 1.0.0"));
     QCOMPARE(about.lblDescription->text(),
-             QStringLiteral("This program can be used on the following cars:\r\n2002 - 2008 BA/BF Falcon "
-                            "Series\r\n2004 - 2010 SX/SY Territory Series\r\n"));
+             QStringLiteral(
+                 "This program can be used on the following cars:\r\n2002 - 2008 BA/BF Falcon "
+                 "Series\r\n2004 - 2010 SX/SY Territory Series\r\n"));
     QCOMPARE(about.lblDisclaimer->text().toLatin1(),
-             QByteArray(" Warning: This program may damage your instrument cluster!  Use at own risk.  I "
-                        "take no responsibility for incorrect use or damage that may be caused by this "
-                        "program, directly or indirectly"));
+             QByteArray(
+                 " Warning: This program may damage your instrument cluster!  Use at own risk.  I "
+                 "take no responsibility for incorrect use or damage that may be caused by this "
+                 "program, directly or indirectly"));
     QVERIFY(about.lblDisclaimer->wordWrap());
     QCOMPARE(about.cmdOK->text(), QStringLiteral("OK"));
 }
 
-void TestAbout::versionText_data()
-{
+void TestAbout::versionText_data() {
     QTest::addColumn<int>("minor");
     QTest::addColumn<int>("revision");
     QTest::addColumn<QString>("text");
@@ -75,23 +73,20 @@ void TestAbout::versionText_data()
     QTest::newRow("1.3.12") << 3 << 12 << "Version 1.3.12";
 }
 
-void TestAbout::versionText()
-{
+void TestAbout::versionText() {
     QFETCH(int, minor);
     QFETCH(int, revision);
     QFETCH(QString, text);
     QCOMPARE(AboutVersionText(1, minor, revision), text);
 }
 
-void TestAbout::keysClose_data()
-{
+void TestAbout::keysClose_data() {
     QTest::addColumn<int>("key");
     QTest::newRow("Enter") << int(Qt::Key_Return);
     QTest::newRow("Escape") << int(Qt::Key_Escape);
 }
 
-void TestAbout::keysClose()
-{
+void TestAbout::keysClose() {
     QFETCH(int, key);
     QPointer<frmAbout> about = new frmAbout();
     about->show();
@@ -101,8 +96,7 @@ void TestAbout::keysClose()
     QTRY_VERIFY(about.isNull());
 }
 
-void TestAbout::singleInstance()
-{
+void TestAbout::singleInstance() {
     Form1 form;
     form.mnu_About->trigger();
     frmAbout* first = form.AboutDialog();

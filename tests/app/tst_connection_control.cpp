@@ -2,7 +2,6 @@
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "link/exchange.h"
-#include "sim_arguments.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
 #include "support/window_driver.h"
@@ -20,41 +19,23 @@ using windowdriver::WhenTrue;
 
 namespace {
 
-vorkelsim::SimOptions Sim(const QStringList& arguments)
-{
-    const vorkelsim::SimCommandLine line =
-        vorkelsim::ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
-    if (!line.error.isEmpty())
-        qFatal("bad simulator arguments: %s", qPrintable(line.error));
-    vorkelsim::SimOptions options = line.options;
-    if (!arguments.contains(QStringLiteral("--reset-delay")))
-        options.resetDelayMs = 0;
-    return options;
+vorkelsim::SimOptions Sim(const QStringList& arguments) {
+    return SimFromArguments(arguments);
 }
 
-QStringList Descriptions(int n)
-{
-    static const QStringList known{
-        "B1201,Fuel Sender Circuit Failure", "B1317,Battery Voltage High", "B1318,Battery Voltage Low",
-        "B1342,EE checksum Internal data failure", "B1499,Turn Signal Left Circuit Bulb out",
-        "B1503,Turn Signal Right Circuit Bulb out", "B1579,Dim Increase circuit failure",
-        "B1583,Dim Decrease circuit failure", "B1875,Turn Signal / Hazard Switch failure",
-        "B2675,Trip reset button stuck", "B2680,Odometer Changed", "B2681,PRND Sender Failure",
-        "B2895,Trip Mode Switch Circuit failure", "B2896,Odometer Data Failure",
-        "U1900,CAN Comms Bus Fault Receive Error", "U2196,Invalid Engine RPM data",
-        "U2197,Invalid Vehicle Speed data", "U2198,Invalid Fuel Pulse Data",
-        "U2199,Invalid Engine Coolant Temp Data", "U2200,Invalid ODO Count Data"};
-    return known.mid(0, std::min(n, 20));
+QStringList Descriptions(int n) {
+    return KnownDescriptionLines().mid(0, std::min(n, 20));
 }
 
 const QStringList WorkedExample{"B1201,Fuel Sender Circuit Failure", "B2680,Odometer Changed",
                                 "U1900,CAN Comms Bus Fault Receive Error"};
 
-void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // A window in the disconnected state of the start-up table, its port closed.
-void VerifyDisconnected(Form1& form)
-{
+void VerifyDisconnected(Form1& form) {
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
     QCOMPARE(form.StatusBar1->panelText(1), QString());
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
@@ -70,7 +51,7 @@ void VerifyDisconnected(Form1& form)
 
 class TestConnectionControl : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void listsCodes_data();
     void listsCodes();
     void viewTwiceRebuildsTheList();
@@ -93,26 +74,30 @@ private slots:
     void viewFailureKeepsTheConnection();
 };
 
-void TestConnectionControl::listsCodes_data()
-{
+void TestConnectionControl::listsCodes_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("dtcCount");
     QTest::newRow("none") << QStringList{"--codes", ""} << "0" << QStringList{} << 0;
-    QTest::newRow("one, single frame") << QStringList{"--codes", "9317"} << "1" << QStringList{"B1317,Battery Voltage High"} << 1;
+    QTest::newRow("one, single frame")
+        << QStringList{"--codes", "9317"} << "1" << QStringList{"B1317,Battery Voltage High"} << 1;
     QTest::newRow("three, the worked example") << QStringList{} << "3" << WorkedExample << 3;
     for (int n : {2, 5, 19, 20, 25})
-        QTest::newRow(QByteArray::number(n).constData()) << QStringList{"--code-count", QString::number(n)}
-                                                         << QString::number(n) << Descriptions(n) << n;
-    QTest::newRow("unknown codes leave no line") << QStringList{"--codes", "9201,1234,D900"} << "3"
-        << QStringList{"B1201,Fuel Sender Circuit Failure", "U1900,CAN Comms Bus Fault Receive Error"} << 3;
+        QTest::newRow(QByteArray::number(n).constData())
+            << QStringList{"--code-count", QString::number(n)} << QString::number(n)
+            << Descriptions(n) << n;
+    QTest::newRow("unknown codes leave no line")
+        << QStringList{"--codes", "9201,1234,D900"} << "3"
+        << QStringList{"B1201,Fuel Sender Circuit Failure",
+                       "U1900,CAN Comms Bus Fault Receive Error"}
+        << 3;
     QTest::newRow("padded frames") << QStringList{"--padding", "00"} << "3" << WorkedExample << 3;
-    QTest::newRow("line feeds on, bytes one by one") << QStringList{"--linefeeds", "--split"} << "3" << WorkedExample << 3;
+    QTest::newRow("line feeds on, bytes one by one")
+        << QStringList{"--linefeeds", "--split"} << "3" << WorkedExample << 3;
 }
 
-void TestConnectionControl::listsCodes()
-{
+void TestConnectionControl::listsCodes() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, count);
     QFETCH(QStringList, lines);
@@ -145,8 +130,7 @@ void TestConnectionControl::listsCodes()
     QVERIFY(!QApplication::overrideCursor());
 }
 
-void TestConnectionControl::viewTwiceRebuildsTheList()
-{
+void TestConnectionControl::viewTwiceRebuildsTheList() {
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -159,8 +143,7 @@ void TestConnectionControl::viewTwiceRebuildsTheList()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::clearErasesEverything()
-{
+void TestConnectionControl::clearErasesEverything() {
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -178,8 +161,7 @@ void TestConnectionControl::clearErasesEverything()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::clearWithACodeLeft()
-{
+void TestConnectionControl::clearWithACodeLeft() {
     SimFixture fixture(Sim({"--keep-after-clear", "9317"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -193,16 +175,15 @@ void TestConnectionControl::clearWithACodeLeft()
     QCOMPARE(ListLines(form), QStringList{"B1317,Battery Voltage High"});
 }
 
-void TestConnectionControl::clearRefused_data()
-{
+void TestConnectionControl::clearRefused_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("negative response") << QStringList{"--negative", "14:22"} << "conditions not correct";
+    QTest::newRow("negative response")
+        << QStringList{"--negative", "14:22"} << "conditions not correct";
     QTest::newRow("no data") << QStringList{"--no-data", "14FF00"} << "NO DATA";
 }
 
-void TestConnectionControl::clearRefused()
-{
+void TestConnectionControl::clearRefused() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, reason);
     SimFixture fixture(Sim(arguments));
@@ -224,8 +205,7 @@ void TestConnectionControl::clearRefused()
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
 }
 
-void TestConnectionControl::disconnectAndConnectAgain()
-{
+void TestConnectionControl::disconnectAndConnectAgain() {
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -246,8 +226,7 @@ void TestConnectionControl::disconnectAndConnectAgain()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::timeOutOnceThenConnect()
-{
+void TestConnectionControl::timeOutOnceThenConnect() {
     SimFixture fixture(Sim({"--silent"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -270,21 +249,21 @@ void TestConnectionControl::timeOutOnceThenConnect()
     QCOMPARE(messages.texts().size(), 1);
 }
 
-void TestConnectionControl::countAndListDisagree_data()
-{
+void TestConnectionControl::countAndListDisagree_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QStringList>("lines");
     // The count says one code, the list reply holds three in a first frame.
-    QTest::newRow("count 1, list of 3") << QStringList{"--count-reports", "1"} << "1" << WorkedExample;
+    QTest::newRow("count 1, list of 3")
+        << QStringList{"--count-reports", "1"} << "1" << WorkedExample;
     // The count says three, the list reply is a single frame with one code.
-    QTest::newRow("count 3, list of 1") << QStringList{"--codes", "9317", "--count-reports", "3"} << "3"
-                                        << QStringList{"B1317,Battery Voltage High"};
-    QTest::newRow("count 2, list empty") << QStringList{"--codes", "", "--count-reports", "2"} << "2" << QStringList{};
+    QTest::newRow("count 3, list of 1") << QStringList{"--codes", "9317", "--count-reports", "3"}
+                                        << "3" << QStringList{"B1317,Battery Voltage High"};
+    QTest::newRow("count 2, list empty")
+        << QStringList{"--codes", "", "--count-reports", "2"} << "2" << QStringList{};
 }
 
-void TestConnectionControl::countAndListDisagree()
-{
+void TestConnectionControl::countAndListDisagree() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, count);
     QFETCH(QStringList, lines);
@@ -301,8 +280,7 @@ void TestConnectionControl::countAndListDisagree()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::shortReplyEndsAtThePrompt()
-{
+void TestConnectionControl::shortReplyEndsAtThePrompt() {
     // The reply's count byte says 5 but it holds three codes: two frames, not three.
     SimFixture fixture(Sim({"--list-count", "5", "--count-reports", "5"}));
     Form1 form;
@@ -319,21 +297,20 @@ void TestConnectionControl::shortReplyEndsAtThePrompt()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::failedAttemptSendsNothingMore()
-{
+void TestConnectionControl::failedAttemptSendsNothingMore() {
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, 9); // nothing on COM9
     MessageRecorder messages;
     Click(form.Connect_Command);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
     QVERIFY(fixture.sim().Received().isEmpty());
     VerifyDisconnected(form);
     QCOMPARE(int(AdapterState), 0);
 }
 
-void TestConnectionControl::secondConnectClickIsIgnored()
-{
+void TestConnectionControl::secondConnectClickIsIgnored() {
     SimFixture fixture(Sim({"--reset-delay", "600"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -346,8 +323,7 @@ void TestConnectionControl::secondConnectClickIsIgnored()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::disconnectDuringAWaitEndsIt()
-{
+void TestConnectionControl::disconnectDuringAWaitEndsIt() {
     // The list answer never comes: the cluster says "busy" and falls silent.
     SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
     Form1 form;
@@ -363,13 +339,13 @@ void TestConnectionControl::disconnectDuringAWaitEndsIt()
     clock.start();
     Click(form.Connect_Command);
     QVERIFY(clickedAt >= 0);
-    QVERIFY2(clock.elapsed() - clickedAt < 500, qPrintable(QString::number(clock.elapsed() - clickedAt)));
+    QVERIFY2(clock.elapsed() - clickedAt < 500,
+             qPrintable(QString::number(clock.elapsed() - clickedAt)));
     VerifyDisconnected(form);
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::viewAndClearWaitTheirTurn()
-{
+void TestConnectionControl::viewAndClearWaitTheirTurn() {
     SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
     SetAnswerTimeLimitMs(1000);
     Form1 form;
@@ -391,8 +367,7 @@ void TestConnectionControl::viewAndClearWaitTheirTurn()
     QVERIFY(form.Command1->isEnabled());
 }
 
-void TestConnectionControl::exitDuringAWait()
-{
+void TestConnectionControl::exitDuringAWait() {
     SimFixture fixture(Sim({"--reset-delay", "3000"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -411,8 +386,7 @@ void TestConnectionControl::exitDuringAWait()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestConnectionControl::busyCursorWhileWaiting()
-{
+void TestConnectionControl::busyCursorWhileWaiting() {
     SimFixture fixture(Sim({"--reset-delay", "300"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -428,8 +402,7 @@ void TestConnectionControl::busyCursorWhileWaiting()
     QVERIFY(!QApplication::overrideCursor());
 }
 
-void TestConnectionControl::unplugWhileReading()
-{
+void TestConnectionControl::unplugWhileReading() {
     SimFixture fixture(Sim({"--unplug", "1800FF00:20"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -443,8 +416,7 @@ void TestConnectionControl::unplugWhileReading()
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
 }
 
-void TestConnectionControl::viewFailureKeepsTheConnection()
-{
+void TestConnectionControl::viewFailureKeepsTheConnection() {
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());

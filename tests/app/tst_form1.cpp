@@ -7,7 +7,6 @@
 #include "support/window_driver.h"
 
 #include <QAction>
-#include <QMenuBar>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -20,7 +19,7 @@ using namespace vorkel;
 
 class TestForm1 : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void controls_data();
     void controls();
@@ -35,15 +34,18 @@ private slots:
     void programWritesDefaultSettingsBesideItself();
 };
 
-void TestForm1::initTestCase() { SetDialogFont(); }
+void TestForm1::initTestCase() {
+    SetDialogFont();
+}
 
-void TestForm1::controls_data()
-{
+void TestForm1::controls_data() {
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
-    const auto row = [](const char* name, const char* container, const char* caption, int l, int t, int w, int h) {
-        QTest::newRow(name) << QString::fromLatin1(container) << QString::fromLatin1(caption) << QRect(l, t, w, h);
+    const auto row = [](const char* name, const char* container, const char* caption, int l, int t,
+                        int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(container) << QString::fromLatin1(caption)
+                            << QRect(l, t, w, h);
     };
     row("ClusterInfo", "client", "Cluster Type", 120, 2640, 1575, 615);
     row("ClusterInfotext", "ClusterInfo", "", 120, 240, 1335, 255);
@@ -60,8 +62,7 @@ void TestForm1::controls_data()
     row("Command2", "client", "Exit", 3120, 2040, 965, 495);
 }
 
-void TestForm1::controls()
-{
+void TestForm1::controls() {
     QFETCH(QString, container);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
@@ -80,8 +81,7 @@ void TestForm1::controls()
     QVERIFY(!widget->isHidden());
 }
 
-void TestForm1::tabOrder()
-{
+void TestForm1::tabOrder() {
     Form1 form;
     form.show();
     // The controls that take the focus, in tab-index order.
@@ -91,8 +91,7 @@ void TestForm1::tabOrder()
         QCOMPARE(windowdriver::NextTabStop(expected[i]), expected[i + 1]);
 }
 
-void TestForm1::menus()
-{
+void TestForm1::menus() {
     Form1 form;
     const QList<QAction*> actions = form.menuBar()->actions();
     QCOMPARE(actions.size(), 2);
@@ -107,8 +106,7 @@ void TestForm1::menus()
     QCOMPARE(form.StatusBar1->panel(1)->width(), TwipsToPixels(1300));
 }
 
-void TestForm1::captionFromVersion_data()
-{
+void TestForm1::captionFromVersion_data() {
     QTest::addColumn<int>("minor");
     QTest::addColumn<int>("revision");
     QTest::addColumn<QString>("caption");
@@ -116,16 +114,14 @@ void TestForm1::captionFromVersion_data()
     QTest::newRow("1.3.12") << 3 << 12 << "VORKEL v1.312";
 }
 
-void TestForm1::captionFromVersion()
-{
+void TestForm1::captionFromVersion() {
     QFETCH(int, minor);
     QFETCH(int, revision);
     QFETCH(QString, caption);
     QCOMPARE(WindowCaption(QStringLiteral("VORKEL"), 1, minor, revision), caption);
 }
 
-void TestForm1::startState()
-{
+void TestForm1::startState() {
     QFile::remove(QCoreApplication::applicationDirPath() + QStringLiteral("/VORKEL.INI"));
     CommPortNumber = 0;
     CommSpeed.clear();
@@ -152,16 +148,14 @@ void TestForm1::startState()
     QVERIFY(messages.messages().isEmpty());
 }
 
-void TestForm1::countLabelFont()
-{
+void TestForm1::countLabelFont() {
     Form1 form;
     QVERIFY(form.DTC_label->font().bold());
     QCOMPARE(form.DTC_label->font().pointSizeF(), 9.75);
     QVERIFY(form.DTC_label->alignment() & Qt::AlignHCenter);
 }
 
-void TestForm1::exitEndsTheProgram()
-{
+void TestForm1::exitEndsTheProgram() {
     Form1 form;
     bool ended = false;
     form.setExitAction([&] { ended = true; });
@@ -171,8 +165,7 @@ void TestForm1::exitEndsTheProgram()
     QVERIFY(!form.isVisible());
 }
 
-void TestForm1::menuEntriesOpenOnAClick()
-{
+void TestForm1::menuEntriesOpenOnAClick() {
     Form1 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -186,8 +179,7 @@ void TestForm1::menuEntriesOpenOnAClick()
     QTRY_VERIFY(form.AboutDialog()->isVisible());
 }
 
-void TestForm1::programWritesDefaultSettingsBesideItself()
-{
+void TestForm1::programWritesDefaultSettingsBesideItself() {
     // The real program, copied into an empty folder and started there.
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("vorkel"));
@@ -204,7 +196,8 @@ void TestForm1::programWritesDefaultSettingsBesideItself()
     process.waitForFinished(5000);
     QFile file(ini);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM1\r\nComSpeed=9600\r\n"));
+    QCOMPARE(file.readAll(),
+             QByteArray("VORKEL v1.00 INI File\r\nComPort=COM1\r\nComSpeed=9600\r\n"));
 }
 
 QTEST_MAIN(TestForm1)

@@ -8,8 +8,7 @@ using namespace vorkel;
 
 namespace {
 
-void ResetIdentification()
-{
+void ResetIdentification() {
     PartPrefix.clear();
     PartBaseText.clear();
     ClusterCodes.fill(QString());
@@ -22,7 +21,7 @@ void ResetIdentification()
 
 class TestClusterTypeName : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { ResetIdentification(); }
     void modelTable_data();
     void modelTable();
@@ -34,32 +33,50 @@ private slots:
     void partNumber();
 };
 
-void TestClusterTypeName::modelTable_data()
-{
+void TestClusterTypeName::modelTable_data() {
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("letter");
     QTest::addColumn<QString>("model");
     const char* rows[][4] = {
-        {"3R23", "00", "A", "BA XT/XL/Forte"}, {"3R23", "02", "B", "BA Futura"},
-        {"3R23", "03", "B", "BA Futura"},      {"3R23", "04", "C", "BA Fairmont"},
-        {"3R23", "06", "D", "BA XR Low"},      {"3R23", "08", "E", "BA Fairmont"},
-        {"3R23", "0A", "F", "BA Fairmont Ghia"}, {"3R23", "0C", "G", "BA GT"},
-        {"3R23", "0E", "H", "BA GTP"},         {"3R23", "10", "J", "BA Coleman Milne"},
-        {"3R23", "12", "K", "BA2 XT/XL"},      {"3R23", "14", "L", "BA XR High"},
-        {"3R23", "16", "M", "BA2 Futura"},     {"3R23", "18", "N", "BA2 RTV"},
-        {"3R23", "1A", "P", "BA2 XR Low"},     {"3R23", "1C", "R", "BA2 GT/F6 Low"},
-        {"3R23", "1E", "S", "BA2 GT/F6 High"}, {"3R23", "20", "T", "BA2 Fairlane"},
-        {"3R73", "00", "A", "SX TX RWD"},      {"3R73", "02", "B", "SX TX AWD"},
-        {"3R73", "04", "C", "SX TS/Ghia"},     {"5R29", "00", "A", "BF XT/XL"},
-        {"5R29", "02", "B", "BF Futura"},      {"5R29", "04", "C", "BF RTV"},
-        {"5R29", "06", "D", "BF XR Low"},      {"5R29", "08", "E", "BF Fairmont"},
-        {"5R29", "0A", "F", "BF Fairmont Ghia"}, {"5R29", "0C", "G", "BF GT/F6 Low"},
-        {"5R29", "0E", "H", "BF GT/F6 High"},  {"5R29", "10", "J", "BF2 XLS"},
-        {"5R29", "12", "K", "BF Coleman Milne"}, {"5R29", "14", "L", "BF2 XR High"},
-        {"5R29", "16", "M", "BF2 Fairmont Ghia"}, {"5R29", "18", "N", "BF3 XR Low"},
-        {"5R29", "1A", "P", "BF2 XR High"},    {"5R79", "00", "A", "SY TX RWD"},
-        {"5R79", "02", "B", "SY TX AWD"},      {"5R79", "04", "C", "SY TS/Ghia"},
+        {"3R23", "00", "A", "BA XT/XL/Forte"},
+        {"3R23", "02", "B", "BA Futura"},
+        {"3R23", "03", "B", "BA Futura"},
+        {"3R23", "04", "C", "BA Fairmont"},
+        {"3R23", "06", "D", "BA XR Low"},
+        {"3R23", "08", "E", "BA Fairmont"},
+        {"3R23", "0A", "F", "BA Fairmont Ghia"},
+        {"3R23", "0C", "G", "BA GT"},
+        {"3R23", "0E", "H", "BA GTP"},
+        {"3R23", "10", "J", "BA Coleman Milne"},
+        {"3R23", "12", "K", "BA2 XT/XL"},
+        {"3R23", "14", "L", "BA XR High"},
+        {"3R23", "16", "M", "BA2 Futura"},
+        {"3R23", "18", "N", "BA2 RTV"},
+        {"3R23", "1A", "P", "BA2 XR Low"},
+        {"3R23", "1C", "R", "BA2 GT/F6 Low"},
+        {"3R23", "1E", "S", "BA2 GT/F6 High"},
+        {"3R23", "20", "T", "BA2 Fairlane"},
+        {"3R73", "00", "A", "SX TX RWD"},
+        {"3R73", "02", "B", "SX TX AWD"},
+        {"3R73", "04", "C", "SX TS/Ghia"},
+        {"5R29", "00", "A", "BF XT/XL"},
+        {"5R29", "02", "B", "BF Futura"},
+        {"5R29", "04", "C", "BF RTV"},
+        {"5R29", "06", "D", "BF XR Low"},
+        {"5R29", "08", "E", "BF Fairmont"},
+        {"5R29", "0A", "F", "BF Fairmont Ghia"},
+        {"5R29", "0C", "G", "BF GT/F6 Low"},
+        {"5R29", "0E", "H", "BF GT/F6 High"},
+        {"5R29", "10", "J", "BF2 XLS"},
+        {"5R29", "12", "K", "BF Coleman Milne"},
+        {"5R29", "14", "L", "BF2 XR High"},
+        {"5R29", "16", "M", "BF2 Fairmont Ghia"},
+        {"5R29", "18", "N", "BF3 XR Low"},
+        {"5R29", "1A", "P", "BF2 XR High"},
+        {"5R79", "00", "A", "SY TX RWD"},
+        {"5R79", "02", "B", "SY TX AWD"},
+        {"5R79", "04", "C", "SY TS/Ghia"},
         {"5R79", "08", "E", "SY Turbo Ghia"},
     };
     for (const auto& r : rows)
@@ -67,17 +84,36 @@ void TestClusterTypeName::modelTable_data()
             << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2])
             << QString::fromLatin1(r[3]);
     // No row: nothing is set at the first identification of a run.
-    QTest::newRow("3R73 06 unknown") << "3R73" << "06" << "" << "";
-    QTest::newRow("5R79 06 unknown") << "5R79" << "06" << "" << "";
-    QTest::newRow("3R73 03 odd code") << "3R73" << "03" << "" << "";
-    QTest::newRow("lower case 0a") << "3R23" << "0a" << "" << "";
-    QTest::newRow("code with a blank") << "3R23" << " 2" << "" << "";
-    QTest::newRow("unknown prefix") << "9X99" << "02" << "" << "";
-    QTest::newRow("prefix with a NUL") << QString(QStringLiteral("3R2")) + QChar(0) << "02" << "" << "";
+    QTest::newRow("3R73 06 unknown") << "3R73"
+                                     << "06"
+                                     << ""
+                                     << "";
+    QTest::newRow("5R79 06 unknown") << "5R79"
+                                     << "06"
+                                     << ""
+                                     << "";
+    QTest::newRow("3R73 03 odd code") << "3R73"
+                                      << "03"
+                                      << ""
+                                      << "";
+    QTest::newRow("lower case 0a") << "3R23"
+                                   << "0a"
+                                   << ""
+                                   << "";
+    QTest::newRow("code with a blank") << "3R23"
+                                       << " 2"
+                                       << ""
+                                       << "";
+    QTest::newRow("unknown prefix") << "9X99"
+                                    << "02"
+                                    << ""
+                                    << "";
+    QTest::newRow("prefix with a NUL") << QString(QStringLiteral("3R2")) + QChar(0) << "02"
+                                       << ""
+                                       << "";
 }
 
-void TestClusterTypeName::modelTable()
-{
+void TestClusterTypeName::modelTable() {
     QFETCH(QString, prefix);
     QFETCH(QString, code);
     QFETCH(QString, letter);
@@ -94,8 +130,7 @@ void TestClusterTypeName::modelTable()
     QCOMPARE(PartSuffix, letter + QStringLiteral("A"));
 }
 
-void TestClusterTypeName::letterTable_data()
-{
+void TestClusterTypeName::letterTable_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("letter");
     const char* rows[][2] = {{"00", "A"}, {"01", "B"}, {"02", "B"}, {"03", "D"}, {"04", "C"},
@@ -105,11 +140,11 @@ void TestClusterTypeName::letterTable_data()
     for (const auto& r : rows)
         QTest::newRow(r[0]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]);
     for (const char* none : {"05", "21", "22", "0a", ""})
-        QTest::newRow((QByteArray("no row ") + none).constData()) << QString::fromLatin1(none) << QString();
+        QTest::newRow((QByteArray("no row ") + none).constData())
+            << QString::fromLatin1(none) << QString();
 }
 
-void TestClusterTypeName::letterTable()
-{
+void TestClusterTypeName::letterTable() {
     QFETCH(QString, code);
     QFETCH(QString, letter);
     PartPrefix = QStringLiteral("3R23");
@@ -118,23 +153,39 @@ void TestClusterTypeName::letterTable()
     QCOMPARE(PartSuffix, QStringLiteral("B") + letter);
 }
 
-void TestClusterTypeName::keepsEarlierValues_data()
-{
+void TestClusterTypeName::keepsEarlierValues_data() {
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("model");
     // After a first identification of 3R23 02 00 (BA Futura, BA):
-    QTest::newRow("unknown model code keeps the first letter and model") << "3R23" << "7E 04 \r" << "BC" << "BA Futura";
-    QTest::newRow("unknown letter code keeps the second letter") << "3R23" << "0C 21 \r" << "GA" << "BA GT";
-    QTest::newRow("unknown prefix keeps both but reads the letter table") << "ABCD" << "00 03 \r" << "BD" << "BA Futura";
-    QTest::newRow("short reply") << "5R29" << "1\r" << "BA" << "BA Futura";
-    QTest::newRow("empty reply") << "5R29" << "" << "BA" << "BA Futura";
-    QTest::newRow("second known identification replaces") << "5R29" << "14 1A \r" << "LP" << "BF2 XR High";
+    QTest::newRow("unknown model code keeps the first letter and model") << "3R23"
+                                                                         << "7E 04 \r"
+                                                                         << "BC"
+                                                                         << "BA Futura";
+    QTest::newRow("unknown letter code keeps the second letter") << "3R23"
+                                                                 << "0C 21 \r"
+                                                                 << "GA"
+                                                                 << "BA GT";
+    QTest::newRow("unknown prefix keeps both but reads the letter table") << "ABCD"
+                                                                          << "00 03 \r"
+                                                                          << "BD"
+                                                                          << "BA Futura";
+    QTest::newRow("short reply") << "5R29"
+                                 << "1\r"
+                                 << "BA"
+                                 << "BA Futura";
+    QTest::newRow("empty reply") << "5R29"
+                                 << ""
+                                 << "BA"
+                                 << "BA Futura";
+    QTest::newRow("second known identification replaces") << "5R29"
+                                                          << "14 1A \r"
+                                                          << "LP"
+                                                          << "BF2 XR High";
 }
 
-void TestClusterTypeName::keepsEarlierValues()
-{
+void TestClusterTypeName::keepsEarlierValues() {
     QFETCH(QString, prefix);
     QFETCH(QString, reply);
     QFETCH(QString, suffix);
@@ -150,20 +201,24 @@ void TestClusterTypeName::keepsEarlierValues()
     QCOMPARE(info.text(), model);
 }
 
-void TestClusterTypeName::partNumber_data()
-{
+void TestClusterTypeName::partNumber_data() {
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("number");
-    QTest::newRow("010849") << "010849" << "3R23-10849-BA";
-    QTest::newRow("000000") << "000000" << "3R23-0-BA";
-    QTest::newRow("empty") << "" << "3R23-0-BA";
-    QTest::newRow("starts with a letter") << "A10849" << "3R23-0-BA";
-    QTest::newRow("letters after digits") << "0108A9" << "3R23-108-BA";
-    QTest::newRow("short") << "01\r" << "3R23-1-BA";
+    QTest::newRow("010849") << "010849"
+                            << "3R23-10849-BA";
+    QTest::newRow("000000") << "000000"
+                            << "3R23-0-BA";
+    QTest::newRow("empty") << ""
+                           << "3R23-0-BA";
+    QTest::newRow("starts with a letter") << "A10849"
+                                          << "3R23-0-BA";
+    QTest::newRow("letters after digits") << "0108A9"
+                                          << "3R23-108-BA";
+    QTest::newRow("short") << "01\r"
+                           << "3R23-1-BA";
 }
 
-void TestClusterTypeName::partNumber()
-{
+void TestClusterTypeName::partNumber() {
     QFETCH(QString, base);
     QFETCH(QString, number);
     PartPrefix = QStringLiteral("3R23");

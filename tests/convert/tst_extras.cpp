@@ -6,7 +6,7 @@ using namespace vorkel;
 
 class TestExtras : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void conversions_data();
     void conversions();
     void overflows_data();
@@ -16,18 +16,20 @@ private slots:
 
 enum Function { Dec2Bin, Bin2Dec, Hex2Bin, Hex2Dec };
 
-QString Call(int function, const QString& text)
-{
+QString Call(int function, const QString& text) {
     switch (function) {
-    case Dec2Bin: return DecToBin(text);
-    case Bin2Dec: return BinToDec(text);
-    case Hex2Bin: return HexToBin(text);
-    default: return HexToDec(text);
+    case Dec2Bin:
+        return DecToBin(text);
+    case Bin2Dec:
+        return BinToDec(text);
+    case Hex2Bin:
+        return HexToBin(text);
+    default:
+        return HexToDec(text);
     }
 }
 
-void TestExtras::conversions_data()
-{
+void TestExtras::conversions_data() {
     QTest::addColumn<int>("function");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
@@ -60,43 +62,43 @@ void TestExtras::conversions_data()
     row("BinToDec other chars are 0 bits", Bin2Dec, "1x1", "5");
     for (int f : {Dec2Bin, Bin2Dec, Hex2Bin, Hex2Dec}) {
         const QByteArray prefix = QByteArray::number(f);
-        QTest::newRow((prefix + " lone minus").constData()) << f << QStringLiteral("-") << QStringLiteral("0");
+        QTest::newRow((prefix + " lone minus").constData())
+            << f << QStringLiteral("-") << QStringLiteral("0");
         QTest::newRow((prefix + " empty").constData()) << f << QString() << QStringLiteral("0");
-        QTest::newRow((prefix + " zeros").constData()) << f << QStringLiteral("0000") << QStringLiteral("0");
+        QTest::newRow((prefix + " zeros").constData())
+            << f << QStringLiteral("0000") << QStringLiteral("0");
     }
 }
 
-void TestExtras::conversions()
-{
+void TestExtras::conversions() {
     QFETCH(int, function);
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(Call(function, input), expected);
 }
 
-void TestExtras::overflows_data()
-{
+void TestExtras::overflows_data() {
     QTest::addColumn<int>("function");
     QTest::addColumn<QString>("input");
     QTest::newRow("HexToDec 40000000") << int(Hex2Dec) << QStringLiteral("40000000");
     QTest::newRow("HexToDec FFFFFFFF") << int(Hex2Dec) << QStringLiteral("FFFFFFFF");
     QTest::newRow("DecToBin 2^30") << int(Dec2Bin) << QStringLiteral("1073741824");
     QTest::newRow("DecToBin huge") << int(Dec2Bin) << QStringLiteral("99999999999");
-    QTest::newRow("BinToDec 1 and 30 zeros") << int(Bin2Dec) << (QStringLiteral("1") + QString(30, QLatin1Char('0')));
+    QTest::newRow("BinToDec 1 and 30 zeros")
+        << int(Bin2Dec) << (QStringLiteral("1") + QString(30, QLatin1Char('0')));
     QTest::newRow("BinToDec 31 zeros after a 1 with leading zeros")
         << int(Bin2Dec) << (QStringLiteral("0001") + QString(30, QLatin1Char('0')));
-    QTest::newRow("BinToDec 31 characters whatever they are") << int(Bin2Dec) << (QStringLiteral("1") + QString(30, QLatin1Char('x')));
+    QTest::newRow("BinToDec 31 characters whatever they are")
+        << int(Bin2Dec) << (QStringLiteral("1") + QString(30, QLatin1Char('x')));
 }
 
-void TestExtras::overflows()
-{
+void TestExtras::overflows() {
     QFETCH(int, function);
     QFETCH(QString, input);
     QVERIFY_THROWS_EXCEPTION(ConversionOverflow, Call(function, input));
 }
 
-void TestExtras::inputUnchanged()
-{
+void TestExtras::inputUnchanged() {
     const QString input = QStringLiteral("-001A");
     const QString copy = input;
     HexToDec(input);

@@ -2,6 +2,7 @@
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_descriptions.h"
 #include "dtc/dtc_reply.h"
+#include "support/sim_fixture.h"
 
 #include <QListWidget>
 #include <QtTest>
@@ -12,8 +13,7 @@ namespace {
 
 // The reply as the adapter prints it with headers on: line 1 without its
 // "728 ", the further lines with it. Framing written out here independently.
-QStringList ReplyLines(const QList<int>& payload, bool padded = false)
-{
+QStringList ReplyLines(const QList<int>& payload, bool padded = false) {
     const auto hex = [](const QList<int>& bytes) {
         QString text;
         for (int b : bytes)
@@ -28,7 +28,8 @@ QStringList ReplyLines(const QList<int>& payload, bool padded = false)
             frame << 0xAA;
         return {hex(frame)};
     }
-    lines << hex(QList<int>{0x10 | int(payload.size() >> 8), int(payload.size() & 0xFF)} + payload.mid(0, 6));
+    lines << hex(QList<int>{0x10 | int(payload.size() >> 8), int(payload.size() & 0xFF)} +
+                 payload.mid(0, 6));
     int sequence = 1;
     for (qsizetype at = 6; at < payload.size(); at += 7) {
         lines << QStringLiteral("728 ") + hex(QList<int>{0x20 | sequence} + payload.mid(at, 7));
@@ -37,24 +38,25 @@ QStringList ReplyLines(const QList<int>& payload, bool padded = false)
     return lines;
 }
 
-QList<int> CodesPayload(int count, int stored = -1)
-{
+QList<int> CodesPayload(int count, int stored = -1) {
     QList<int> payload{0x58, count};
     for (int k = 1; k <= (stored < 0 ? count : stored); ++k)
         payload << (0x90 + k % 16) << k << 0x20; // code k is "9k" + k in hex
     return payload;
 }
 
-QString CodeText(int k)
-{
-    return QStringLiteral("%1%2").arg(0x90 + k % 16, 2, 16, QLatin1Char('0')).arg(k, 2, 16, QLatin1Char('0')).toUpper();
+QString CodeText(int k) {
+    return QStringLiteral("%1%2")
+        .arg(0x90 + k % 16, 2, 16, QLatin1Char('0'))
+        .arg(k, 2, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 } // namespace
 
 class TestDtcReply : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void linesNeeded_data();
     void linesNeeded();
     void decode_data();
@@ -70,25 +72,23 @@ private slots:
     void descriptions();
 };
 
-void TestDtcReply::linesNeeded_data()
-{
+void TestDtcReply::linesNeeded_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("lines");
-    const int rows[][2] = {{0, 1}, {1, 1}, {2, 2}, {3, 2}, {4, 2}, {5, 3}, {6, 3}, {7, 4}, {8, 4},
-                           {9, 5}, {11, 5}, {12, 6}, {14, 7}, {16, 8}, {18, 8}, {19, 9}, {20, 9}, {25, 9}, {255, 9}};
+    const int rows[][2] = {{0, 1},  {1, 1},  {2, 2},  {3, 2},  {4, 2},  {5, 3},  {6, 3},
+                           {7, 4},  {8, 4},  {9, 5},  {11, 5}, {12, 6}, {14, 7}, {16, 8},
+                           {18, 8}, {19, 9}, {20, 9}, {25, 9}, {255, 9}};
     for (const auto& r : rows)
         QTest::newRow(QByteArray::number(r[0]).constData()) << r[0] << r[1];
 }
 
-void TestDtcReply::linesNeeded()
-{
+void TestDtcReply::linesNeeded() {
     QFETCH(int, count);
     QFETCH(int, lines);
     QCOMPARE(DtcLinesNeeded(count), lines);
 }
 
-void TestDtcReply::decode_data()
-{
+void TestDtcReply::decode_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("count");
@@ -96,25 +96,32 @@ void TestDtcReply::decode_data()
     QTest::newRow("worked example, three codes")
         << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "3" << 3
         << QStringList{"9201", "A680", "D900"};
-    QTest::newRow("single-frame example") << QStringList{"05 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"};
-    QTest::newRow("no codes, count byte 00") << QStringList{"02 58 00 \r"} << "0" << 0 << QStringList{};
-    QTest::newRow("no codes, padding shown") << ReplyLines({0x58, 0x00}, true) << "0" << 0 << QStringList{};
-    QTest::newRow("one code, padding shown") << ReplyLines({0x58, 0x01, 0x93, 0x17, 0x20}, true) << "1" << 1 << QStringList{"9317"};
+    QTest::newRow("single-frame example")
+        << QStringList{"05 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"};
+    QTest::newRow("no codes, count byte 00")
+        << QStringList{"02 58 00 \r"} << "0" << 0 << QStringList{};
+    QTest::newRow("no codes, padding shown")
+        << ReplyLines({0x58, 0x00}, true) << "0" << 0 << QStringList{};
+    QTest::newRow("one code, padding shown")
+        << ReplyLines({0x58, 0x01, 0x93, 0x17, 0x20}, true) << "1" << 1 << QStringList{"9317"};
     // The count changed between the count request and the list request.
-    QTest::newRow("label says 1, reply has 3") << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "1" << 3
+    QTest::newRow("label says 1, reply has 3")
+        << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "1" << 3
         << QStringList{"9201", "A680", "D900"};
-    QTest::newRow("label says 3, reply has 1") << QStringList{"05 58 01 93 17 20 \r"} << "3" << 1 << QStringList{"9317"};
-    QTest::newRow("label says 1, reply has none") << QStringList{"02 58 00 \r"} << "1" << 0 << QStringList{};
+    QTest::newRow("label says 3, reply has 1")
+        << QStringList{"05 58 01 93 17 20 \r"} << "3" << 1 << QStringList{"9317"};
+    QTest::newRow("label says 1, reply has none")
+        << QStringList{"02 58 00 \r"} << "1" << 0 << QStringList{};
     QTest::newRow("unreadable frame, label 1: single-frame positions")
         << QStringList{"xx 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"};
     QTest::newRow("unreadable frame, label 3: multi-frame positions")
         << QStringList{"xx 0B 58 03 92 01 20 A6 \r"} << "3" << 3 << QStringList{"9201", "A6", ""};
-    QTest::newRow("count 5, only two lines came") << ReplyLines(CodesPayload(5)).mid(0, 2) << "5" << 5
+    QTest::newRow("count 5, only two lines came")
+        << ReplyLines(CodesPayload(5)).mid(0, 2) << "5" << 5
         << QStringList{CodeText(1), CodeText(2), CodeText(3), CodeText(4), ""};
 }
 
-void TestDtcReply::decode()
-{
+void TestDtcReply::decode() {
     QFETCH(QStringList, lines);
     QFETCH(QString, caption);
     QFETCH(int, count);
@@ -125,25 +132,23 @@ void TestDtcReply::decode()
         QCOMPARE(reply.codes[static_cast<std::size_t>(k)], codes[k - 1]);
 }
 
-void TestDtcReply::everyCodePosition_data()
-{
+void TestDtcReply::everyCodePosition_data() {
     QTest::addColumn<int>("count");
     for (int n : {2, 3, 4, 5, 6, 8, 9, 11, 16, 18, 19, 20, 25})
         QTest::newRow(QByteArray::number(n).constData()) << n;
 }
 
-void TestDtcReply::everyCodePosition()
-{
+void TestDtcReply::everyCodePosition() {
     QFETCH(int, count);
     const QStringList lines = ReplyLines(CodesPayload(count));
-    const DtcReply reply = DecodeDtcReply(lines.mid(0, DtcLinesNeeded(count)), QString::number(count));
+    const DtcReply reply =
+        DecodeDtcReply(lines.mid(0, DtcLinesNeeded(count)), QString::number(count));
     QCOMPARE(reply.count, count);
     for (int k = 1; k <= std::min(count, 20); ++k)
         QCOMPARE(reply.codes[static_cast<std::size_t>(k)], CodeText(k));
 }
 
-void TestDtcReply::negativeFrame()
-{
+void TestDtcReply::negativeFrame() {
     int code = 0;
     QVERIFY(IsNegativeFrame(QStringLiteral("03 7F 18 31 \r"), code));
     QCOMPARE(code, 0x31);
@@ -153,8 +158,7 @@ void TestDtcReply::negativeFrame()
     QVERIFY(!IsNegativeFrame(QStringLiteral("10 0B 7F 03 92 01 20 A6 \r"), code));
 }
 
-void TestDtcReply::hexTextValue_data()
-{
+void TestDtcReply::hexTextValue_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value");
     QTest::newRow("00 03") << "00 03 \r" << 3;
@@ -169,63 +173,62 @@ void TestDtcReply::hexTextValue_data()
     QTest::newRow("saturates") << "FFFFFFFFFFFFFFFF" << std::numeric_limits<int>::max();
 }
 
-void TestDtcReply::hexTextValue()
-{
+void TestDtcReply::hexTextValue() {
     QFETCH(QString, text);
     QFETCH(int, value);
     QCOMPARE(HexTextValue(text), value);
 }
 
-void TestDtcReply::countValueText_data()
-{
+void TestDtcReply::countValueText_data() {
     QTest::addColumn<QString>("gathered");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("unpadded") << "220200\r728 04 62 02 " << "00 03 \r" << "00 03 ";
-    QTest::newRow("padded") << "220200\r728 04 62 02 " << "00 03 00 00 00 \r" << "00 03 ";
-    QTest::newRow("no header before the marker") << "62 02 " << "00 03 00 \r" << "00 03 00 \r";
-    QTest::newRow("first frame before the marker") << "728 10 62 02 " << "00 03 \r" << "00 03 \r";
+    QTest::newRow("unpadded") << "220200\r728 04 62 02 "
+                              << "00 03 \r"
+                              << "00 03 ";
+    QTest::newRow("padded") << "220200\r728 04 62 02 "
+                            << "00 03 00 00 00 \r"
+                            << "00 03 ";
+    QTest::newRow("no header before the marker") << "62 02 "
+                                                 << "00 03 00 \r"
+                                                 << "00 03 00 \r";
+    QTest::newRow("first frame before the marker") << "728 10 62 02 "
+                                                   << "00 03 \r"
+                                                   << "00 03 \r";
 }
 
-void TestDtcReply::countValueText()
-{
+void TestDtcReply::countValueText() {
     QFETCH(QString, gathered);
     QFETCH(QString, value);
     QFETCH(QString, expected);
     QCOMPARE(CountValueText(gathered, QStringLiteral("62 02 "), value), expected);
 }
 
-void TestDtcReply::descriptions_data()
-{
+void TestDtcReply::descriptions_data() {
     QTest::addColumn<QStringList>("codes");
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("none") << QStringList{"9201"} << 0 << QStringList{};
-    QTest::newRow("unknown code leaves no trace") << QStringList{"9201", "1234", "D900"} << 3
-        << QStringList{"B1201,Fuel Sender Circuit Failure", "U1900,CAN Comms Bus Fault Receive Error"};
-    QTest::newRow("reply order, not table order") << QStringList{"E200", "9201"} << 2
+    QTest::newRow("unknown code leaves no trace")
+        << QStringList{"9201", "1234", "D900"} << 3
+        << QStringList{"B1201,Fuel Sender Circuit Failure",
+                       "U1900,CAN Comms Bus Fault Receive Error"};
+    QTest::newRow("reply order, not table order")
+        << QStringList{"E200", "9201"} << 2
         << QStringList{"U2200,Invalid ODO Count Data", "B1201,Fuel Sender Circuit Failure"};
     QTest::newRow("lower case matches nothing") << QStringList{"d900"} << 1 << QStringList{};
-    QTest::newRow("twice the same code") << QStringList{"A680", "A680"} << 2
+    QTest::newRow("twice the same code")
+        << QStringList{"A680", "A680"} << 2
         << QStringList{"B2680,Odometer Changed", "B2680,Odometer Changed"};
-    QTest::newRow("count above the codes read") << QStringList{"9317"} << 25 << QStringList{"B1317,Battery Voltage High"};
-    const QStringList all{"9201", "9317", "9318", "9342", "9499", "9503", "9579", "9583", "9875", "A675",
-                          "A680", "A681", "A895", "A896", "D900", "E196", "E197", "E198", "E199", "E200"};
-    const QStringList allLines{
-        "B1201,Fuel Sender Circuit Failure", "B1317,Battery Voltage High", "B1318,Battery Voltage Low",
-        "B1342,EE checksum Internal data failure", "B1499,Turn Signal Left Circuit Bulb out",
-        "B1503,Turn Signal Right Circuit Bulb out", "B1579,Dim Increase circuit failure",
-        "B1583,Dim Decrease circuit failure", "B1875,Turn Signal / Hazard Switch failure",
-        "B2675,Trip reset button stuck", "B2680,Odometer Changed", "B2681,PRND Sender Failure",
-        "B2895,Trip Mode Switch Circuit failure", "B2896,Odometer Data Failure",
-        "U1900,CAN Comms Bus Fault Receive Error", "U2196,Invalid Engine RPM data",
-        "U2197,Invalid Vehicle Speed data", "U2198,Invalid Fuel Pulse Data",
-        "U2199,Invalid Engine Coolant Temp Data", "U2200,Invalid ODO Count Data"};
-    QTest::newRow("all twenty") << all << 20 << allLines;
+    QTest::newRow("count above the codes read")
+        << QStringList{"9317"} << 25 << QStringList{"B1317,Battery Voltage High"};
+    const QStringList all{"9201", "9317", "9318", "9342", "9499", "9503", "9579",
+                          "9583", "9875", "A675", "A680", "A681", "A895", "A896",
+                          "D900", "E196", "E197", "E198", "E199", "E200"};
+    QTest::newRow("all twenty") << all << 20 << KnownDescriptionLines();
 }
 
-void TestDtcReply::descriptions()
-{
+void TestDtcReply::descriptions() {
     QFETCH(QStringList, codes);
     QFETCH(int, count);
     QFETCH(QStringList, lines);

@@ -6,7 +6,6 @@
 #include "link/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
-#include "sim_arguments.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
 
@@ -20,16 +19,8 @@ using namespace vorkel;
 
 namespace {
 
-vorkelsim::SimOptions Sim(const QStringList& arguments)
-{
-    const vorkelsim::SimCommandLine line =
-        vorkelsim::ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
-    if (!line.error.isEmpty())
-        qFatal("bad simulator arguments: %s", qPrintable(line.error));
-    vorkelsim::SimOptions options = line.options;
-    if (!arguments.contains(QStringLiteral("--reset-delay")))
-        options.resetDelayMs = 0;
-    return options;
+vorkelsim::SimOptions Sim(const QStringList& arguments) {
+    return SimFromArguments(arguments);
 }
 
 struct Outcome {
@@ -39,8 +30,7 @@ struct Outcome {
     qint64 elapsedMs = 0;
 };
 
-Outcome Connect(Form1& form)
-{
+Outcome Connect(Form1& form) {
     Outcome outcome;
     QElapsedTimer clock;
     clock.start();
@@ -55,13 +45,15 @@ Outcome Connect(Form1& form)
     return outcome;
 }
 
-QColor TextColour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+QColor TextColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
 
 } // namespace
 
 class TestConnectAdapter : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { UseComPort(7); }
     void workedExample();
     void counts_data();
@@ -78,8 +70,7 @@ private slots:
     void unplugClosesThePortOnce();
 };
 
-void TestConnectAdapter::workedExample()
-{
+void TestConnectAdapter::workedExample() {
     SimFixture fixture(Sim({}));
     Form1 form;
     MessageRecorder messages;
@@ -95,9 +86,10 @@ void TestConnectAdapter::workedExample()
     QCOMPARE(int(AdapterState), 1);
     QVERIFY(!form.Timer1->isActive());
     QVERIFY(form.MSComm1->PortOpen());
-    QCOMPARE(fixture.sim().Received(),
-             QByteArray("atz\r\natcaf1\r\natspa6\r\natsh720\r\nath1\r\n22e21a\r\n22e217\r\n22e219\r\n"
-                        "22e200\r\n220200\r\n"));
+    QCOMPARE(
+        fixture.sim().Received(),
+        QByteArray("atz\r\natcaf1\r\natspa6\r\natsh720\r\nath1\r\n22e21a\r\n22e217\r\n22e219\r\n"
+                   "22e200\r\n220200\r\n"));
     QCOMPARE(PartPrefix, QStringLiteral("3R23"));
     QCOMPARE(PartBaseText, QStringLiteral("010849"));
     QVERIFY(messages.messages().isEmpty());
@@ -105,8 +97,7 @@ void TestConnectAdapter::workedExample()
     QVERIFY(outcome.elapsedMs >= 1000);
 }
 
-void TestConnectAdapter::counts_data()
-{
+void TestConnectAdapter::counts_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QColor>("colour");
@@ -115,12 +106,13 @@ void TestConnectAdapter::counts_data()
     QTest::newRow("twelve") << QStringList{"--code-count", "12"} << "12" << QColor(255, 0, 0);
     QTest::newRow("255") << QStringList{"--code-count", "255"} << "255" << QColor(255, 0, 0);
     // Padding shown after the count byte is not read as more digits.
-    QTest::newRow("three, padded with 00") << QStringList{"--padding", "00"} << "3" << QColor(255, 0, 0);
-    QTest::newRow("none, padded with AA") << QStringList{"--codes", "", "--padding", "AA"} << "0" << QColor(0, 255, 0);
+    QTest::newRow("three, padded with 00")
+        << QStringList{"--padding", "00"} << "3" << QColor(255, 0, 0);
+    QTest::newRow("none, padded with AA")
+        << QStringList{"--codes", "", "--padding", "AA"} << "0" << QColor(0, 255, 0);
 }
 
-void TestConnectAdapter::counts()
-{
+void TestConnectAdapter::counts() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, caption);
     QFETCH(QColor, colour);
@@ -132,22 +124,21 @@ void TestConnectAdapter::counts()
     QCOMPARE(TextColour(form.DTC_label), colour);
 }
 
-void TestConnectAdapter::resultsSurviveAwkwardAdapters_data()
-{
+void TestConnectAdapter::resultsSurviveAwkwardAdapters_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("bytes one by one") << QStringList{"--split"};
     QTest::newRow("line feeds on") << QStringList{"--linefeeds"};
     QTest::newRow("junk before the banner") << QStringList{"--junk"};
     QTest::newRow("searching line") << QStringList{"--searching"};
-    QTest::newRow("a late frame after every answer") << QStringList{"--late-line", "728 03 62 02 00 09 "};
+    QTest::newRow("a late frame after every answer")
+        << QStringList{"--late-line", "728 03 62 02 00 09 "};
     QTest::newRow("response pending within the time-out") << QStringList{"--pending", "*:2"};
     QTest::newRow("slow adapter") << QStringList{"--latency", "150", "--reset-delay", "800"};
     QTest::newRow("paced at 9600 baud") << QStringList{"--wire-baud", "9600"};
     QTest::newRow("padded frames") << QStringList{"--padding", "55"};
 }
 
-void TestConnectAdapter::resultsSurviveAwkwardAdapters()
-{
+void TestConnectAdapter::resultsSurviveAwkwardAdapters() {
     QFETCH(QStringList, arguments);
     SimFixture fixture(Sim(arguments));
     Form1 form;
@@ -161,50 +152,65 @@ void TestConnectAdapter::resultsSurviveAwkwardAdapters()
     QVERIFY(messages.messages().isEmpty());
 }
 
-void TestConnectAdapter::banner_data()
-{
+void TestConnectAdapter::banner_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("banner");
-    QTest::newRow("genuine") << "atz\r\r\rELM327 v1.5\r\r>" << "ELM327 v1.5";
-    QTest::newRow("echo never shown") << "atz\r\r\rELM327 v2.1\r\r>" << "ELM327 v2.1";
-    QTest::newRow("from the first ELM") << "atz\r\r\rMy ELM327 v2.1\r\r>" << "ELM327 v2.1";
-    QTest::newRow("junk byte first") << "atz\r\xfc\r\rELM327 v1.5\r\r>" << "ELM327 v1.5";
-    QTest::newRow("clone with one line end") << "atz\rELM327 v2.1\r>" << "ELM327 v2.1";
-    QTest::newRow("no ELM") << "atz\r\r\rOBDII v1.5\r\r>" << "OBDII v1.5";
-    QTest::newRow("nothing but the prompt") << ">" << "";
+    QTest::newRow("genuine") << "atz\r\r\rELM327 v1.5\r\r>"
+                             << "ELM327 v1.5";
+    QTest::newRow("echo never shown") << "atz\r\r\rELM327 v2.1\r\r>"
+                                      << "ELM327 v2.1";
+    QTest::newRow("from the first ELM") << "atz\r\r\rMy ELM327 v2.1\r\r>"
+                                        << "ELM327 v2.1";
+    QTest::newRow("junk byte first") << "atz\r\xfc\r\rELM327 v1.5\r\r>"
+                                     << "ELM327 v1.5";
+    QTest::newRow("clone with one line end") << "atz\rELM327 v2.1\r>"
+                                             << "ELM327 v2.1";
+    QTest::newRow("no ELM") << "atz\r\r\rOBDII v1.5\r\r>"
+                            << "OBDII v1.5";
+    QTest::newRow("nothing but the prompt") << ">"
+                                            << "";
 }
 
-void TestConnectAdapter::banner()
-{
+void TestConnectAdapter::banner() {
     QFETCH(QString, answer);
     QFETCH(QString, banner);
     QCOMPARE(AdapterBanner(answer), banner);
 }
 
-void TestConnectAdapter::failures_data()
-{
+void TestConnectAdapter::failures_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("failure");
     QTest::addColumn<int>("responseCode");
     QTest::addColumn<int>("boundMs");
     QTest::addColumn<QString>("message");
     const QString timeout = QStringLiteral("Unable to Connect To ELM");
-    QTest::newRow("silent adapter") << QStringList{"--silent"} << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
-    QTest::newRow("wrong speed") << QStringList{"--baud", "9600"} << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
-    QTest::newRow("refuses atcaf1") << QStringList{"--refuse", "ATCAF1"} << int(LinkFailure::Refused) << -1 << 1000 << "";
-    QTest::newRow("refuses ath1") << QStringList{"--refuse", "ATH1"} << int(LinkFailure::Refused) << -1 << 1000 << "";
-    QTest::newRow("cluster silent") << QStringList{"--no-data", "*"} << int(LinkFailure::NoData) << -1 << 1500 << "";
-    QTest::newRow("no data for 22e219") << QStringList{"--no-data", "22E219"} << int(LinkFailure::NoData) << -1 << 2500 << "";
-    QTest::newRow("negative response") << QStringList{"--negative", "22:22"} << int(LinkFailure::NegativeResponse) << 0x22 << 1500 << "";
-    QTest::newRow("can error") << QStringList{"--can-error", "22E21A"} << int(LinkFailure::CanError) << -1 << 1500 << "";
-    QTest::newRow("stopped") << QStringList{"--strict"} << int(LinkFailure::Stopped) << -1 << 1500 << "";
-    QTest::newRow("pending beyond the adapter's time-out") << QStringList{"--pending-late", "22E217"} << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
-    QTest::newRow("unplugged mid-answer") << QStringList{"--unplug", "22E217:12"} << int(LinkFailure::PortLost) << -1 << 2500
-                                             << "The connection to the adapter was lost.";
+    QTest::newRow("silent adapter")
+        << QStringList{"--silent"} << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
+    QTest::newRow("wrong speed") << QStringList{"--baud", "9600"}
+                                 << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
+    QTest::newRow("refuses atcaf1")
+        << QStringList{"--refuse", "ATCAF1"} << int(LinkFailure::Refused) << -1 << 1000 << "";
+    QTest::newRow("refuses ath1") << QStringList{"--refuse", "ATH1"} << int(LinkFailure::Refused)
+                                  << -1 << 1000 << "";
+    QTest::newRow("cluster silent")
+        << QStringList{"--no-data", "*"} << int(LinkFailure::NoData) << -1 << 1500 << "";
+    QTest::newRow("no data for 22e219")
+        << QStringList{"--no-data", "22E219"} << int(LinkFailure::NoData) << -1 << 2500 << "";
+    QTest::newRow("negative response") << QStringList{"--negative", "22:22"}
+                                       << int(LinkFailure::NegativeResponse) << 0x22 << 1500 << "";
+    QTest::newRow("can error") << QStringList{"--can-error", "22E21A"} << int(LinkFailure::CanError)
+                               << -1 << 1500 << "";
+    QTest::newRow("stopped") << QStringList{"--strict"} << int(LinkFailure::Stopped) << -1 << 1500
+                             << "";
+    QTest::newRow("pending beyond the adapter's time-out")
+        << QStringList{"--pending-late", "22E217"} << int(LinkFailure::ConnectTimedOut) << -1
+        << 7500 << timeout;
+    QTest::newRow("unplugged mid-answer")
+        << QStringList{"--unplug", "22E217:12"} << int(LinkFailure::PortLost) << -1 << 2500
+        << "The connection to the adapter was lost.";
 }
 
-void TestConnectAdapter::failures()
-{
+void TestConnectAdapter::failures() {
     QFETCH(QStringList, arguments);
     QFETCH(int, failure);
     QFETCH(int, responseCode);
@@ -228,15 +234,15 @@ void TestConnectAdapter::failures()
     }
 }
 
-void TestConnectAdapter::portMissing()
-{
+void TestConnectAdapter::portMissing() {
     SimFixture fixture(Sim({}));
     UseComPort(9); // nothing is linked as COM9
     Form1 form;
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
     MessageRecorder messages;
     QVERIFY(!Connect(form).failed);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
     QCOMPARE(messages.messages().first().title, QStringLiteral("ERROR!"));
     QCOMPARE(messages.messages().first().icon, MessageIcon::Critical);
     QVERIFY(messages.messages().first().informative.contains(QStringLiteral("COM9")));
@@ -247,21 +253,20 @@ void TestConnectAdapter::portMissing()
     QVERIFY(fixture.sim().Received().isEmpty());
 }
 
-void TestConnectAdapter::portInUse()
-{
+void TestConnectAdapter::portInUse() {
     SimFixture fixture(Sim({}));
     QSerialPort other(QFileInfo(fixture.sim().SlavePath()).canonicalFilePath());
     QVERIFY(other.open(QIODevice::ReadWrite));
     Form1 form;
     MessageRecorder messages;
     QVERIFY(!Connect(form).failed);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
     QVERIFY(messages.messages().first().informative.contains(QStringLiteral("Another program")));
     QVERIFY(fixture.sim().Received().isEmpty());
 }
 
-void TestConnectAdapter::silenceOutsideAnAttemptIsBounded()
-{
+void TestConnectAdapter::silenceOutsideAnAttemptIsBounded() {
     SimFixture fixture(Sim({}));
     Form1 form;
     MessageRecorder messages;
@@ -275,8 +280,7 @@ void TestConnectAdapter::silenceOutsideAnAttemptIsBounded()
              qPrintable(QString::number(clock.elapsed())));
 }
 
-void TestConnectAdapter::unplugClosesThePortOnce()
-{
+void TestConnectAdapter::unplugClosesThePortOnce() {
     SimFixture fixture(Sim({}));
     Form1 form;
     MessageRecorder messages;

@@ -13,7 +13,7 @@ using namespace vorkel;
 
 class TestExchange : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { UseComPort(7); }
     void classify_data();
     void classify();
@@ -24,8 +24,7 @@ private slots:
     void gatheredTextIsCapped();
 };
 
-void TestExchange::classify_data()
-{
+void TestExchange::classify_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("failure");
     QTest::addColumn<int>("code");
@@ -33,17 +32,23 @@ void TestExchange::classify_data()
     QTest::newRow("question mark") << "atcaf1\r?\r\r>" << int(LinkFailure::Refused) << -1 << false;
     QTest::newRow("no data") << "22e21a\rNO DATA\r\r>" << int(LinkFailure::NoData) << -1 << false;
     QTest::newRow("stopped") << "22e21a\rSTOPPED\r\r>" << int(LinkFailure::Stopped) << -1 << false;
-    QTest::newRow("can error") << "22e21a\rCAN ERROR\r\r>" << int(LinkFailure::CanError) << -1 << false;
-    QTest::newRow("buffer full") << "728 10 0B 58\rBUFFER FULL\r\r>" << int(LinkFailure::BufferFull) << -1 << false;
-    QTest::newRow("unable to connect") << "SEARCHING...\rUNABLE TO CONNECT\r\r>" << int(LinkFailure::UnableToConnect) << -1 << false;
-    QTest::newRow("negative") << "14FF00\r728 03 7F 14 22 \r\r>" << int(LinkFailure::NegativeResponse) << 0x22 << false;
-    QTest::newRow("pending last") << "14FF00\r728 03 7F 14 78 \r\r>" << int(LinkFailure::PendingNoAnswer) << 0x78 << true;
-    QTest::newRow("pending, then refused") << "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>" << int(LinkFailure::NegativeResponse) << 0x31 << false;
-    QTest::newRow("something else") << "22e21a\r728 07 63 00 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
+    QTest::newRow("can error") << "22e21a\rCAN ERROR\r\r>" << int(LinkFailure::CanError) << -1
+                               << false;
+    QTest::newRow("buffer full") << "728 10 0B 58\rBUFFER FULL\r\r>" << int(LinkFailure::BufferFull)
+                                 << -1 << false;
+    QTest::newRow("unable to connect") << "SEARCHING...\rUNABLE TO CONNECT\r\r>"
+                                       << int(LinkFailure::UnableToConnect) << -1 << false;
+    QTest::newRow("negative") << "14FF00\r728 03 7F 14 22 \r\r>"
+                              << int(LinkFailure::NegativeResponse) << 0x22 << false;
+    QTest::newRow("pending last") << "14FF00\r728 03 7F 14 78 \r\r>"
+                                  << int(LinkFailure::PendingNoAnswer) << 0x78 << true;
+    QTest::newRow("pending, then refused") << "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>"
+                                           << int(LinkFailure::NegativeResponse) << 0x31 << false;
+    QTest::newRow("something else")
+        << "22e21a\r728 07 63 00 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
 }
 
-void TestExchange::classify()
-{
+void TestExchange::classify() {
     QFETCH(QString, answer);
     QFETCH(int, failure);
     QFETCH(int, code);
@@ -54,22 +59,21 @@ void TestExchange::classify()
     QCOMPARE(problem.pending, pending);
 }
 
-void TestExchange::everyFailureHasWords()
-{
+void TestExchange::everyFailureHasWords() {
     for (int f = int(LinkFailure::PortClosed); f <= int(LinkFailure::Unexpected); ++f) {
-        const FailureWords words = DescribeFailure(LinkError(LinkFailure(f), QStringLiteral("XYZ"), 0x31),
-                                                   QStringLiteral("Reading the trouble codes"));
+        const FailureWords words =
+            DescribeFailure(LinkError(LinkFailure(f), QStringLiteral("XYZ"), 0x31),
+                            QStringLiteral("Reading the trouble codes"));
         QVERIFY(!words.text.isEmpty());
         QVERIFY(words.advice.contains(QStringLiteral("XYZ")));
     }
-    const FailureWords negative =
-        DescribeFailure(LinkError(LinkFailure::NegativeResponse, {}, 0x31), QStringLiteral("Clearing"));
+    const FailureWords negative = DescribeFailure(
+        LinkError(LinkFailure::NegativeResponse, {}, 0x31), QStringLiteral("Clearing"));
     QVERIFY(negative.text.contains(QStringLiteral("31")));
     QVERIFY(negative.text.contains(QStringLiteral("out of range")));
 }
 
-void TestExchange::finishReadsThroughThePrompt()
-{
+void TestExchange::finishReadsThroughThePrompt() {
     SimFixture fixture;
     Form1 form;
     MessageRecorder messages;
@@ -85,8 +89,7 @@ void TestExchange::finishReadsThroughThePrompt()
     QCOMPARE(form.MSComm1->InBufferCount(), 0);
 }
 
-void TestExchange::answerLinesEndAtTheEmptyLine()
-{
+void TestExchange::answerLinesEndAtTheEmptyLine() {
     SimFixture fixture;
     Form1 form;
     MessageRecorder messages;
@@ -95,15 +98,15 @@ void TestExchange::answerLinesEndAtTheEmptyLine()
     exchange.Send(QStringLiteral("1800ff00"));
     exchange.WaitForMarker(QStringLiteral("728 "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("10 0B 58 03 92 01 20 A6 \r"));
-    QCOMPARE(exchange.ReadAnswerLine().value_or(QString()), QStringLiteral("728 21 80 20 D9 00 20 \r"));
+    QCOMPARE(exchange.ReadAnswerLine().value_or(QString()),
+             QStringLiteral("728 21 80 20 D9 00 20 \r"));
     QVERIFY(!exchange.ReadAnswerLine().has_value());
     QVERIFY(!exchange.ReadAnswerLine().has_value());
     exchange.Finish();
     QVERIFY(exchange.PromptSeen());
 }
 
-void TestExchange::lineFeedsAreDropped()
-{
+void TestExchange::lineFeedsAreDropped() {
     vorkelsim::SimOptions options;
     options.lineFeeds = true;
     SimFixture fixture(options);
@@ -116,8 +119,7 @@ void TestExchange::lineFeedsAreDropped()
     QCOMPARE(exchange.ReadLine(), QStringLiteral("33 52 32 33 \r"));
 }
 
-void TestExchange::gatheredTextIsCapped()
-{
+void TestExchange::gatheredTextIsCapped() {
     vorkelsim::SimOptions options;
     options.banner = QString(20000, QLatin1Char('E'));
     SimFixture fixture(options);

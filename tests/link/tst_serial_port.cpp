@@ -11,7 +11,7 @@ using namespace vorkel;
 
 class TestSerialPort : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void builtInDevices_data();
     void builtInDevices();
     void linkInPortsFolder();
@@ -24,8 +24,7 @@ private slots:
     void permissionAdvice();
 };
 
-void TestSerialPort::builtInDevices_data()
-{
+void TestSerialPort::builtInDevices_data() {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("device");
     QTest::newRow("COM1") << 1 << "/dev/ttyS0";
@@ -40,8 +39,7 @@ void TestSerialPort::builtInDevices_data()
     QTest::newRow("negative") << -3 << "";
 }
 
-void TestSerialPort::builtInDevices()
-{
+void TestSerialPort::builtInDevices() {
     QFETCH(int, port);
     QFETCH(QString, device);
     QTemporaryDir empty;
@@ -50,21 +48,20 @@ void TestSerialPort::builtInDevices()
     SetPortsFolder(QString());
 }
 
-void TestSerialPort::linkInPortsFolder()
-{
+void TestSerialPort::linkInPortsFolder() {
     SimFixture fixture(FastAdapter(), 3);
     const PortDevice device = DeviceForPort(3);
     QCOMPARE(device.shownName, fixture.sim().SlavePath());
     QCOMPARE(device.device, QFileInfo(fixture.sim().SlavePath()).canonicalFilePath());
     // A link whose device has gone has nothing behind it.
-    QVERIFY(QFile::link(QStringLiteral("/dev/no-such-device"), fixture.portsDir() + QStringLiteral("/COM4")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/no-such-device"),
+                        fixture.portsDir() + QStringLiteral("/COM4")));
     QVERIFY(DeviceForPort(4).device.isEmpty());
     QVERIFY(!ComPortExists(4));
     QCOMPARE(ProbeComPort(4).problem, PortProblem::NotFound);
 }
 
-void TestSerialPort::comPortExists()
-{
+void TestSerialPort::comPortExists() {
     SimFixture fixture(FastAdapter(), 3);
     QVERIFY(!ComPortExists(0));
     QVERIFY(!ComPortExists(-1));
@@ -74,8 +71,7 @@ void TestSerialPort::comPortExists()
     QVERIFY(ComPortExists(3));
 }
 
-void TestSerialPort::portInUseWhateverItsName()
-{
+void TestSerialPort::portInUseWhateverItsName() {
     SimFixture fixture(FastAdapter(), 3);
     // Held by another program under its real name; tested through the link.
     QSerialPort other(fixture.sim().SlavePath());
@@ -91,8 +87,7 @@ void TestSerialPort::portInUseWhateverItsName()
     QVERIFY(!ComPortExists(3));
 }
 
-void TestSerialPort::findListEntry_data()
-{
+void TestSerialPort::findListEntry_data() {
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("index");
@@ -107,8 +102,7 @@ void TestSerialPort::findListEntry_data()
     QTest::newRow("longer than the entry") << QStringList{"9600"} << "96000" << -1;
 }
 
-void TestSerialPort::findListEntry()
-{
+void TestSerialPort::findListEntry() {
     QFETCH(QStringList, entries);
     QFETCH(QString, text);
     QFETCH(int, index);
@@ -117,8 +111,7 @@ void TestSerialPort::findListEntry()
     QCOMPARE(FindListEntry(text, &list), index);
 }
 
-void TestSerialPort::lineSettings_data()
-{
+void TestSerialPort::lineSettings_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("usable");
     QTest::newRow("9600,n,8,1") << "9600,n,8,1" << true;
@@ -131,16 +124,14 @@ void TestSerialPort::lineSettings_data()
     QTest::newRow("bad parity") << "9600,x,8,1" << false;
 }
 
-void TestSerialPort::lineSettings()
-{
+void TestSerialPort::lineSettings() {
     QFETCH(QString, text);
     QFETCH(bool, usable);
     LineSettings settings;
     QCOMPARE(ParseLineSettings(text, settings), usable);
 }
 
-void TestSerialPort::permissionAdvice()
-{
+void TestSerialPort::permissionAdvice() {
     PortProbe probe;
     probe.problem = PortProblem::NoPermission;
     probe.device = QStringLiteral("/dev/ttyUSB0");

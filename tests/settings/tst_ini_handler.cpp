@@ -12,14 +12,12 @@ namespace {
 
 const QByteArray DefaultFile = "VORKEL v1.00 INI File\r\nComPort=COM1\r\nComSpeed=9600\r\n";
 
-QByteArray ReadAll(const QString& path)
-{
+QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void WriteAll(const QString& path, const QByteArray& content)
-{
+void WriteAll(const QString& path, const QByteArray& content) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -29,7 +27,7 @@ void WriteAll(const QString& path, const QByteArray& content)
 
 class TestIniHandler : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void load_data();
     void load();
@@ -38,13 +36,12 @@ private slots:
     void saveFailureIsReported();
     void recoveryThatCannotWriteIsReported();
 
-private:
+  private:
     QTemporaryDir m_dir;
     StatusBar m_statusBar{87};
 };
 
-void TestIniHandler::init()
-{
+void TestIniHandler::init() {
     IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
     QFile::remove(IniFilePath);
     CommPortNumber = 5;
@@ -52,8 +49,7 @@ void TestIniHandler::init()
     m_statusBar.setPanelText(2, QString());
 }
 
-void TestIniHandler::load_data()
-{
+void TestIniHandler::load_data() {
     QTest::addColumn<QByteArray>("content"); // "<missing>": no file at all
     QTest::addColumn<bool>("replaced");      // the file becomes the default file
     QTest::addColumn<int>("port");
@@ -61,9 +57,12 @@ void TestIniHandler::load_data()
     const QByteArray h = "VORKEL v1.00 INI File\r\n";
     QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600";
     QTest::newRow("empty file") << QByteArray() << true << 1 << "9600";
-    QTest::newRow("header in lower case") << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600";
-    QTest::newRow("header with trailing blank") << QByteArray("VORKEL v1.00 INI File \r\nComPort=COM3\r\n") << true << 1 << "9600";
-    QTest::newRow("well formed") << h + "ComPort=COM3\r\nComSpeed=38400\r\n" << false << 3 << "38400";
+    QTest::newRow("header in lower case")
+        << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600";
+    QTest::newRow("header with trailing blank")
+        << QByteArray("VORKEL v1.00 INI File \r\nComPort=COM3\r\n") << true << 1 << "9600";
+    QTest::newRow("well formed") << h + "ComPort=COM3\r\nComSpeed=38400\r\n"
+                                 << false << 3 << "38400";
     QTest::newRow("COM12") << h + "ComPort=COM12\r\n" << false << 12 << "1234";
     QTest::newRow("keys in any case") << h + "comport=com3\r\n" << false << 3 << "1234";
     QTest::newRow("blanks around equals") << h + "ComPort = COM3\r\n" << false << 0 << "1234";
@@ -72,29 +71,33 @@ void TestIniHandler::load_data()
     QTest::newRow("negative port") << h + "ComPort=COM-3\r\n" << false << -3 << "1234";
     QTest::newRow("port out of range") << h + "ComPort=COM99999\r\n" << true << 1 << "9600";
     QTest::newRow("port key line too short") << h + "xcomport\r\n" << true << 1 << "9600";
-    QTest::newRow("port key line of prefix length") << h + "ComPort=COM\r\n" << false << 0 << "1234";
+    QTest::newRow("port key line of prefix length") << h + "ComPort=COM\r\n"
+                                                    << false << 0 << "1234";
     QTest::newRow("speed 115200") << h + "ComSpeed=115200\r\n" << false << 5 << "115200";
     QTest::newRow("speed fast") << h + "ComSpeed=fast\r\n" << false << 5 << "0";
-    QTest::newRow("speed with line settings") << h + "ComSpeed=9600,n,8,1\r\n" << false << 5 << "9600";
+    QTest::newRow("speed with line settings") << h + "ComSpeed=9600,n,8,1\r\n"
+                                              << false << 5 << "9600";
     QTest::newRow("speed key alone") << h + "comspeed\r\n" << true << 1 << "9600";
     QTest::newRow("speed overflow") << h + "ComSpeed=1e999\r\n" << true << 1 << "9600";
     QTest::newRow("speed before port, lines between")
-        << h + "ComSpeed=38400\r\n; a note\r\n\r\nComPort=COM4\r\n" << false << 4 << "38400";
-    QTest::newRow("second port line wins") << h + "ComPort=COM3\r\nComPort=COM6\r\n" << false << 6 << "1234";
+        << h + "ComSpeed=38400\r\n; a note\r\n\r\nComPort=COM4\r\n"
+        << false << 4 << "38400";
+    QTest::newRow("second port line wins") << h + "ComPort=COM3\r\nComPort=COM6\r\n"
+                                           << false << 6 << "1234";
     QTest::newRow("a good line before a bad one still recovers to defaults")
-        << h + "ComPort=COM3\r\nComPort=COM70000\r\n" << true << 1 << "9600";
+        << h + "ComPort=COM3\r\nComPort=COM70000\r\n"
+        << true << 1 << "9600";
     QTest::newRow("no final line end") << h + "ComPort=COM8" << false << 8 << "1234";
-    QTest::newRow("line feed inside a value is ignored") << h + "ComPort=COM1\n2\r\n" << false << 12 << "1234";
+    QTest::newRow("line feed inside a value is ignored") << h + "ComPort=COM1\n2\r\n"
+                                                         << false << 12 << "1234";
 }
 
-void TestIniHandler::load()
-{
+void TestIniHandler::load() {
     QFETCH(QByteArray, content);
     QFETCH(bool, replaced);
     QFETCH(int, port);
     QFETCH(QString, speed);
-    if (content != "<missing>")
-        WriteAll(IniFilePath, content);
+    if (content != "<missing>") WriteAll(IniFilePath, content);
     MessageRecorder messages;
     LoadSettings(&m_statusBar);
     QCOMPARE(int(CommPortNumber), port);
@@ -104,8 +107,7 @@ void TestIniHandler::load()
     QVERIFY(messages.messages().isEmpty());
 }
 
-void TestIniHandler::headerOnlyKeepsMemoryAndFile()
-{
+void TestIniHandler::headerOnlyKeepsMemoryAndFile() {
     WriteAll(IniFilePath, "VORKEL v1.00 INI File\r\n");
     LoadSettings(&m_statusBar);
     QCOMPARE(int(CommPortNumber), 5);
@@ -114,20 +116,19 @@ void TestIniHandler::headerOnlyKeepsMemoryAndFile()
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 5 / 1234"));
 }
 
-void TestIniHandler::save()
-{
+void TestIniHandler::save() {
     WriteAll(IniFilePath, DefaultFile + "ComPort=COM9\r\nextra\r\n");
     CommPortNumber = 3;
     CommSpeed = QStringLiteral("38400");
     QVERIFY(SaveSettings(&m_statusBar));
-    QCOMPARE(ReadAll(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=38400\r\n"));
+    QCOMPARE(ReadAll(IniFilePath),
+             QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=38400\r\n"));
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 3 / 38400"));
     // Nothing else is left beside it (the new file replaced the old one whole).
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("VORKEL.INI")});
 }
 
-void TestIniHandler::saveFailureIsReported()
-{
+void TestIniHandler::saveFailureIsReported() {
     // A folder that cannot hold the file: its "folder" is a plain file.
     const QString blocker = m_dir.filePath(QStringLiteral("not-a-folder"));
     WriteAll(blocker, "x");
@@ -142,8 +143,7 @@ void TestIniHandler::saveFailureIsReported()
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 4 / 115200"));
 }
 
-void TestIniHandler::recoveryThatCannotWriteIsReported()
-{
+void TestIniHandler::recoveryThatCannotWriteIsReported() {
     const QString blocker = m_dir.filePath(QStringLiteral("also-not-a-folder"));
     WriteAll(blocker, "x");
     IniFilePath = blocker + QStringLiteral("/VORKEL.INI");

@@ -6,7 +6,7 @@ using namespace vorkel;
 
 class TestLeadingNumber : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void leadingNumber_data();
     void leadingNumber();
     void overflow();
@@ -16,8 +16,7 @@ private slots:
     void shortText();
 };
 
-void TestLeadingNumber::leadingNumber_data()
-{
+void TestLeadingNumber::leadingNumber_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected");
     QTest::newRow("1") << "1" << 1.0;
@@ -46,8 +45,7 @@ void TestLeadingNumber::leadingNumber_data()
     QTest::newRow("non-ASCII stops") << QStringLiteral("5\u00e96") << 5.0;
 }
 
-void TestLeadingNumber::leadingNumber()
-{
+void TestLeadingNumber::leadingNumber() {
     QFETCH(QString, text);
     QFETCH(double, expected);
     const std::optional<double> value = LeadingNumber(text);
@@ -55,15 +53,13 @@ void TestLeadingNumber::leadingNumber()
     QCOMPARE(*value, expected);
 }
 
-void TestLeadingNumber::overflow()
-{
+void TestLeadingNumber::overflow() {
     QVERIFY(!LeadingNumber(QStringLiteral("1e999")).has_value());
     QVERIFY(!LeadingNumber(QStringLiteral("&H") + QString(400, QLatin1Char('F'))).has_value());
     QVERIFY(LeadingNumber(QString(400, QLatin1Char('9')) + QStringLiteral("e-400")).has_value());
 }
 
-void TestLeadingNumber::roundHalfEven_data()
-{
+void TestLeadingNumber::roundHalfEven_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<double>("expected");
     QTest::newRow("1.5") << 1.5 << 2.0;
@@ -73,15 +69,13 @@ void TestLeadingNumber::roundHalfEven_data()
     QTest::newRow("0.5") << 0.5 << 0.0;
 }
 
-void TestLeadingNumber::roundHalfEven()
-{
+void TestLeadingNumber::roundHalfEven() {
     QFETCH(double, value);
     QFETCH(double, expected);
     QCOMPARE(RoundHalfEven(value), expected);
 }
 
-void TestLeadingNumber::shortText_data()
-{
+void TestLeadingNumber::shortText_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("expected");
     QTest::newRow("9600") << 9600.0 << "9600";
@@ -91,8 +85,7 @@ void TestLeadingNumber::shortText_data()
     QTest::newRow("negative") << -12.0 << "-12";
 }
 
-void TestLeadingNumber::shortText()
-{
+void TestLeadingNumber::shortText() {
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(ShortNumberText(value), expected);

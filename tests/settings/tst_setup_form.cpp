@@ -19,30 +19,27 @@ namespace {
 
 // Every COM number without a simulator gets a link to nothing, so the
 // machine's own serial devices do not show up in the tests' port lists.
-void HideOtherPorts(const SimFixture& fixture, const QList<int>& simulated)
-{
+void HideOtherPorts(const SimFixture& fixture, const QList<int>& simulated) {
     for (int port = 1; port <= 255; ++port) {
         if (!simulated.contains(port))
-            QFile::link(QStringLiteral("/dev/null/none"), fixture.portsDir() + QStringLiteral("/COM%1").arg(port));
+            QFile::link(QStringLiteral("/dev/null/none"),
+                        fixture.portsDir() + QStringLiteral("/COM%1").arg(port));
     }
 }
 
-QStringList Entries(const QListWidget* list)
-{
+QStringList Entries(const QListWidget* list) {
     QStringList entries;
     for (int i = 0; i < list->count(); ++i)
         entries << list->item(i)->text();
     return entries;
 }
 
-QString Selected(const QListWidget* list)
-{
+QString Selected(const QListWidget* list) {
     const QList<QListWidgetItem*> items = list->selectedItems();
     return items.isEmpty() ? QString() : items.first()->text();
 }
 
-QByteArray FileContent(const QString& path)
-{
+QByteArray FileContent(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -51,7 +48,7 @@ QByteArray FileContent(const QString& path)
 
 class TestSetupForm : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void layout_data();
     void layout();
@@ -67,31 +64,34 @@ private slots:
     void openingDuringAWaitEndsItCleanly();
     void singleInstanceFromTheMenu();
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
-void TestSetupForm::init()
-{
+void TestSetupForm::init() {
     IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
     QFile::remove(IniFilePath);
 }
 
-void TestSetupForm::layout_data()
-{
+void TestSetupForm::layout_data() {
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
-    QTest::newRow("Frame1") << "Setup_Form" << "Comm Ports" << QRect(120, 120, 1575, 1215);
-    QTest::newRow("CommPort_List") << "Frame1" << "" << QRect(120, 240, 1335, 840);
-    QTest::newRow("SaveConfig") << "Setup_Form" << "Save" << QRect(960, 1440, 735, 375);
-    QTest::newRow("SetupCancel") << "Setup_Form" << "Cancel" << QRect(1800, 1440, 735, 375);
-    QTest::newRow("Frame2") << "Setup_Form" << "Comm Speed" << QRect(1800, 120, 1695, 1215);
-    QTest::newRow("Speed_List") << "Frame2" << "" << QRect(120, 240, 1455, 840);
+    QTest::newRow("Frame1") << "Setup_Form"
+                            << "Comm Ports" << QRect(120, 120, 1575, 1215);
+    QTest::newRow("CommPort_List") << "Frame1"
+                                   << "" << QRect(120, 240, 1335, 840);
+    QTest::newRow("SaveConfig") << "Setup_Form"
+                                << "Save" << QRect(960, 1440, 735, 375);
+    QTest::newRow("SetupCancel") << "Setup_Form"
+                                 << "Cancel" << QRect(1800, 1440, 735, 375);
+    QTest::newRow("Frame2") << "Setup_Form"
+                            << "Comm Speed" << QRect(1800, 120, 1695, 1215);
+    QTest::newRow("Speed_List") << "Frame2"
+                                << "" << QRect(120, 240, 1455, 840);
 }
 
-void TestSetupForm::layout()
-{
+void TestSetupForm::layout() {
     QFETCH(QString, container);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
@@ -106,27 +106,32 @@ void TestSetupForm::layout()
         QCOMPARE(button->text(), caption);
         QVERIFY(!button->isDefault() && !button->autoDefault());
     }
-    if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        QCOMPARE(frame->title(), caption);
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) QCOMPARE(frame->title(), caption);
     QCOMPARE(windowdriver::NextTabStop(setup.CommPort_List), setup.SaveConfig);
     QCOMPARE(windowdriver::NextTabStop(setup.SaveConfig), setup.SetupCancel);
     QCOMPARE(windowdriver::NextTabStop(setup.SetupCancel), setup.Speed_List);
 }
 
-void TestSetupForm::listsPortsAndSelects_data()
-{
+void TestSetupForm::listsPortsAndSelects_data() {
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("speed");
     QTest::addColumn<QString>("portSelected");
     QTest::addColumn<QString>("speedSelected");
-    QTest::newRow("COM3 / 38400") << 3 << "38400" << "COM3" << "38400";
-    QTest::newRow("COM12 / 115200") << 12 << "115200" << "COM12" << "115200";
-    QTest::newRow("speed 0 selects none") << 3 << "0" << "COM3" << "";
-    QTest::newRow("port not present selects none") << 5 << "9600" << "" << "9600";
+    QTest::newRow("COM3 / 38400") << 3 << "38400"
+                                  << "COM3"
+                                  << "38400";
+    QTest::newRow("COM12 / 115200") << 12 << "115200"
+                                    << "COM12"
+                                    << "115200";
+    QTest::newRow("speed 0 selects none") << 3 << "0"
+                                          << "COM3"
+                                          << "";
+    QTest::newRow("port not present selects none") << 5 << "9600"
+                                                   << ""
+                                                   << "9600";
 }
 
-void TestSetupForm::listsPortsAndSelects()
-{
+void TestSetupForm::listsPortsAndSelects() {
     QFETCH(int, port);
     QFETCH(QString, speed);
     QFETCH(QString, portSelected);
@@ -145,8 +150,7 @@ void TestSetupForm::listsPortsAndSelects()
     QCOMPARE(Selected(setup.Speed_List), speedSelected);
 }
 
-void TestSetupForm::reactivationListsEachOnce()
-{
+void TestSetupForm::reactivationListsEachOnce() {
     SimFixture fixture(FastAdapter(), 3);
     auto second = fixture.addPort(12);
     HideOtherPorts(fixture, {3, 12});
@@ -163,8 +167,7 @@ void TestSetupForm::reactivationListsEachOnce()
     QCOMPARE(Selected(setup.CommPort_List), QStringLiteral("COM12"));
 }
 
-void TestSetupForm::noPorts()
-{
+void TestSetupForm::noPorts() {
     SimFixture fixture(FastAdapter(), 3);
     QFile::remove(fixture.portsDir() + QStringLiteral("/COM3"));
     HideOtherPorts(fixture, {});
@@ -176,8 +179,7 @@ void TestSetupForm::noPorts()
     QCOMPARE(Selected(setup.CommPort_List), QString());
 }
 
-void TestSetupForm::saveWritesAndCloses()
-{
+void TestSetupForm::saveWritesAndCloses() {
     SimFixture fixture(FastAdapter(), 3);
     HideOtherPorts(fixture, {3});
     CommPortNumber = 1;
@@ -191,13 +193,13 @@ void TestSetupForm::saveWritesAndCloses()
     QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
     QCOMPARE(int(CommPortNumber), 3);
     QCOMPARE(CommSpeed, QStringLiteral("115200"));
-    QCOMPARE(FileContent(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n"));
+    QCOMPARE(FileContent(IniFilePath),
+             QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n"));
     QCOMPARE(statusBar.panelText(2), QStringLiteral("COM 3 / 115200"));
     QTRY_VERIFY(setup.isNull());
 }
 
-void TestSetupForm::saveWithoutSelectionKeepsMemory()
-{
+void TestSetupForm::saveWithoutSelectionKeepsMemory() {
     SimFixture fixture(FastAdapter(), 3);
     HideOtherPorts(fixture, {});
     CommPortNumber = 7;
@@ -209,11 +211,11 @@ void TestSetupForm::saveWithoutSelectionKeepsMemory()
     setup.SaveConfig_Click();
     QCOMPARE(int(CommPortNumber), 7);
     QCOMPARE(CommSpeed, QStringLiteral("19200"));
-    QCOMPARE(FileContent(IniFilePath), QByteArray("VORKEL v1.00 INI File\r\nComPort=COM7\r\nComSpeed=19200\r\n"));
+    QCOMPARE(FileContent(IniFilePath),
+             QByteArray("VORKEL v1.00 INI File\r\nComPort=COM7\r\nComSpeed=19200\r\n"));
 }
 
-void TestSetupForm::cancelChangesNothing()
-{
+void TestSetupForm::cancelChangesNothing() {
     SimFixture fixture(FastAdapter(), 3);
     HideOtherPorts(fixture, {3});
     CommPortNumber = 3;
@@ -231,8 +233,7 @@ void TestSetupForm::cancelChangesNothing()
     QCOMPARE(statusBar.panelText(2), QStringLiteral("COM 3 / 9600"));
 }
 
-void TestSetupForm::closingTheFrameIsCancel()
-{
+void TestSetupForm::closingTheFrameIsCancel() {
     CommSpeed = QStringLiteral("9600");
     QPointer<Setup_Form> setup = new Setup_Form(nullptr, nullptr);
     setup->show();
@@ -244,8 +245,7 @@ void TestSetupForm::closingTheFrameIsCancel()
     QVERIFY(!QFile::exists(IniFilePath));
 }
 
-void TestSetupForm::openingWhileConnectedDisconnects()
-{
+void TestSetupForm::openingWhileConnectedDisconnects() {
     SimFixture fixture(FastAdapter(), 7);
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -268,8 +268,7 @@ void TestSetupForm::openingWhileConnectedDisconnects()
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestSetupForm::openingDuringAWaitEndsItCleanly()
-{
+void TestSetupForm::openingDuringAWaitEndsItCleanly() {
     vorkelsim::SimOptions options;
     options.pendingLate.insert(QStringLiteral("1800FF00"));
     SimFixture fixture(options, 7);
@@ -291,8 +290,7 @@ void TestSetupForm::openingDuringAWaitEndsItCleanly()
     QVERIFY(!form.ExchangeRunning());
 }
 
-void TestSetupForm::singleInstanceFromTheMenu()
-{
+void TestSetupForm::singleInstanceFromTheMenu() {
     Form1 form;
     form.mnu_Setup->trigger();
     Setup_Form* first = form.SetupDialog();

@@ -13,9 +13,8 @@ namespace {
 
 // A plain serial client on the slave side, as any terminal program would be.
 class Client {
-public:
-    explicit Client(const QString& path, speed_t speed = B38400)
-    {
+  public:
+    explicit Client(const QString& path, speed_t speed = B38400) {
         m_fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios t{};
         if (m_fd >= 0 && tcgetattr(m_fd, &t) == 0) {
@@ -25,23 +24,19 @@ public:
             tcsetattr(m_fd, TCSANOW, &t);
         }
     }
-    ~Client()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    ~Client() {
+        if (m_fd >= 0) ::close(m_fd);
     }
     bool isOpen() const { return m_fd >= 0; }
 
     // Sends text and collects the answer until the prompt (or silence, or the limit).
-    QByteArray talk(const QByteArray& text, int limitMs = 2000, bool untilPrompt = true)
-    {
-        if (!text.isEmpty())
-            [[maybe_unused]] auto n = ::write(m_fd, text.constData(), static_cast<size_t>(text.size()));
+    QByteArray talk(const QByteArray& text, int limitMs = 2000, bool untilPrompt = true) {
+        if (!text.isEmpty()) [[maybe_unused]]
+            auto n = ::write(m_fd, text.constData(), static_cast<size_t>(text.size()));
         return collect(limitMs, untilPrompt);
     }
 
-    QByteArray collect(int limitMs, bool untilPrompt = true)
-    {
+    QByteArray collect(int limitMs, bool untilPrompt = true) {
         QByteArray out;
         QElapsedTimer clock;
         clock.start();
@@ -53,40 +48,35 @@ public:
                     m_hungUp = true;
                     char buffer[512];
                     const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-                    if (n > 0)
-                        out.append(buffer, n);
+                    if (n > 0) out.append(buffer, n);
                     break;
                 }
                 char buffer[512];
                 const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-                if (n > 0)
-                    out.append(buffer, n);
+                if (n > 0) out.append(buffer, n);
             }
-            if (untilPrompt && out.endsWith('>'))
-                break;
+            if (untilPrompt && out.endsWith('>')) break;
         }
         return out;
     }
     bool hungUp() const { return m_hungUp; }
 
-private:
+  private:
     int m_fd = -1;
     bool m_hungUp = false;
 };
 
-QByteArray Setup(Client& client)
-{
+QByteArray Setup(Client& client) {
     QByteArray all;
     for (const char* command : {"atz\r\n", "atcaf1\r\n", "atspa6\r\n", "atsh720\r\n", "ath1\r\n"})
         all += client.talk(command);
     return all;
 }
 
-SimOptions Options(const QStringList& arguments)
-{
-    const SimCommandLine line = ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
-    if (!line.error.isEmpty())
-        qFatal("bad arguments: %s", qPrintable(line.error));
+SimOptions Options(const QStringList& arguments) {
+    const SimCommandLine line =
+        ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
+    if (!line.error.isEmpty()) qFatal("bad arguments: %s", qPrintable(line.error));
     SimOptions options = line.options;
     options.resetDelayMs = line.options.resetDelayMs == 300 ? 0 : line.options.resetDelayMs;
     return options;
@@ -98,18 +88,15 @@ struct Reassembled {
     QString problem;
 };
 
-Reassembled Reassemble(const QByteArray& answer)
-{
+Reassembled Reassemble(const QByteArray& answer) {
     Reassembled r;
     int expected = -1;
     int sequence = 1;
     for (const QByteArray& line : answer.split('\r')) {
-        if (!line.startsWith("728 "))
-            continue;
+        if (!line.startsWith("728 ")) continue;
         QList<int> bytes;
         for (const QByteArray& b : line.mid(4).split(' '))
-            if (!b.isEmpty())
-                bytes << b.toInt(nullptr, 16);
+            if (!b.isEmpty()) bytes << b.toInt(nullptr, 16);
         const int pci = bytes.value(0);
         if (pci < 0x10) {
             expected = pci;
@@ -121,13 +108,14 @@ Reassembled Reassemble(const QByteArray& answer)
                 r.problem = QStringLiteral("first frame of %1 bytes").arg(bytes.size());
         } else {
             if (pci != (0x20 | sequence))
-                r.problem = QStringLiteral("sequence %1 where %2 was due").arg(pci, 0, 16).arg(0x20 | sequence, 0, 16);
+                r.problem = QStringLiteral("sequence %1 where %2 was due")
+                                .arg(pci, 0, 16)
+                                .arg(0x20 | sequence, 0, 16);
             sequence = (sequence + 1) & 0x0F;
             r.payload += bytes.mid(1);
         }
     }
-    if (r.payload.size() < expected)
-        r.problem = QStringLiteral("short payload");
+    if (r.payload.size() < expected) r.problem = QStringLiteral("short payload");
     r.payload = r.payload.mid(0, expected);
     return r;
 }
@@ -136,7 +124,7 @@ Reassembled Reassemble(const QByteArray& answer)
 
 class TestSimulator : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void resetIsByteExact();
     void workedExamplesAreByteExact();
     void multiFrameCodes_data();
@@ -151,12 +139,13 @@ private slots:
     void clearKeepsActiveCodes();
     void survivesTheHostClosing();
     void executableLinksAndUnlinks();
+    void timingOptions();
+    void otherAdapterShapes();
     void badArguments_data();
     void badArguments();
 };
 
-void TestSimulator::resetIsByteExact()
-{
+void TestSimulator::resetIsByteExact() {
     PtyAdapter sim(Options({}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
@@ -174,8 +163,7 @@ void TestSimulator::resetIsByteExact()
     QCOMPARE(client.talk("atws\r"), QByteArray("\r\rELM327 v1.5\r\r>"));
 }
 
-void TestSimulator::workedExamplesAreByteExact()
-{
+void TestSimulator::workedExamplesAreByteExact() {
     PtyAdapter sim(Options({}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
@@ -203,15 +191,13 @@ void TestSimulator::workedExamplesAreByteExact()
     QCOMPARE(client.talk("22e21a\r\n", 3000), QByteArray("22e21a\rNO DATA\r\r>"));
 }
 
-void TestSimulator::multiFrameCodes_data()
-{
+void TestSimulator::multiFrameCodes_data() {
     QTest::addColumn<int>("count");
     for (int n : {0, 1, 2, 3, 4, 5, 11, 18, 19, 20, 25, 255})
         QTest::newRow(QByteArray::number(n).constData()) << n;
 }
 
-void TestSimulator::multiFrameCodes()
-{
+void TestSimulator::multiFrameCodes() {
     QFETCH(int, count);
     PtyAdapter sim(Options({QStringLiteral("--code-count"), QString::number(count)}));
     QVERIFY(sim.Start());
@@ -236,30 +222,45 @@ void TestSimulator::multiFrameCodes()
         QVERIFY(answer.contains("728 2F ") && answer.contains("728 20 ")); // the sequence wraps
 }
 
-void TestSimulator::faults_data()
-{
+void TestSimulator::faults_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("expected"); // the whole answer after the echo
-    QTest::newRow("refuse a set-up command") << QStringList{"--refuse", "atcaf1"} << QByteArray("atcaf1\r\n") << QByteArray("?\r\r>");
-    QTest::newRow("no data") << QStringList{"--no-data", "22E219"} << QByteArray("22e219\r\n") << QByteArray("NO DATA\r\r>");
-    QTest::newRow("no data for all") << QStringList{"--no-data", "*"} << QByteArray("220200\r\n") << QByteArray("NO DATA\r\r>");
-    QTest::newRow("negative response") << QStringList{"--negative", "18:31"} << QByteArray("1800ff00\r\n") << QByteArray("728 03 7F 18 31 \r\r>");
-    QTest::newRow("pending within the time-out") << QStringList{"--pending", "220200:2"} << QByteArray("220200\r\n")
+    QTest::newRow("refuse a set-up command")
+        << QStringList{"--refuse", "atcaf1"} << QByteArray("atcaf1\r\n") << QByteArray("?\r\r>");
+    QTest::newRow("no data") << QStringList{"--no-data", "22E219"} << QByteArray("22e219\r\n")
+                             << QByteArray("NO DATA\r\r>");
+    QTest::newRow("no data for all")
+        << QStringList{"--no-data", "*"} << QByteArray("220200\r\n") << QByteArray("NO DATA\r\r>");
+    QTest::newRow("negative response")
+        << QStringList{"--negative", "18:31"} << QByteArray("1800ff00\r\n")
+        << QByteArray("728 03 7F 18 31 \r\r>");
+    QTest::newRow("pending within the time-out")
+        << QStringList{"--pending", "220200:2"} << QByteArray("220200\r\n")
         << QByteArray("728 03 7F 22 78 \r728 03 7F 22 78 \r728 04 62 02 00 03 \r\r>");
-    QTest::newRow("pending beyond the time-out") << QStringList{"--pending-late", "14FF00"} << QByteArray("14FF00\r\n") << QByteArray("728 03 7F 14 78 \r\r>");
-    QTest::newRow("can error") << QStringList{"--can-error", "220200"} << QByteArray("220200\r\n") << QByteArray("CAN ERROR\r\r>");
-    QTest::newRow("buffer full") << QStringList{"--buffer-full", "1800FF00"} << QByteArray("1800ff00\r\n")
-        << QByteArray("728 10 0B 58 03 92 01 20 A6 \rBUFFER FULL\r\r>");
-    QTest::newRow("count disagrees with the list") << QStringList{"--count-reports", "1"} << QByteArray("220200\r\n") << QByteArray("728 04 62 02 00 01 \r\r>");
-    QTest::newRow("padding shown") << QStringList{"--padding", "AA"} << QByteArray("220200\r\n") << QByteArray("728 04 62 02 00 03 AA AA AA \r\r>");
-    QTest::newRow("split bytes") << QStringList{"--split"} << QByteArray("220200\r\n") << QByteArray("728 04 62 02 00 03 \r\r>");
-    QTest::newRow("identity") << QStringList{"--prefix", "5R29", "--model", "14", "--letter", "1A"} << QByteArray("22e219\r\n") << QByteArray("728 05 62 E2 19 14 1A \r\r>");
-    QTest::newRow("latency") << QStringList{"--latency", "100"} << QByteArray("220200\r\n") << QByteArray("728 04 62 02 00 03 \r\r>");
+    QTest::newRow("pending beyond the time-out")
+        << QStringList{"--pending-late", "14FF00"} << QByteArray("14FF00\r\n")
+        << QByteArray("728 03 7F 14 78 \r\r>");
+    QTest::newRow("can error") << QStringList{"--can-error", "220200"} << QByteArray("220200\r\n")
+                               << QByteArray("CAN ERROR\r\r>");
+    QTest::newRow("buffer full") << QStringList{"--buffer-full", "1800FF00"}
+                                 << QByteArray("1800ff00\r\n")
+                                 << QByteArray("728 10 0B 58 03 92 01 20 A6 \rBUFFER FULL\r\r>");
+    QTest::newRow("count disagrees with the list")
+        << QStringList{"--count-reports", "1"} << QByteArray("220200\r\n")
+        << QByteArray("728 04 62 02 00 01 \r\r>");
+    QTest::newRow("padding shown") << QStringList{"--padding", "AA"} << QByteArray("220200\r\n")
+                                   << QByteArray("728 04 62 02 00 03 AA AA AA \r\r>");
+    QTest::newRow("split bytes") << QStringList{"--split"} << QByteArray("220200\r\n")
+                                 << QByteArray("728 04 62 02 00 03 \r\r>");
+    QTest::newRow("identity") << QStringList{"--prefix", "5R29", "--model", "14", "--letter", "1A"}
+                              << QByteArray("22e219\r\n")
+                              << QByteArray("728 05 62 E2 19 14 1A \r\r>");
+    QTest::newRow("latency") << QStringList{"--latency", "100"} << QByteArray("220200\r\n")
+                             << QByteArray("728 04 62 02 00 03 \r\r>");
 }
 
-void TestSimulator::faults()
-{
+void TestSimulator::faults() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, expected);
@@ -271,8 +272,7 @@ void TestSimulator::faults()
     QCOMPARE(client.talk(request, 3000), echo + expected);
 }
 
-void TestSimulator::silentAdapter()
-{
+void TestSimulator::silentAdapter() {
     PtyAdapter sim(Options({QStringLiteral("--silent")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
@@ -280,9 +280,9 @@ void TestSimulator::silentAdapter()
     QCOMPARE(sim.Received(), QByteArray("atz\r\n"));
 }
 
-void TestSimulator::strictModeStopsOnAnyByte()
-{
-    PtyAdapter sim(Options({QStringLiteral("--strict"), QStringLiteral("--latency"), QStringLiteral("20")}));
+void TestSimulator::strictModeStopsOnAnyByte() {
+    PtyAdapter sim(
+        Options({QStringLiteral("--strict"), QStringLiteral("--latency"), QStringLiteral("20")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client); // AT commands are not interrupted
@@ -291,8 +291,7 @@ void TestSimulator::strictModeStopsOnAnyByte()
     QCOMPARE(client.talk("220200\r"), QByteArray("220200\r728 04 62 02 00 03 \r\r>"));
 }
 
-void TestSimulator::unplugClosesTheLine()
-{
+void TestSimulator::unplugClosesTheLine() {
     PtyAdapter sim(Options({QStringLiteral("--unplug"), QStringLiteral("1800FF00:20")}));
     QVERIFY(sim.Start());
     QSignalSpy unplugged(&sim, &PtyAdapter::unplugged);
@@ -305,8 +304,7 @@ void TestSimulator::unplugClosesTheLine()
     QVERIFY(!sim.Plugged());
 }
 
-void TestSimulator::wrongSpeedGivesNoise()
-{
+void TestSimulator::wrongSpeedGivesNoise() {
     PtyAdapter sim(Options({QStringLiteral("--baud"), QStringLiteral("38400")}));
     QVERIFY(sim.Start());
     {
@@ -320,9 +318,9 @@ void TestSimulator::wrongSpeedGivesNoise()
     QCOMPARE(client.talk("atz\r\n"), QByteArray("atz\r\r\rELM327 v1.5\r\r>"));
 }
 
-void TestSimulator::pacingTakesWireTime()
-{
-    PtyAdapter sim(Options({QStringLiteral("--wire-baud"), QStringLiteral("9600"), QStringLiteral("--code-count"), QStringLiteral("20")}));
+void TestSimulator::pacingTakesWireTime() {
+    PtyAdapter sim(Options({QStringLiteral("--wire-baud"), QStringLiteral("9600"),
+                            QStringLiteral("--code-count"), QStringLiteral("20")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client);
@@ -335,8 +333,7 @@ void TestSimulator::pacingTakesWireTime()
     QVERIFY2(elapsed >= answer.size() * 10000 / 9600 - 5, qPrintable(QString::number(elapsed)));
 }
 
-void TestSimulator::clearKeepsActiveCodes()
-{
+void TestSimulator::clearKeepsActiveCodes() {
     PtyAdapter sim(Options({QStringLiteral("--keep-after-clear"), QStringLiteral("9317")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
@@ -346,9 +343,9 @@ void TestSimulator::clearKeepsActiveCodes()
     QCOMPARE(client.talk("1800ff00\r\n"), QByteArray("1800ff00\r728 05 58 01 93 17 20 \r\r>"));
 }
 
-void TestSimulator::survivesTheHostClosing()
-{
-    PtyAdapter sim(Options({QStringLiteral("--linefeeds"), QStringLiteral("--junk"), QStringLiteral("--searching")}));
+void TestSimulator::survivesTheHostClosing() {
+    PtyAdapter sim(Options(
+        {QStringLiteral("--linefeeds"), QStringLiteral("--junk"), QStringLiteral("--searching")}));
     QVERIFY(sim.Start());
     {
         Client client(sim.SlavePath());
@@ -358,16 +355,17 @@ void TestSimulator::survivesTheHostClosing()
     QCOMPARE(again.talk("atz\r\n"), QByteArray("atz\r\n\xFC\r\n\r\nELM327 v1.5\r\n\r\n>"));
     again.talk("atsh720\r\n");
     // Headers are off after the reset: the data bytes alone.
-    QCOMPARE(again.talk("220200\r\n"), QByteArray("220200\r\nSEARCHING...\r\n62 02 00 03 \r\n\r\n>"));
+    QCOMPARE(again.talk("220200\r\n"),
+             QByteArray("220200\r\nSEARCHING...\r\n62 02 00 03 \r\n\r\n>"));
 }
 
-void TestSimulator::executableLinksAndUnlinks()
-{
+void TestSimulator::executableLinksAndUnlinks() {
     QTemporaryDir dir;
     QProcess process;
     process.start(QStringLiteral(VORKEL_SIM_BINARY),
-                  {QStringLiteral("--com"), QStringLiteral("5"), QStringLiteral("--ports-dir"), dir.path(),
-                   QStringLiteral("--reset-delay"), QStringLiteral("0"), QStringLiteral("--trace")});
+                  {QStringLiteral("--com"), QStringLiteral("5"), QStringLiteral("--ports-dir"),
+                   dir.path(), QStringLiteral("--reset-delay"), QStringLiteral("0"),
+                   QStringLiteral("--trace")});
     QVERIFY(process.waitForStarted(5000));
     const QString link = dir.filePath(QStringLiteral("COM5"));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).isSymLink(), 5000);
@@ -383,8 +381,54 @@ void TestSimulator::executableLinksAndUnlinks()
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-void TestSimulator::badArguments_data()
-{
+void TestSimulator::timingOptions() {
+    struct Case {
+        QStringList arguments;
+        QByteArray request;
+        int atLeastMs;
+    };
+    const Case cases[] = {
+        {{"--reset-delay", "400"}, "atz\r\n", 400},
+        {{"--latency", "150"}, "ati\r\n", 150},
+        // One byte a millisecond at the least: the answer cannot arrive in one piece.
+        {{"--split"}, "ati\r\n", 15},
+    };
+    for (const Case& c : cases) {
+        PtyAdapter sim(Options(c.arguments));
+        QVERIFY(sim.Start());
+        Client client(sim.SlavePath());
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray answer = client.talk(c.request, 3000);
+        QVERIFY(answer.endsWith('>'));
+        QVERIFY2(clock.elapsed() >= c.atLeastMs, qPrintable(c.arguments.join(' ')));
+    }
+}
+
+void TestSimulator::otherAdapterShapes() {
+    PtyAdapter sim(Options({QStringLiteral("--banner"), QStringLiteral("OBDII v1.5"),
+                            QStringLiteral("--late-line"), QStringLiteral("728 03 7F 3E 11 "),
+                            QStringLiteral("--list-count"), QStringLiteral("5")}));
+    QVERIFY(sim.Start());
+    Client client(sim.SlavePath());
+    QCOMPARE(client.talk("atz\r\n"), QByteArray("atz\r\r\rOBDII v1.5\r\r>"));
+    Setup(client);
+    // The late frame follows the prompt, unasked.
+    QCOMPARE(client.talk("220200\r\n", 300, false),
+             QByteArray("220200\r728 04 62 02 00 03 \r\r>728 03 7F 3E 11 \r"));
+    // The count byte says 5; the reply holds three codes.
+    QCOMPARE(client.talk("1800ff00\r\n").left(37),
+             QByteArray("1800ff00\r728 10 0B 58 05 92 01 20 A6 "));
+    client.talk("\r", 300, false); // drop the late frame
+    // Headers off: the length line, then numbered segments without protocol bytes.
+    client.talk("ath0\r\n", 300, false);
+    QCOMPARE(
+        client.talk("1800ff00\r\n", 300, false),
+        QByteArray(
+            "1800ff00\r00B\r0: 58 05 92 01 20 A6 \r1: 80 20 D9 00 20 \r\r>728 03 7F 3E 11 \r"));
+}
+
+void TestSimulator::badArguments_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("codes") << QStringList{"--codes", "92"};
     QTest::newRow("negative") << QStringList{"--negative", "18"};
@@ -393,10 +437,10 @@ void TestSimulator::badArguments_data()
     QTest::newRow("unknown") << QStringList{"--frobnicate"};
 }
 
-void TestSimulator::badArguments()
-{
+void TestSimulator::badArguments() {
     QFETCH(QStringList, arguments);
-    QVERIFY(!ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString()).error.isEmpty());
+    QVERIFY(!ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString())
+                 .error.isEmpty());
 }
 
 QTEST_MAIN(TestSimulator)

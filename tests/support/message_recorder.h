@@ -7,7 +7,7 @@
 
 // Answers every message box of the program at once and keeps what it said.
 class MessageRecorder {
-public:
+  public:
     MessageRecorder();
     ~MessageRecorder();
     MessageRecorder(const MessageRecorder&) = delete;
@@ -17,9 +17,11 @@ public:
     QStringList texts() const;
     void clear() { m_messages.clear(); }
     // Runs while a box is "open", as a user's click would during the box.
-    void setWhileOpen(std::function<void(const vorkel::Message&)> action) { m_whileOpen = std::move(action); }
+    void setWhileOpen(std::function<void(const vorkel::Message&)> action) {
+        m_whileOpen = std::move(action);
+    }
 
-private:
+  private:
     QList<vorkel::Message> m_messages;
     std::function<void(const vorkel::Message&)> m_whileOpen;
     vorkel::MessageHandler m_previous;

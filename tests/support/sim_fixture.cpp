@@ -3,44 +3,75 @@
 #include "cluster/cluster_state.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
+#include "sim_arguments.h"
 
 #include <QDir>
 #include <QtTest>
 
-SimFixture::SimFixture(const vorkelsim::SimOptions& options, int comPort) : m_comPort(comPort)
-{
+SimFixture::SimFixture(const vorkelsim::SimOptions& options, int comPort) : m_comPort(comPort) {
     vorkel::SetPortsFolder(m_dir.path());
     replace(options);
 }
 
-SimFixture::~SimFixture()
-{
+SimFixture::~SimFixture() {
     m_sim.reset();
     vorkel::SetPortsFolder(QString());
 }
 
-void SimFixture::replace(const vorkelsim::SimOptions& options)
-{
+void SimFixture::replace(const vorkelsim::SimOptions& options) {
     m_sim.reset();
     m_sim = std::make_unique<vorkelsim::PtyAdapter>(options);
-    if (!m_sim->Start())
-        qFatal("no pseudo-terminal: %s", qPrintable(m_sim->ErrorString()));
+    if (!m_sim->Start()) qFatal("no pseudo-terminal: %s", qPrintable(m_sim->ErrorString()));
     if (!m_sim->LinkAs(QDir(m_dir.path()).filePath(QStringLiteral("COM%1").arg(m_comPort))))
         qFatal("cannot link the simulator: %s", qPrintable(m_sim->ErrorString()));
 }
 
-std::unique_ptr<vorkelsim::PtyAdapter> SimFixture::addPort(int comPort, const vorkelsim::SimOptions& options)
-{
+std::unique_ptr<vorkelsim::PtyAdapter> SimFixture::addPort(int comPort,
+                                                           const vorkelsim::SimOptions& options) {
     auto sim = std::make_unique<vorkelsim::PtyAdapter>(options);
-    if (!sim->Start() || !sim->LinkAs(QDir(m_dir.path()).filePath(QStringLiteral("COM%1").arg(comPort))))
+    if (!sim->Start() ||
+        !sim->LinkAs(QDir(m_dir.path()).filePath(QStringLiteral("COM%1").arg(comPort))))
         qFatal("cannot start a second simulator");
     return sim;
 }
 
-vorkelsim::SimOptions FastAdapter() { return {}; }
+vorkelsim::SimOptions FastAdapter() {
+    return {};
+}
 
-void UseComPort(int port)
-{
+vorkelsim::SimOptions SimFromArguments(const QStringList& arguments) {
+    const vorkelsim::SimCommandLine line = vorkelsim::ParseSimArguments(
+        QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
+    if (!line.error.isEmpty()) qFatal("bad simulator arguments: %s", qPrintable(line.error));
+    vorkelsim::SimOptions options = line.options;
+    if (!arguments.contains(QStringLiteral("--reset-delay"))) options.resetDelayMs = 0;
+    return options;
+}
+
+QStringList KnownDescriptionLines() {
+    return {"B1201,Fuel Sender Circuit Failure",
+            "B1317,Battery Voltage High",
+            "B1318,Battery Voltage Low",
+            "B1342,EE checksum Internal data failure",
+            "B1499,Turn Signal Left Circuit Bulb out",
+            "B1503,Turn Signal Right Circuit Bulb out",
+            "B1579,Dim Increase circuit failure",
+            "B1583,Dim Decrease circuit failure",
+            "B1875,Turn Signal / Hazard Switch failure",
+            "B2675,Trip reset button stuck",
+            "B2680,Odometer Changed",
+            "B2681,PRND Sender Failure",
+            "B2895,Trip Mode Switch Circuit failure",
+            "B2896,Odometer Data Failure",
+            "U1900,CAN Comms Bus Fault Receive Error",
+            "U2196,Invalid Engine RPM data",
+            "U2197,Invalid Vehicle Speed data",
+            "U2198,Invalid Fuel Pulse Data",
+            "U2199,Invalid Engine Coolant Temp Data",
+            "U2200,Invalid ODO Count Data"};
+}
+
+void UseComPort(int port) {
     vorkel::CommPortNumber = static_cast<std::int16_t>(port);
     vorkel::CommSpeed = QStringLiteral("38400");
     vorkel::AdapterState = 0;

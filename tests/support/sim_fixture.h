@@ -8,7 +8,7 @@
 // A simulated adapter reachable by the program as COM<port>, through a link in
 // a temporary ports folder that the program is told to use.
 class SimFixture {
-public:
+  public:
     explicit SimFixture(const vorkelsim::SimOptions& options = {}, int comPort = 7);
     ~SimFixture();
 
@@ -18,16 +18,24 @@ public:
     // A fresh adapter on the same COM number (after an unplug, or to change faults).
     void replace(const vorkelsim::SimOptions& options);
     // Another adapter, also linked, as COM<port>.
-    std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort, const vorkelsim::SimOptions& options = {});
+    std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
+                                                   const vorkelsim::SimOptions& options = {});
 
     // The commands the program sent, in order, without their line ends.
     QStringList commands() const { return m_sim->ReceivedCommands(); }
 
-private:
+  private:
     QTemporaryDir m_dir;
     int m_comPort;
     std::unique_ptr<vorkelsim::PtyAdapter> m_sim;
 };
+
+// Simulator options from vorkel-sim's own arguments, with no reset delay
+// unless --reset-delay is given.
+vorkelsim::SimOptions SimFromArguments(const QStringList& arguments);
+
+// The twenty description lines the program knows, in the order of its table.
+QStringList KnownDescriptionLines();
 
 // The options of a healthy adapter with no reset delay.
 vorkelsim::SimOptions FastAdapter();
