@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
@@ -23,8 +25,13 @@ void OnSignal(int) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const vorkelsim::SimCommandLine command = vorkelsim::ParseSimArguments(
-        app.arguments(), QCoreApplication::applicationDirPath() + QStringLiteral("/ports"));
+    // The COM link goes where vorkel looks: beside the programs, or, when they
+    // are installed where the user cannot write, in the user's configuration folder.
+    QString portsDir = QCoreApplication::applicationDirPath() + QStringLiteral("/ports");
+    if (!QFileInfo(QCoreApplication::applicationDirPath()).isWritable())
+        portsDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                   QStringLiteral("/VORKEL/ports");
+    const vorkelsim::SimCommandLine command = vorkelsim::ParseSimArguments(app.arguments(), portsDir);
     if (command.helpShown) {
         out << command.helpText;
         return 0;

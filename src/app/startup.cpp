@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "common/app_folders.h"
 #include "common/dialog_font.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -25,8 +26,8 @@ void SetDialogFont() {
 void Main(Form1& form) {
     form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
                                       VersionRevision));
-    IniFilePath =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VORKEL.INI"));
+    IniFilePath = QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
+                      .filePath(QStringLiteral("VORKEL.INI"));
     LoadSettings(form.StatusBar1);
     form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));

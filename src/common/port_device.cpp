@@ -1,5 +1,7 @@
 #include "common/port_device.h"
 
+#include "common/app_folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -30,9 +32,10 @@ QString BuiltInDevice(int portNumber) {
 
 } // namespace
 
-QString PortsFolder() {
-    if (!PortsFolderOverride().isEmpty()) return PortsFolderOverride();
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ports");
+QStringList PortsFolders() {
+    if (!PortsFolderOverride().isEmpty()) return {PortsFolderOverride()};
+    return {QCoreApplication::applicationDirPath() + QStringLiteral("/ports"),
+            UserConfigFolder() + QStringLiteral("/ports")};
 }
 
 void SetPortsFolder(const QString& folder) {
@@ -46,13 +49,15 @@ PortDevice DeviceForPort(int portNumber) {
     result.shownName = QStringLiteral("COM%1").arg(portNumber);
     result.device = QStringLiteral("\\\\.\\COM%1").arg(portNumber);
 #else
-    const QString link = PortsFolder() + QStringLiteral("/COM%1").arg(portNumber);
-    const QFileInfo linkInfo(link);
-    if (linkInfo.exists() || linkInfo.isSymLink()) {
-        result.shownName = linkInfo.isSymLink() ? linkInfo.symLinkTarget() : link;
-        // A link whose target has gone has no device behind it.
-        result.device = linkInfo.canonicalFilePath();
-        return result;
+    for (const QString& folder : PortsFolders()) {
+        const QString link = folder + QStringLiteral("/COM%1").arg(portNumber);
+        const QFileInfo linkInfo(link);
+        if (linkInfo.exists() || linkInfo.isSymLink()) {
+            result.shownName = linkInfo.isSymLink() ? linkInfo.symLinkTarget() : link;
+            // A link whose target has gone has no device behind it.
+            result.device = linkInfo.canonicalFilePath();
+            return result;
+        }
     }
     result.shownName = BuiltInDevice(portNumber);
     if (!result.shownName.isEmpty())

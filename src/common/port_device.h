@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The one place that knows how a COM port number becomes a device.
 namespace vorkel {
@@ -10,13 +11,14 @@ struct PortDevice {
     QString device;    // canonical device path to open; empty when nothing is there
 };
 
-// Windows: \\.\COMn. Linux: an entry "COMn" in the folder "ports" beside the
-// program (a link to any device), else COM1-32 /dev/ttyS0-31, COM33-64
+// Windows: \\.\COMn. Linux: an entry "COMn" (a link to any device) in a
+// folder "ports" beside the program or in the user's configuration folder, else COM1-32 /dev/ttyS0-31, COM33-64
 // /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31, COM97-128 /dev/rfcomm0-31.
 PortDevice DeviceForPort(int portNumber);
 
-// The folder searched for COMn links; the program's folder + "/ports" unless set.
-QString PortsFolder();
+// The folders searched for COMn links, in order: "ports" beside the program,
+// then in the user's configuration folder; only the one set, when set.
+QStringList PortsFolders();
 void SetPortsFolder(const QString& folder);
 
 } // namespace vorkel

@@ -1,3 +1,4 @@
+#include "common/app_folders.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"
 #include "link/serial_port.h"
@@ -5,6 +6,7 @@
 
 #include <QListWidget>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace vorkel;
@@ -15,6 +17,7 @@ class TestSerialPort : public QObject {
     void builtInDevices_data();
     void builtInDevices();
     void linkInPortsFolder();
+    void linkInUserConfigFolder();
     void comPortExists();
     void portInUseWhateverItsName();
     void findListEntry_data();
@@ -59,6 +62,23 @@ void TestSerialPort::linkInPortsFolder() {
     QVERIFY(DeviceForPort(4).device.isEmpty());
     QVERIFY(!ComPortExists(4));
     QCOMPARE(ProbeComPort(4).problem, PortProblem::NotFound);
+}
+
+void TestSerialPort::linkInUserConfigFolder() {
+    // An installed program cannot write beside itself: links in the user's
+    // configuration folder count as well.
+    QStandardPaths::setTestModeEnabled(true);
+    SimFixture fixture(FastAdapter(), 200);
+    const QString folder = UserConfigFolder() + QStringLiteral("/ports");
+    QVERIFY(QDir().mkpath(folder));
+    const QString link = folder + QStringLiteral("/COM201");
+    QFile::remove(link);
+    QVERIFY(QFile::link(fixture.sim().SlavePath(), link));
+    SetPortsFolder(QString());
+    QCOMPARE(DeviceForPort(201).shownName, fixture.sim().SlavePath());
+    QVERIFY(ComPortExists(201));
+    QFile::remove(link);
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 void TestSerialPort::comPortExists() {

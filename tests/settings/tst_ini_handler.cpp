@@ -1,3 +1,4 @@
+#include "common/app_folders.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "settings/ini_handler.h"
@@ -35,6 +36,7 @@ class TestIniHandler : public QObject {
     void save();
     void saveFailureIsReported();
     void recoveryThatCannotWriteIsReported();
+    void settingsFolder();
 
   private:
     QTemporaryDir m_dir;
@@ -153,6 +155,17 @@ void TestIniHandler::recoveryThatCannotWriteIsReported() {
     QCOMPARE(int(CommPortNumber), 1);
     QCOMPARE(CommSpeed, QStringLiteral("9600"));
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 1 / 9600"));
+}
+
+void TestIniHandler::settingsFolder() {
+    QTemporaryDir config;
+    const QString configFolder = config.filePath(QStringLiteral("VORKEL"));
+    // Beside the program when it can be written there...
+    QCOMPARE(ChooseSettingsFolder(m_dir.path(), configFolder), m_dir.path());
+    // ...else in the user's configuration folder, made when needed.
+    const QString nowhere = m_dir.filePath(QStringLiteral("no-such-folder"));
+    QCOMPARE(ChooseSettingsFolder(nowhere, configFolder), configFolder);
+    QVERIFY(QFileInfo(configFolder).isDir());
 }
 
 QTEST_MAIN(TestIniHandler)
