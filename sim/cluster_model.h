@@ -40,6 +40,8 @@ class ClusterModel {
     Bytes Respond(const Bytes& request);
 
     const std::vector<DtcRecord>& Codes() const { return m_scenario.codes; }
+    // The cluster's faults can be switched while the simulator runs (tests).
+    ClusterScenario& MutableScenario() { return m_scenario; }
 
   private:
     Bytes ReadDataByIdentifier(const Bytes& request);

@@ -70,6 +70,7 @@ PtyAdapter::PtyAdapter(SimOptions options, QObject* parent)
 PtyAdapter::~PtyAdapter() {
     if (!m_linkPath.isEmpty() && QFileInfo(m_linkPath).symLinkTarget() == m_slavePath)
         QFile::remove(m_linkPath);
+    blockSignals(true); // ending is not an unplug
     Unplug();
 }
 
