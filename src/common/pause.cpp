@@ -5,9 +5,21 @@
 #include <QThread>
 
 namespace vorkel {
+namespace {
+
+bool& PausesSkipped() {
+    static bool skipped = false;
+    return skipped;
+}
+
+} // namespace
+
+void SetPausesSkipped(bool skipped) {
+    PausesSkipped() = skipped;
+}
 
 void Pause(int milliseconds) {
-    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    if (milliseconds > 0 && !PausesSkipped()) QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
 void YieldToEventLoop(bool waitForEvents) {

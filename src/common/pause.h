@@ -4,6 +4,8 @@
 // loop does not run during them.
 namespace vorkel {
 void Pause(int milliseconds);
+// The fuzzer skips the pauses: its adapter answers at once and its runs must be quick.
+void SetPausesSkipped(bool skipped);
 // One turn of the event loop. With waitForEvents it sleeps until something
 // arrives (serial data, a timer, a click) instead of spinning.
 void YieldToEventLoop(bool waitForEvents);

@@ -34,27 +34,31 @@ void SwitchFaults(vorkelsim::PtyAdapter& sim, const vorkelsim::SimOptions& fault
     const vorkelsim::ClusterScenario kept = cluster;
     sim.Adapter().MutableOptions() = faults;
     cluster.negative = faults.cluster.negative;
-    if (faults.cluster.countReports >= 0)
-        cluster.countReports = faults.cluster.countReports;
-    if (faults.cluster.listCountByte >= 0)
-        cluster.listCountByte = faults.cluster.listCountByte;
+    if (faults.cluster.countReports >= 0) cluster.countReports = faults.cluster.countReports;
+    if (faults.cluster.listCountByte >= 0) cluster.listCountByte = faults.cluster.listCountByte;
     cluster.codes = kept.codes;
 }
 
 QPushButton* ButtonFor(Form1& form, Step step) {
     switch (step) {
-    case Connect: return form.Connect_Command;
-    case View: return form.Command1;
-    case Clear: return form.DTC_Clear_Button;
+    case Connect:
+        return form.Connect_Command;
+    case View:
+        return form.Command1;
+    case Clear:
+        return form.DTC_Clear_Button;
     }
     return nullptr;
 }
 
 QString RequestOf(Step step) {
     switch (step) {
-    case Connect: return QStringLiteral("atz");
-    case View: return QStringLiteral("1800ff00");
-    case Clear: return QStringLiteral("14FF00");
+    case Connect:
+        return QStringLiteral("atz");
+    case View:
+        return QStringLiteral("1800ff00");
+    case Clear:
+        return QStringLiteral("14FF00");
     }
     return {};
 }
@@ -76,7 +80,7 @@ bool LooksDisconnected(Form1& form) {
 
 class TestFaultSuite : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { SetAnswerTimeLimitMs(AnswerLimitMs); }
     void cleanupTestCase() { SetAnswerTimeLimitMs(5000); }
     void fault_data();
@@ -93,77 +97,108 @@ void TestFaultSuite::fault_data() {
 
     const QString timeout = QStringLiteral("Unable to Connect To ELM");
     const QString lost = QStringLiteral("connection to the adapter was lost");
-    const int quick = 4000;   // the pauses of a connection, and some
-    const int timed = 7500;   // the 6 s connection time-out, and some
+    const int quick = 4000;                   // the pauses of a connection, and some
+    const int timed = 7500;                   // the 6 s connection time-out, and some
     const int silence = 1000 + AnswerLimitMs; // the silence bound, and some
     const auto row = [](const QString& name, Step step, const QStringList& faults, Click click,
                         const QString& message, bool connected, int bound) {
-        QTest::newRow(qPrintable(name)) << int(step) << faults << int(click) << message << connected << bound;
+        QTest::newRow(qPrintable(name))
+            << int(step) << faults << int(click) << message << connected << bound;
     };
 
     // Connect
     row("connect: silent adapter", Connect, {"--silent"}, NoClick, timeout, false, timed);
     row("connect: wrong speed", Connect, {"--baud", "9600"}, NoClick, timeout, false, timed);
-    row("connect: no ELM in the banner", Connect, {"--banner", "OBDII v1.5"}, NoClick, "", true, quick);
+    row("connect: no ELM in the banner", Connect, {"--banner", "OBDII v1.5"}, NoClick, "", true,
+        quick);
     row("connect: junk before the banner", Connect, {"--junk"}, NoClick, "", true, quick);
     row("connect: line feeds on", Connect, {"--linefeeds"}, NoClick, "", true, quick);
     row("connect: bytes one by one", Connect, {"--split"}, NoClick, "", true, quick);
-    row("connect: leftover frames", Connect, {"--late-line", "728 04 62 02 00 09 "}, NoClick, "", true, quick);
-    row("connect: count and list disagree", Connect, {"--count-reports", "1"}, NoClick, "", true, quick);
+    row("connect: leftover frames", Connect, {"--late-line", "728 04 62 02 00 09 "}, NoClick, "",
+        true, quick);
+    row("connect: count and list disagree", Connect, {"--count-reports", "1"}, NoClick, "", true,
+        quick);
     for (const char* command : {"ATCAF1", "ATSPA6", "ATSH720", "ATH1"})
-        row(QStringLiteral("connect: ? to %1").arg(QLatin1String(command)), Connect, {"--refuse", command}, NoClick,
-            "did not accept", false, quick);
+        row(QStringLiteral("connect: ? to %1").arg(QLatin1String(command)), Connect,
+            {"--refuse", command}, NoClick, "did not accept", false, quick);
     for (const char* request : {"22E21A", "22E217", "22E219", "22E200", "220200"}) {
         const QString r = QLatin1String(request);
-        row("connect: NO DATA for " + r, Connect, {"--no-data", r}, NoClick, "NO DATA", false, quick);
-        row("connect: pending within the time-out for " + r, Connect, {"--pending", r + ":2"}, NoClick, "", true, quick);
-        row("connect: CAN ERROR for " + r, Connect, {"--can-error", r}, NoClick, "CAN ERROR", false, quick);
+        row("connect: NO DATA for " + r, Connect, {"--no-data", r}, NoClick, "NO DATA", false,
+            quick);
+        row("connect: pending within the time-out for " + r, Connect, {"--pending", r + ":2"},
+            NoClick, "", true, quick);
+        row("connect: CAN ERROR for " + r, Connect, {"--can-error", r}, NoClick, "CAN ERROR", false,
+            quick);
     }
-    row("connect: NO DATA for 1800FF00", Connect, {"--no-data", "1800FF00"}, NoClick, "NO DATA", true, quick);
-    row("connect: negative response to 22", Connect, {"--negative", "22:31"}, NoClick, "refused", false, quick);
-    row("connect: negative response to 18", Connect, {"--negative", "18:31"}, NoClick, "refused", true, quick);
-    row("connect: pending beyond the time-out", Connect, {"--pending-late", "22E219"}, NoClick, timeout, false, timed);
+    row("connect: NO DATA for 1800FF00", Connect, {"--no-data", "1800FF00"}, NoClick, "NO DATA",
+        true, quick);
+    row("connect: negative response to 22", Connect, {"--negative", "22:31"}, NoClick, "refused",
+        false, quick);
+    row("connect: negative response to 18", Connect, {"--negative", "18:31"}, NoClick, "refused",
+        true, quick);
+    row("connect: pending beyond the time-out", Connect, {"--pending-late", "22E219"}, NoClick,
+        timeout, false, timed);
     row("connect: STOPPED", Connect, {"--strict"}, NoClick, "STOPPED", false, quick);
-    row("connect: BUFFER FULL", Connect, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL", true, quick);
-    for (const char* unplug : {"ATZ:5", "ATCAF1:4", "22E21A:12", "22E219:20", "220200:15", "1800FF00:25"})
-        row(QStringLiteral("connect: unplugged in the answer to %1").arg(QLatin1String(unplug)), Connect,
-            {"--unplug", unplug}, NoClick, lost, false, quick);
+    row("connect: BUFFER FULL", Connect, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL",
+        true, quick);
+    for (const char* unplug :
+         {"ATZ:5", "ATCAF1:4", "22E21A:12", "22E219:20", "220200:15", "1800FF00:25"})
+        row(QStringLiteral("connect: unplugged in the answer to %1").arg(QLatin1String(unplug)),
+            Connect, {"--unplug", unplug}, NoClick, lost, false, quick);
 
     // View DTC, once connected
     row("view: NO DATA", View, {"--no-data", "1800FF00"}, NoClick, "NO DATA", true, quick);
     row("view: negative response", View, {"--negative", "18:31"}, NoClick, "refused", true, quick);
-    row("view: pending within the time-out", View, {"--pending", "1800FF00:3"}, NoClick, "", true, quick);
-    row("view: pending beyond the time-out", View, {"--pending-late", "1800FF00"}, NoClick, "busy", true, silence);
+    row("view: pending within the time-out", View, {"--pending", "1800FF00:3"}, NoClick, "", true,
+        quick);
+    row("view: pending beyond the time-out", View, {"--pending-late", "1800FF00"}, NoClick, "busy",
+        true, silence);
     row("view: STOPPED", View, {"--strict"}, NoClick, "STOPPED", true, quick);
     row("view: CAN ERROR", View, {"--can-error", "1800FF00"}, NoClick, "CAN ERROR", true, quick);
-    row("view: BUFFER FULL", View, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL", true, quick);
-    row("view: bytes one by one, line feeds on", View, {"--split", "--linefeeds"}, NoClick, "", true, quick);
+    row("view: BUFFER FULL", View, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL", true,
+        quick);
+    row("view: bytes one by one, line feeds on", View, {"--split", "--linefeeds"}, NoClick, "",
+        true, quick);
     row("view: list count disagrees", View, {"--list-count", "9"}, NoClick, "", true, quick);
-    row("view: leftover frames", View, {"--late-line", "728 21 80 20 D9 00 20 "}, NoClick, "", true, quick);
+    row("view: leftover frames", View, {"--late-line", "728 21 80 20 D9 00 20 "}, NoClick, "", true,
+        quick);
     row("view: silent adapter", View, {"--silent"}, NoClick, "stopped answering", false, silence);
     row("view: unplugged", View, {"--unplug", "1800FF00:25"}, NoClick, lost, false, quick);
 
     // Clear DTC, once connected
     row("clear: NO DATA", Clear, {"--no-data", "14FF00"}, NoClick, "not erased", true, quick);
-    row("clear: negative response", Clear, {"--negative", "14:22"}, NoClick, "not erased", true, quick);
-    row("clear: pending within the time-out", Clear, {"--pending", "14FF00:2"}, NoClick, "", true, quick);
-    row("clear: pending beyond the time-out", Clear, {"--pending-late", "14FF00"}, NoClick, "not erased", true, silence);
+    row("clear: negative response", Clear, {"--negative", "14:22"}, NoClick, "not erased", true,
+        quick);
+    row("clear: pending within the time-out", Clear, {"--pending", "14FF00:2"}, NoClick, "", true,
+        quick);
+    row("clear: pending beyond the time-out", Clear, {"--pending-late", "14FF00"}, NoClick,
+        "not erased", true, silence);
     row("clear: STOPPED", Clear, {"--strict"}, NoClick, "not erased", true, quick);
     row("clear: CAN ERROR", Clear, {"--can-error", "14FF00"}, NoClick, "not erased", true, quick);
-    row("clear: the count read back fails", Clear, {"--no-data", "220200"}, NoClick, "reading them back failed", true, quick);
-    row("clear: the list read back fails", Clear, {"--negative", "18:22"}, NoClick, "reading them back failed", true, quick);
+    row("clear: the count read back fails", Clear, {"--no-data", "220200"}, NoClick,
+        "reading them back failed", true, quick);
+    row("clear: the list read back fails", Clear, {"--negative", "18:22"}, NoClick,
+        "reading them back failed", true, quick);
     row("clear: silent adapter", Clear, {"--silent"}, NoClick, "not erased", false, silence);
     row("clear: unplugged", Clear, {"--unplug", "14FF00:10"}, NoClick, lost, false, quick);
 
     // Clicks while a wait runs (the answer is held back by "busy, pending")
-    row("click Connect during the attempt", Connect, {"--reset-delay", "500"}, ClickConnect, "", true, quick);
-    row("click Disconnect during the list", View, {"--pending-late", "1800FF00"}, ClickDisconnect, "", false, quick);
-    row("click View during the list", View, {"--pending-late", "1800FF00"}, ClickView, "busy", true, silence);
-    row("click Clear during the list", View, {"--pending-late", "1800FF00"}, ClickClear, "busy", true, silence);
-    row("click Setup during the clear", Clear, {"--pending-late", "14FF00"}, ClickSetup, "", false, quick);
-    row("click Setup during the attempt", Connect, {"--reset-delay", "2000"}, ClickSetup, "", false, quick);
-    row("click Exit during the attempt", Connect, {"--reset-delay", "2000"}, ClickExit, "", false, quick);
-    row("click Exit during the list", View, {"--pending-late", "1800FF00"}, ClickExit, "", false, quick);
+    row("click Connect during the attempt", Connect, {"--reset-delay", "500"}, ClickConnect, "",
+        true, quick);
+    row("click Disconnect during the list", View, {"--pending-late", "1800FF00"}, ClickDisconnect,
+        "", false, quick);
+    row("click View during the list", View, {"--pending-late", "1800FF00"}, ClickView, "busy", true,
+        silence);
+    row("click Clear during the list", View, {"--pending-late", "1800FF00"}, ClickClear, "busy",
+        true, silence);
+    row("click Setup during the clear", Clear, {"--pending-late", "14FF00"}, ClickSetup, "", false,
+        quick);
+    row("click Setup during the attempt", Connect, {"--reset-delay", "2000"}, ClickSetup, "", false,
+        quick);
+    row("click Exit during the attempt", Connect, {"--reset-delay", "2000"}, ClickExit, "", false,
+        quick);
+    row("click Exit during the list", View, {"--pending-late", "1800FF00"}, ClickExit, "", false,
+        quick);
 }
 
 void TestFaultSuite::fault() {
@@ -192,21 +227,33 @@ void TestFaultSuite::fault() {
 
     if (click != NoClick) {
         const QString request = RequestOf(Step(step));
-        windowdriver::WhenTrue([&] { return fixture.commands().contains(request); }, [&] {
-            switch (Click(click)) {
-            case ClickConnect: QTest::mouseClick(form.Connect_Command, Qt::LeftButton); break;
-            case ClickDisconnect: QTest::mouseClick(form.Connect_Command, Qt::LeftButton); break;
-            case ClickView: QTest::mouseClick(form.Command1, Qt::LeftButton); break;
-            case ClickClear: QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton); break;
-            case ClickSetup:
-                form.mnu_Setup->trigger();
-                form.SetupDialog()->Form_Activate();
-                form.SetupDialog()->SetupCancel_Click();
-                break;
-            case ClickExit: QTest::mouseClick(form.Command2, Qt::LeftButton); break;
-            case NoClick: break;
-            }
-        });
+        windowdriver::WhenTrue([&] { return fixture.commands().contains(request); },
+                               [&] {
+                                   switch (Click(click)) {
+                                   case ClickConnect:
+                                       QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+                                       break;
+                                   case ClickDisconnect:
+                                       QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+                                       break;
+                                   case ClickView:
+                                       QTest::mouseClick(form.Command1, Qt::LeftButton);
+                                       break;
+                                   case ClickClear:
+                                       QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
+                                       break;
+                                   case ClickSetup:
+                                       form.mnu_Setup->trigger();
+                                       form.SetupDialog()->Form_Activate();
+                                       form.SetupDialog()->SetupCancel_Click();
+                                       break;
+                                   case ClickExit:
+                                       QTest::mouseClick(form.Command2, Qt::LeftButton);
+                                       break;
+                                   case NoClick:
+                                       break;
+                                   }
+                               });
     }
 
     QElapsedTimer clock;
@@ -216,11 +263,14 @@ void TestFaultSuite::fault() {
 
     QVERIFY2(elapsed < boundMs, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
     QTest::qWait(100); // nothing more is said afterwards
-    QVERIFY2(messages.texts().size() <= 1, qPrintable(messages.texts().join(QStringLiteral(" | "))));
+    QVERIFY2(messages.texts().size() <= 1,
+             qPrintable(messages.texts().join(QStringLiteral(" | "))));
     if (message.isEmpty())
-        QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QStringLiteral(" | "))));
+        QVERIFY2(messages.texts().isEmpty(),
+                 qPrintable(messages.texts().join(QStringLiteral(" | "))));
     else
-        QVERIFY2(messages.texts().value(0).contains(message), qPrintable(messages.texts().join(QStringLiteral(" | "))));
+        QVERIFY2(messages.texts().value(0).contains(message),
+                 qPrintable(messages.texts().join(QStringLiteral(" | "))));
     QVERIFY(!form.ExchangeRunning());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!form.Timer1->isActive());
@@ -233,8 +283,7 @@ void TestFaultSuite::fault() {
     QVERIFY(connected ? LooksConnected(form) : LooksDisconnected(form));
 
     // A later Connect to a healthy adapter succeeds.
-    if (connected)
-        QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    if (connected) QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
     QVERIFY(LooksDisconnected(form));
     fixture.replace(FastAdapter());
     messages.clear();
