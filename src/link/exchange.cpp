@@ -6,6 +6,8 @@
 #include "link/link_error.h"
 
 #include <QTimer>
+#include <algorithm>
+#include <limits>
 
 namespace vorkel {
 namespace {
@@ -20,7 +22,7 @@ int& AnswerLimit() {
 class WakeTimer {
   public:
     WakeTimer() {
-        m_timer.setInterval(250);
+        m_timer.setInterval(std::clamp(AnswerLimit() / 4, 5, 250));
         m_timer.start();
     }
 
@@ -36,7 +38,9 @@ QString Trimmed(const QString& text) {
 }
 
 // How long Finish waits for the rest of an answer before giving up on it.
-constexpr int FinishLimitMs = 1000;
+int FinishLimitMs() {
+    return std::min(1000, AnswerLimit());
+}
 
 } // namespace
 
@@ -145,7 +149,7 @@ void Exchange::Finish() {
     WakeTimer wake;
     m_silence.start();
     while (!m_promptSeen) {
-        if (ReadOne(gathered, FinishLimitMs) == Step::Silent)
+        if (ReadOne(gathered, FinishLimitMs()) == Step::Silent)
             return; // an adapter that never closes its answer: Send discards the rest later
     }
 }
