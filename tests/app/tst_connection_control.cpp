@@ -315,8 +315,9 @@ void TestConnectionControl::secondConnectClickIsIgnored() {
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
-    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
-             [&] { Click(form.Connect_Command); });
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] { Click(form.Connect_Command); });
     Click(form.Connect_Command);
     QCOMPARE(fixture.commands().count(QStringLiteral("atz")), 1);
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
@@ -331,11 +332,12 @@ void TestConnectionControl::disconnectDuringAWaitEndsIt() {
     MessageRecorder messages;
     QElapsedTimer clock;
     qint64 clickedAt = -1;
-    WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
-             [&] {
-                 clickedAt = clock.elapsed();
-                 Click(form.Connect_Command);
-             });
+    WhenTrue(
+        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+        [&] {
+            clickedAt = clock.elapsed();
+            Click(form.Connect_Command);
+        });
     clock.start();
     Click(form.Connect_Command);
     QVERIFY(clickedAt >= 0);
@@ -351,11 +353,12 @@ void TestConnectionControl::viewAndClearWaitTheirTurn() {
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
-    WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
-             [&] {
-                 Click(form.DTC_Clear_Button);
-                 Click(form.Command1);
-             });
+    WhenTrue(
+        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+        [&] {
+            Click(form.DTC_Clear_Button);
+            Click(form.Command1);
+        });
     Click(form.Connect_Command);
     SetAnswerTimeLimitMs(5000);
     QVERIFY(!fixture.commands().contains(QStringLiteral("14FF00")));
@@ -374,8 +377,9 @@ void TestConnectionControl::exitDuringAWait() {
     bool ended = false;
     form.setExitAction([&] { ended = true; });
     MessageRecorder messages;
-    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
-             [&] { Click(form.Command2); });
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] { Click(form.Command2); });
     QElapsedTimer clock;
     clock.start();
     Click(form.Connect_Command);
@@ -392,11 +396,11 @@ void TestConnectionControl::busyCursorWhileWaiting() {
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
     Qt::CursorShape during = Qt::ArrowCursor;
-    WhenTrue([&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
-             [&] {
-                 if (QApplication::overrideCursor())
-                     during = QApplication::overrideCursor()->shape();
-             });
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] {
+            if (QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+        });
     Click(form.Connect_Command);
     QCOMPARE(during, Qt::WaitCursor);
     QVERIFY(!QApplication::overrideCursor());

@@ -227,33 +227,34 @@ void TestFaultSuite::fault() {
 
     if (click != NoClick) {
         const QString request = RequestOf(Step(step));
-        windowdriver::WhenTrue([&] { return fixture.commands().contains(request); },
-                               [&] {
-                                   switch (Click(click)) {
-                                   case ClickConnect:
-                                       QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-                                       break;
-                                   case ClickDisconnect:
-                                       QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-                                       break;
-                                   case ClickView:
-                                       QTest::mouseClick(form.Command1, Qt::LeftButton);
-                                       break;
-                                   case ClickClear:
-                                       QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
-                                       break;
-                                   case ClickSetup:
-                                       form.mnu_Setup->trigger();
-                                       form.SetupDialog()->Form_Activate();
-                                       form.SetupDialog()->SetupCancel_Click();
-                                       break;
-                                   case ClickExit:
-                                       QTest::mouseClick(form.Command2, Qt::LeftButton);
-                                       break;
-                                   case NoClick:
-                                       break;
-                                   }
-                               });
+        windowdriver::WhenTrue(
+            &form, [&fixture, request] { return fixture.commands().contains(request); },
+            [&] {
+                switch (Click(click)) {
+                case ClickConnect:
+                    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+                    break;
+                case ClickDisconnect:
+                    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+                    break;
+                case ClickView:
+                    QTest::mouseClick(form.Command1, Qt::LeftButton);
+                    break;
+                case ClickClear:
+                    QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
+                    break;
+                case ClickSetup:
+                    form.mnu_Setup->trigger();
+                    form.SetupDialog()->Form_Activate();
+                    form.SetupDialog()->SetupCancel_Click();
+                    break;
+                case ClickExit:
+                    QTest::mouseClick(form.Command2, Qt::LeftButton);
+                    break;
+                case NoClick:
+                    break;
+                }
+            });
     }
 
     QElapsedTimer clock;

@@ -275,11 +275,12 @@ void TestSetupForm::openingDuringAWaitEndsItCleanly() {
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
-    windowdriver::WhenTrue([&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
-                           [&] {
-                               form.mnu_Setup->trigger();
-                               form.SetupDialog()->Form_Activate();
-                           });
+    windowdriver::WhenTrue(
+        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+        [&] {
+            form.mnu_Setup->trigger();
+            form.SetupDialog()->Form_Activate();
+        });
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(form.Connect_Command, Qt::LeftButton);

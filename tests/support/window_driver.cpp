@@ -27,8 +27,8 @@ QWidget* NextTabStop(QWidget* widget) {
     return widget;
 }
 
-void WhenTrue(std::function<bool()> condition, std::function<void()> action) {
-    auto* timer = new QTimer;
+void WhenTrue(QObject* owner, std::function<bool()> condition, std::function<void()> action) {
+    auto* timer = new QTimer(owner);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, condition, action] {
         if (!condition()) return;

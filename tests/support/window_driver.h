@@ -17,7 +17,8 @@ QStringList ListLines(const vorkel::Form1& form);
 QWidget* NextTabStop(QWidget* widget);
 
 // Runs action once condition holds, checking every 10 ms while the program's
-// own waits turn the event loop (a click in the middle of a wait).
-void WhenTrue(std::function<bool()> condition, std::function<void()> action);
+// own waits turn the event loop (a click in the middle of a wait). The check
+// ends with owner, so it never outlives what it looks at.
+void WhenTrue(QObject* owner, std::function<bool()> condition, std::function<void()> action);
 
 } // namespace windowdriver
