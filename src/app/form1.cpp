@@ -199,11 +199,8 @@ void Form1::Connect_Command_Click() {
 
 void Form1::ConnectSteps() {
     ConnectAdapter(m_controls);
-    if (AdapterState != 1) {
-        // The port test failed (already reported) or the attempt ended early.
-        if (MSComm1->PortOpen()) DisconnectSteps();
-        return;
-    }
+    // The port test failed (reported, nothing opened): nothing more is sent.
+    if (AdapterState != 1) return;
     Pause(100);
     ReadDtcCount(m_controls);
     if (DTC_label->text() != QLatin1String("0")) {

@@ -75,8 +75,7 @@ void IdentifyCluster(Form1Controls& ui) {
 
     const QString modelData =
         ReadIdentifier(ui, QStringLiteral("22e219"), QStringLiteral("62 E2 19 "));
-    ClusterCodes[0] = Piece(modelData, 1, 2);
-    ClusterCodes[1] = Piece(modelData, 4, 2);
+    // ClusterTypeName stores the two codes from this text and names the model.
     ClusterTypeName(modelData, ui.ClusterInfotext);
     Pause(250);
 

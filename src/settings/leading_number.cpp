@@ -83,6 +83,14 @@ double RoundHalfEven(double value) {
     return std::nearbyint(value);
 }
 
+std::optional<std::int16_t> PortNumberText(const QString& text) {
+    const std::optional<double> value = LeadingNumber(text);
+    if (!value) return std::nullopt;
+    const double rounded = RoundHalfEven(*value);
+    if (rounded < -32768 || rounded > 32767) return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
 QString ShortNumberText(double value) {
     if (value == 0) return QStringLiteral("0"); // no "-0"
     if (std::floor(value) == value && std::fabs(value) < 1e15)

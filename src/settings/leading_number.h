@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace vorkel {
@@ -14,6 +15,10 @@ std::optional<double> LeadingNumber(const QString& text);
 
 // Round to the nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);
+
+// A port number from text: its leading number rounded half to even; nothing
+// when that does not fit 16 bits (or overflows).
+std::optional<std::int16_t> PortNumberText(const QString& text);
 
 // The short decimal form of a number: 9600 as "9600", 1.5 as "1.5".
 QString ShortNumberText(double value);

@@ -35,11 +35,8 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
         // position, after the 11 characters of "ComPort=COM" and the 9 of "ComSpeed=".
         if (lower.contains(QLatin1String("comport"))) {
             if (line.size() < 11) return std::nullopt;
-            const std::optional<double> value = LeadingNumber(line.mid(11));
-            if (!value) return std::nullopt;
-            const double rounded = RoundHalfEven(*value);
-            if (rounded < -32768 || rounded > 32767) return std::nullopt;
-            read.port = static_cast<std::int16_t>(rounded);
+            read.port = PortNumberText(line.mid(11));
+            if (!read.port) return std::nullopt;
         }
         if (lower.contains(QLatin1String("comspeed"))) {
             if (line.size() < 9) return std::nullopt;

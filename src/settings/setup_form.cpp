@@ -35,14 +35,6 @@ QListWidget* MakeList(QWidget* parent, const char* name, QRect rect) {
 
 } // namespace
 
-std::optional<std::int16_t> PortNumberOfEntry(const QString& entry) {
-    const std::optional<double> value = LeadingNumber(entry.mid(3));
-    if (!value) return std::nullopt;
-    const double rounded = RoundHalfEven(*value);
-    if (rounded < -32768 || rounded > 32767) return std::nullopt;
-    return static_cast<std::int16_t>(rounded);
-}
-
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
     setObjectName(QStringLiteral("Setup_Form"));
@@ -101,7 +93,7 @@ void Setup_Form::Form_Activate() {
 void Setup_Form::SaveConfig_Click() {
     // With no entry chosen, the value in memory is kept rather than saving nonsense.
     if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
-        if (const std::optional<std::int16_t> number = PortNumberOfEntry(port->text()))
+        if (const std::optional<std::int16_t> number = PortNumberText(port->text().mid(3)))
             CommPortNumber = *number;
     }
     if (const QListWidgetItem* speed = Speed_List->currentItem(); speed && speed->isSelected())

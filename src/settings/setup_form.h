@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <cstdint>
-#include <optional>
 
 class QGroupBox;
 class QListWidget;
@@ -42,9 +40,5 @@ class Setup_Form : public QDialog {
     MSComm* m_mainPort;
     StatusBar* m_mainStatusBar;
 };
-
-// The port number of a port entry ("COM12" gives 12); nothing for a text that
-// does not hold a port number in the 16-bit range.
-std::optional<std::int16_t> PortNumberOfEntry(const QString& entry);
 
 } // namespace vorkel
