@@ -38,6 +38,8 @@ struct Rig {
     int slave = -1;
     std::unique_ptr<QSocketNotifier> notifier;
     QList<QByteArray> pieces;
+    // Short bounds: every input that leaves a wait open costs its bound.
+    vorkel::ScopedLinkLimits limits{{20, 200, 300, 20}};
 };
 
 Rig* rig = nullptr;
@@ -62,7 +64,6 @@ void Setup() {
     rig->app = std::make_unique<QApplication>(argc, argv);
     vorkel::SetMessageHandler([](const vorkel::Message&) {});
     vorkel::SetPausesSkipped(true);
-    vorkel::SetAnswerTimeLimitMs(20);
     rig->master = posix_openpt(O_RDWR | O_NOCTTY);
     grantpt(rig->master);
     unlockpt(rig->master);

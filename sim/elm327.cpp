@@ -77,7 +77,7 @@ Answer Elm327::Execute(const QByteArray& received) {
     answer.command = command;
     if (m_options.silent) return answer;
     if (m_echo) answer.segments.push_back({0, received + LineEnd()});
-    const int latency = m_options.latencyMs;
+    const int latency = Latency();
     if (command.isEmpty()) {
         answer.segments.push_back({latency, Closing()});
     } else if (m_options.refuse.contains(command)) {
@@ -93,8 +93,16 @@ Answer Elm327::Execute(const QByteArray& received) {
     return answer;
 }
 
+int Elm327::Latency() {
+    // A radio link's delay varies from answer to answer; the same each run.
+    const int jitter =
+        m_options.latencyJitterMs > 0 ? (m_answers * 37) % (m_options.latencyJitterMs + 1) : 0;
+    ++m_answers;
+    return m_options.latencyMs + jitter;
+}
+
 void Elm327::AtCommand(const QString& at, Answer& answer) {
-    const int latency = m_options.latencyMs;
+    const int latency = Latency();
     const auto reply = [&](const QByteArray& text) {
         answer.segments.push_back({latency, text + LineEnd() + Closing()});
     };
@@ -185,75 +193,110 @@ QByteArray Elm327::HexBytes(const Bytes& bytes, std::size_t from, std::size_t to
     return out;
 }
 
-QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) const {
+QByteArray Elm327::FrameLine(const QByteArray& header, const QByteArray& bytes) const {
+    QByteArray line = header + bytes;
+    if (!m_options.trailingBlank && line.endsWith(' ')) line.chop(1);
+    return line + LineEnd();
+}
+
+QByteArray Elm327::OtherUnitLine() {
+    // Other control units talk on the same bus; without a receive filter the
+    // adapter prints their frames too.
+    static const char* const frames[] = {"7E8 03 41 0D 00 ", "72A 02 01 00 ", "7E9 04 41 0C 1A F8 ",
+                                         "7E8 03 7F 18 11 "};
+    const QByteArray frame = frames[m_otherUnit++ % 4];
+    return FrameLine(frame.left(4), frame.mid(4));
+}
+
+QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) {
     QByteArray out;
     if (m_headers || !m_autoFormat) {
         const QByteArray id =
             QByteArray::number(m_header == 0x7DF ? 0x7E8 : m_header + 8, 16).toUpper();
+        const bool busy = m_options.otherUnits && m_headers;
+        if (busy) out += OtherUnitLine();
         for (const Bytes& frame : frames) {
-            if (m_headers) out += id + (m_spaces ? " " : "");
-            out += HexBytes(frame) + LineEnd();
+            out +=
+                FrameLine(m_headers ? id + (m_spaces ? " " : "") : QByteArray(), HexBytes(frame));
+            if (busy) out += OtherUnitLine();
         }
         return out;
     }
     // Headers off, auto-formatting on: the protocol-control bytes are taken off.
     if (frames.size() == 1) {
         const std::size_t length = frames[0][0] & 0x0F;
-        return HexBytes(frames[0], 1, 1 + length) + LineEnd();
+        return FrameLine({}, HexBytes(frames[0], 1, 1 + length));
     }
     const int total = (frames[0][0] & 0x0F) << 8 | frames[0][1];
     out += QByteArray::number(total, 16).rightJustified(3, '0').toUpper() + LineEnd();
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        out += QByteArray::number(static_cast<int>(i & 0x0F), 16).toUpper() + ": ";
-        out += HexBytes(frames[i], i == 0 ? 2 : 1) + LineEnd();
+        out += FrameLine(QByteArray::number(static_cast<int>(i & 0x0F), 16).toUpper() + ": ",
+                         HexBytes(frames[i], i == 0 ? 2 : 1));
     }
     return out;
 }
 
 void Elm327::Request(const QString& command, Answer& answer) {
     // A request and its answer take a few milliseconds on the CAN bus.
-    const int latency = m_options.latencyMs + BusTimeMs;
+    int latency = Latency() + BusTimeMs;
     const int noDataDelay = static_cast<int>(m_timeoutHex * 4.096);
-    QByteArray lead;
-    if (m_options.searching && m_protocolAuto && m_searchPending) lead = "SEARCHING..." + LineEnd();
+    if (m_options.searching && m_protocolAuto && m_searchPending) {
+        // The search line comes at once; the answer once the protocol is found.
+        answer.segments.push_back({latency, "SEARCHING..." + LineEnd()});
+        latency = m_options.searchMs;
+    }
     m_searchPending = false;
     if (m_protocol != 0 && m_protocol != 6) {
-        answer.segments.push_back({latency, lead + "UNABLE TO CONNECT" + LineEnd() + Closing()});
+        answer.segments.push_back({latency, "UNABLE TO CONNECT" + LineEnd() + Closing()});
         return;
     }
     if (m_header != 0x720 || InSet(m_options.noData, command)) {
-        answer.segments.push_back(
-            {latency + noDataDelay, lead + "NO DATA" + LineEnd() + Closing()});
+        answer.segments.push_back({latency + noDataDelay, "NO DATA" + LineEnd() + Closing()});
         return;
     }
     if (InSet(m_options.canError, command)) {
-        answer.segments.push_back({latency, lead + "CAN ERROR" + LineEnd() + Closing()});
+        answer.segments.push_back({latency, "CAN ERROR" + LineEnd() + Closing()});
+        return;
+    }
+    if (InSet(m_options.stopped, command)) {
+        answer.segments.push_back({latency, StoppedText()});
+        return;
+    }
+    if (InSet(m_options.endless, command)) {
+        // Bytes without end, never a prompt: a broken adapter or a wrong speed.
+        answer.segments.push_back({latency, "\x80\xF8\x80\xF8", 50});
         return;
     }
     const Bytes request = HexToBytes(command);
     const Bytes response = m_cluster.Respond(request);
-    const std::vector<Bytes> frames =
-        SegmentPayload(response, m_options.padding, m_options.padByte);
-    const QByteArray busy = FormatFrames(
-        SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding, m_options.padByte));
+    std::vector<Bytes> frames = SegmentPayload(response, m_options.padding, m_options.padByte);
+    if (m_options.dropFrame > 0 && static_cast<std::size_t>(m_options.dropFrame) < frames.size())
+        frames.erase(frames.begin() + m_options.dropFrame);
+    const auto busy = [&] {
+        return FormatFrames(SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding,
+                                           m_options.padByte));
+    };
 
     if (InSet(m_options.pendingLate, command)) {
-        answer.segments.push_back({latency, lead + busy + Closing()});
+        answer.segments.push_back({latency, busy() + Closing()});
+        return;
+    }
+    if (InSet(m_options.pendingForever, command)) {
+        answer.segments.push_back({latency, busy(), m_options.pendingRepeatMs});
         return;
     }
     int delay = latency;
     for (int i = 0;
          i < m_options.pending.value(command, m_options.pending.value(QStringLiteral("*"))); ++i) {
-        answer.segments.push_back({delay, lead + busy});
-        lead.clear();
+        answer.segments.push_back({delay, busy()});
         delay = m_options.pendingGapMs;
     }
     if (InSet(m_options.bufferFull, command)) {
         answer.segments.push_back(
-            {delay, lead + FormatFrames({frames.front()}) + "BUFFER FULL" + LineEnd() + Closing()});
+            {delay, FormatFrames({frames.front()}) + "BUFFER FULL" + LineEnd() + Closing()});
         return;
     }
-    answer.segments.push_back({delay, lead + FormatFrames(frames) + Closing()});
+    answer.segments.push_back({delay, FormatFrames(frames) + Closing()});
 }
 
 } // namespace vorkelsim

@@ -16,6 +16,7 @@ inline constexpr int BusTimeMs = 3;
 struct Segment {
     int delayMs = 0;
     QByteArray bytes;
+    int repeatMs = 0; // > 0: sent again after this pause until the host sends something
 };
 
 struct Answer {
@@ -47,8 +48,11 @@ class Elm327 {
     void Request(const QString& command, Answer& answer);
     QByteArray LineEnd() const { return m_lineFeeds ? QByteArray("\r\n") : QByteArray("\r"); }
     QByteArray Closing() const { return LineEnd() + '>'; }
-    QByteArray FormatFrames(const std::vector<Bytes>& frames) const;
+    QByteArray FormatFrames(const std::vector<Bytes>& frames);
     QByteArray HexBytes(const Bytes& bytes, std::size_t from = 0, std::size_t to = SIZE_MAX) const;
+    QByteArray FrameLine(const QByteArray& header, const QByteArray& bytes) const;
+    QByteArray OtherUnitLine();
+    int Latency();
     void Reset();
 
     SimOptions m_options;
@@ -65,6 +69,8 @@ class Elm327 {
     bool m_searchPending = true;
     int m_header = 0x7DF;
     int m_timeoutHex = 0x32;
+    int m_answers = 0;   // answers given, for the latency jitter
+    int m_otherUnit = 0; // which other control unit's frame comes next
 };
 
 // "ATCAF1", "22E21A": a received line with blanks and control characters removed, upper case.

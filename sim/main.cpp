@@ -31,7 +31,8 @@ int main(int argc, char* argv[]) {
     if (!QFileInfo(QCoreApplication::applicationDirPath()).isWritable())
         portsDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                    QStringLiteral("/VORKEL/ports");
-    const vorkelsim::SimCommandLine command = vorkelsim::ParseSimArguments(app.arguments(), portsDir);
+    const vorkelsim::SimCommandLine command =
+        vorkelsim::ParseSimArguments(app.arguments(), portsDir);
     if (command.helpShown) {
         out << command.helpText;
         return 0;

@@ -177,6 +177,8 @@ void PtyAdapter::Feed(char byte) {
         stopped.segments.push_back({0, m_adapter.StoppedText()});
         Enqueue(stopped);
     }
+    // What repeats without end stops once the host sends something.
+    std::erase_if(m_queue, [](const Pending& pending) { return pending.repeatMs > 0; });
     for (const Answer& answer : m_adapter.Receive(QByteArray(1, byte)))
         Enqueue(answer);
 }
@@ -197,6 +199,7 @@ void PtyAdapter::Enqueue(const Answer& answer) {
         pending.enqueuedAt = m_clock.elapsed();
         pending.command = answer.command;
         pending.isRequest = answer.isRequest;
+        pending.repeatMs = segment.repeatMs;
         m_queue.push_back(pending);
     }
     if (answer.isRequest && !options.lateLine.isEmpty() && !answer.segments.empty()) {
@@ -263,7 +266,15 @@ void PtyAdapter::Pump() {
         }
         if (front.sent >= front.bytes.size()) {
             m_lastEnd = static_cast<double>(m_clock.elapsed());
+            Pending again = front;
             m_queue.pop_front();
+            if (again.repeatMs > 0) {
+                again.sent = 0;
+                again.dueAt = -1;
+                again.delayMs = again.repeatMs;
+                again.enqueuedAt = m_clock.elapsed();
+                m_queue.push_back(again);
+            }
         } else {
             m_pumpTimer.start(std::max(1, static_cast<int>(byteMs)));
             return;

@@ -54,6 +54,7 @@ class PtyAdapter : public QObject {
         qsizetype sent = 0;
         QString command;
         bool isRequest = false;
+        int repeatMs = 0; // sent again after this pause, until the host sends something
     };
 
     void OnReadable();

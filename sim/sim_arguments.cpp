@@ -1,6 +1,9 @@
 #include "sim_arguments.h"
 
+#include "personalities.h"
+
 #include <QCommandLineParser>
+#include <functional>
 
 namespace vorkelsim {
 namespace {
@@ -47,154 +50,296 @@ std::vector<DtcRecord> GeneratedCodes(int n) {
     return codes;
 }
 
+namespace {
+
+// One option of vorkel-sim: declared once, with its help text and what it does.
+// apply returns an error text, or nothing when the value is understood.
+struct OptionSpec {
+    const char* name;
+    const char* valueName; // nullptr: a switch without a value
+    const char* help;
+    std::function<QString(SimCommandLine&, const QString&)> apply;
+};
+
+QString WholeNumber(const QString& value, const char* name, int& target) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < 0) return QStringLiteral("--%1 takes a whole number").arg(QLatin1String(name));
+    target = n;
+    return {};
+}
+
+QString HexByte(const QString& value, const char* name, std::uint8_t& target) {
+    return ParseHexByte(value, target)
+               ? QString()
+               : QStringLiteral("--%1 takes a hex byte").arg(QLatin1String(name));
+}
+
+void Insert(CommandSet& set, const QString& value) {
+    set.insert(value == QLatin1String("*") ? value : Normalised(value));
+}
+
+// Options are applied in this order, so --personality comes first and the
+// options after it change what it set.
+const std::vector<OptionSpec>& OptionTable() {
+    using L = SimCommandLine;
+    static const std::vector<OptionSpec> table = {
+        {"personality", "name",
+         "Behave like a family of real adapters (see below), e.g. --personality genuine.",
+         [](L& l, const QString& v) {
+             return ApplyPersonality(v, l.options)
+                        ? QString()
+                        : QStringLiteral("--personality: unknown name %1").arg(v);
+         }},
+        {"com", "n",
+         "Appear as COM <n>, 1 to 255 (a link COM<n> in the ports folder), e.g. --com 1.",
+         [](L& l, const QString& v) {
+             const QString error = WholeNumber(v, "com", l.comPort);
+             if (!error.isEmpty()) return error;
+             return l.comPort >= 1 && l.comPort <= 255 ? QString()
+                                                       : QStringLiteral("--com takes 1 to 255");
+         }},
+        {"ports-dir", "dir", "Folder for the COM link, e.g. --ports-dir build/ports.",
+         [](L& l, const QString& v) {
+             l.portsDir = v;
+             return QString();
+         }},
+        {"trace", nullptr, "Print every line received and sent with a time stamp.",
+         [](L& l, const QString&) {
+             l.trace = true;
+             return QString();
+         }},
+        {"banner", "text",
+         "What ATZ and ATI print instead of \"ELM327 v1.5\"; panel 1 of the program "
+         "shows it, e.g. --banner \"OBDII v1.5\" (no ELM).",
+         [](L& l, const QString& v) {
+             l.options.banner = v;
+             return QString();
+         }},
+        {"reset-delay", "ms", "Milliseconds ATZ takes (default 0), e.g. --reset-delay 800.",
+         [](L& l, const QString& v) {
+             return WholeNumber(v, "reset-delay", l.options.resetDelayMs);
+         }},
+        {"latency", "ms", "Milliseconds before every answer, e.g. --latency 50.",
+         [](L& l, const QString& v) { return WholeNumber(v, "latency", l.options.latencyMs); }},
+        {"wire-baud", "baud", "Pace the output at this baud rate, e.g. --wire-baud 38400.",
+         [](L& l, const QString& v) { return WholeNumber(v, "wire-baud", l.options.wireBaud); }},
+        {"baud", "baud",
+         "The adapter's own speed; the program at another speed gets noise, e.g. --baud 38400.",
+         [](L& l, const QString& v) { return WholeNumber(v, "baud", l.options.expectBaud); }},
+        {"silent", nullptr, "The adapter answers nothing at all.",
+         [](L& l, const QString&) {
+             l.options.silent = true;
+             return QString();
+         }},
+        {"junk", nullptr, "A stray byte 0xFC before the banner after a reset.",
+         [](L& l, const QString&) {
+             l.options.junkBeforeBanner = true;
+             return QString();
+         }},
+        {"linefeeds", nullptr, "Line feeds on after a reset (CR LF line ends).",
+         [](L& l, const QString&) {
+             l.options.lineFeeds = true;
+             return QString();
+         }},
+        {"padding", "byte", "Pad frames to 8 bytes and show the padding, e.g. --padding 00.",
+         [](L& l, const QString& v) {
+             l.options.padding = true;
+             return HexByte(v, "padding", l.options.padByte);
+         }},
+        {"searching", nullptr, "Print SEARCHING... before the first answer after ATSP A/0.",
+         [](L& l, const QString&) {
+             l.options.searching = true;
+             return QString();
+         }},
+        {"strict", nullptr,
+         "A byte arriving during a request stops it (STOPPED), as the data sheet says.",
+         [](L& l, const QString&) {
+             l.options.strict = true;
+             return QString();
+         }},
+        {"split", nullptr, "Write the output one byte at a time.",
+         [](L& l, const QString&) {
+             l.options.splitBytes = true;
+             return QString();
+         }},
+        {"refuse", "command", "Answer \"?\" to a command, e.g. --refuse ATCAF1 (repeatable).",
+         [](L& l, const QString& v) {
+             Insert(l.options.refuse, v);
+             return QString();
+         }},
+        {"no-data", "request",
+         "The cluster ignores a request: NO DATA, e.g. --no-data 22E21A or --no-data '*'.",
+         [](L& l, const QString& v) {
+             Insert(l.options.noData, v);
+             return QString();
+         }},
+        {"can-error", "request", "CAN ERROR for a request, e.g. --can-error 220200.",
+         [](L& l, const QString& v) {
+             Insert(l.options.canError, v);
+             return QString();
+         }},
+        {"stopped", "request",
+         "STOPPED for a request, as when it is interrupted, e.g. --stopped 22E21A.",
+         [](L& l, const QString& v) {
+             Insert(l.options.stopped, v);
+             return QString();
+         }},
+        {"buffer-full", "request", "First frame then BUFFER FULL, e.g. --buffer-full 1800FF00.",
+         [](L& l, const QString& v) {
+             Insert(l.options.bufferFull, v);
+             return QString();
+         }},
+        {"pending", "request:n", "n frames 7F xx 78 before the answer, e.g. --pending 22E21A:2.",
+         [](L& l, const QString& v) {
+             const QStringList parts = v.split(QLatin1Char(':'));
+             bool ok = parts.size() == 2;
+             const int n = ok ? parts[1].toInt(&ok) : 0;
+             if (!ok) return QStringLiteral("--pending takes request:n");
+             l.options.pending.insert(
+                 parts[0] == QLatin1String("*") ? parts[0] : Normalised(parts[0]), n);
+             return QString();
+         }},
+        {"pending-late", "request",
+         "7F xx 78 then the prompt; the answer never comes, e.g. --pending-late 14FF00.",
+         [](L& l, const QString& v) {
+             Insert(l.options.pendingLate, v);
+             return QString();
+         }},
+        {"pending-forever", "request",
+         "7F xx 78 every 1.5 s without end, never the answer, e.g. --pending-forever 1800FF00.",
+         [](L& l, const QString& v) {
+             Insert(l.options.pendingForever, v);
+             return QString();
+         }},
+        {"endless", "request", "Noise without end and never a prompt, e.g. --endless 1800FF00.",
+         [](L& l, const QString& v) {
+             Insert(l.options.endless, v);
+             return QString();
+         }},
+        {"drop-frame", "n", "Consecutive frame n of a long answer is lost, e.g. --drop-frame 2.",
+         [](L& l, const QString& v) { return WholeNumber(v, "drop-frame", l.options.dropFrame); }},
+        {"negative", "service:code",
+         "Negative response for a service, e.g. --negative 18:31 or --negative 14:22.",
+         [](L& l, const QString& v) {
+             const QStringList parts = v.split(QLatin1Char(':'));
+             std::uint8_t service = 0;
+             std::uint8_t code = 0;
+             if (parts.size() != 2 || !ParseHexByte(parts[0], service) ||
+                 !ParseHexByte(parts[1], code))
+                 return QStringLiteral("--negative takes service:code in hex");
+             l.options.cluster.negative[service] = code;
+             return QString();
+         }},
+        {"unplug", "command:n",
+         "Close the line after n bytes of the answer to a command, e.g. --unplug 1800FF00:20.",
+         [](L& l, const QString& v) {
+             const QStringList parts = v.split(QLatin1Char(':'));
+             bool ok = parts.size() == 2;
+             l.options.unplugAfterBytes = ok ? parts[1].toInt(&ok) : 0;
+             l.options.unplugOn = Normalised(parts.value(0));
+             return ok ? QString() : QStringLiteral("--unplug takes command:n");
+         }},
+        {"late-line", "text",
+         "A frame sent unasked right after each answer, e.g. --late-line \"728 03 7F 3E 11 \".",
+         [](L& l, const QString& v) {
+             l.options.lateLine = v.toLatin1().replace("\\r", "\r") + '\r';
+             return QString();
+         }},
+        {"codes", "list",
+         "Stored codes as the cluster sends them, four hex digits each: the letter and first digit "
+         "of the code are its first hex digit (8-B: B0-B3, C-F: U0-U3), so 9201 is B1201 and D900 "
+         "is "
+         "U1900, e.g. --codes 9201,A680,D900 (the default); --codes \"\" for none.",
+         [](L& l, const QString& v) {
+             return ParseCodeList(v, l.options.cluster.codes)
+                        ? QString()
+                        : QStringLiteral("--codes takes four-digit hex codes separated by commas");
+         }},
+        {"code-count", "n",
+         "n stored codes taken in turn from the twenty known ones, e.g. --code-count 25.",
+         [](L& l, const QString& v) {
+             int count = 0;
+             const QString error = WholeNumber(v, "code-count", count);
+             if (error.isEmpty()) l.options.cluster.codes = GeneratedCodes(std::min(count, 255));
+             return error;
+         }},
+        {"keep-after-clear", "list",
+         "Codes still there after clearing (the fault is still active), e.g. --keep-after-clear "
+         "9317.",
+         [](L& l, const QString& v) {
+             return ParseCodeList(v, l.options.cluster.keepAfterClear)
+                        ? QString()
+                        : QStringLiteral("--keep-after-clear takes four-digit hex codes");
+         }},
+        {"count-reports", "n",
+         "The count identifier reports n whatever the list holds, e.g. --count-reports 1.",
+         [](L& l, const QString& v) {
+             return WholeNumber(v, "count-reports", l.options.cluster.countReports);
+         }},
+        {"list-count", "n",
+         "The list reply's count byte says n whatever it holds, e.g. --list-count 5.",
+         [](L& l, const QString& v) {
+             return WholeNumber(v, "list-count", l.options.cluster.listCountByte);
+         }},
+        {"prefix", "text", "Part number prefix, four characters, e.g. --prefix 5R29.",
+         [](L& l, const QString& v) {
+             const QByteArray text = v.toLatin1();
+             if (text.size() != 4) return QStringLiteral("--prefix takes four characters");
+             for (int i = 0; i < 4; ++i)
+                 l.options.cluster.prefix[static_cast<std::size_t>(i)] =
+                     static_cast<std::uint8_t>(text[i]);
+             return QString();
+         }},
+        {"base", "hex", "The four base-number bytes, e.g. --base 01000849.",
+         [](L& l, const QString& v) {
+             bool ok = v.size() == 8;
+             for (int i = 0; ok && i < 4; ++i)
+                 ok = ParseHexByte(v.mid(i * 2, 2),
+                                   l.options.cluster.base[static_cast<std::size_t>(i)]);
+             return ok ? QString() : QStringLiteral("--base takes eight hex digits");
+         }},
+        {"model", "hex", "Model code byte, e.g. --model 0A.",
+         [](L& l, const QString& v) { return HexByte(v, "model", l.options.cluster.modelCode); }},
+        {"letter", "hex", "Second-letter code byte, e.g. --letter 03.",
+         [](L& l, const QString& v) { return HexByte(v, "letter", l.options.cluster.letterCode); }},
+    };
+    return table;
+}
+
+QString Description(const QString& portsDir) {
+    QString text =
+        QStringLiteral(
+            "An ELM327-type OBD-II adapter with a BA/BF Falcon or SX/SY Territory instrument "
+            "cluster "
+            "behind it, on a pseudo-terminal. Its COM link goes into %1.\n\nExamples:\n"
+            "  vorkel-sim --com 1                         reachable as COM1 by vorkel\n"
+            "  vorkel-sim --com 1 --codes 9317            one stored code (B1317)\n"
+            "  vorkel-sim --com 1 --personality bt-slow   a slow Bluetooth adapter\n"
+            "  vorkel-sim --com 1 --no-data 22E21A        the cluster ignores one request\n"
+            "  vorkel-sim --com 1 --wire-baud 38400 --trace\n\nPersonalities:\n")
+            .arg(portsDir.isEmpty() ? QStringLiteral("the ports folder") : portsDir);
+    for (const Personality& p : Personalities())
+        text += QStringLiteral("  %1: %2\n      (%3)\n")
+                    .arg(QLatin1String(p.name), QString::fromUtf8(p.summary),
+                         QString::fromUtf8(p.source));
+    return text;
+}
+
+} // namespace
+
 SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& defaultPortsDir) {
     SimCommandLine result;
+    result.portsDir = defaultPortsDir;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "An ELM327-type OBD-II adapter with a BA/BF Falcon or SX/SY Territory instrument cluster "
-        "behind it, on a pseudo-terminal.\n\nExamples:\n"
-        "  vorkel-sim --com 1                         reachable as COM1 by vorkel\n"
-        "  vorkel-sim --com 1 --codes 9317            one stored code\n"
-        "  vorkel-sim --com 1 --no-data 22E21A        the cluster ignores one request\n"
-        "  vorkel-sim --com 1 --wire-baud 38400 --trace"));
+    parser.setApplicationDescription(Description(defaultPortsDir));
     parser.addHelpOption();
-    const QCommandLineOption com(
-        {QStringLiteral("com")},
-        QStringLiteral("Appear as COM <n> (a link ports/COM<n> beside the program), e.g. --com 1."),
-        QStringLiteral("n"));
-    const QCommandLineOption portsDir(
-        {QStringLiteral("ports-dir")},
-        QStringLiteral("Folder for the COM link, e.g. --ports-dir build/ports."),
-        QStringLiteral("dir"));
-    const QCommandLineOption trace(
-        {QStringLiteral("trace")},
-        QStringLiteral("Print every line received and sent with a time stamp."));
-    const QCommandLineOption banner(
-        {QStringLiteral("banner")},
-        QStringLiteral("What ATZ prints, e.g. --banner \"OBDII v1.5\" (no ELM)."),
-        QStringLiteral("text"));
-    const QCommandLineOption resetDelay(
-        {QStringLiteral("reset-delay")},
-        QStringLiteral("Milliseconds ATZ takes, e.g. --reset-delay 800 (default 300)."),
-        QStringLiteral("ms"), QStringLiteral("300"));
-    const QCommandLineOption latency(
-        {QStringLiteral("latency")},
-        QStringLiteral("Milliseconds before every answer, e.g. --latency 50."),
-        QStringLiteral("ms"));
-    const QCommandLineOption wireBaud(
-        {QStringLiteral("wire-baud")},
-        QStringLiteral("Pace the output at this baud rate, e.g. --wire-baud 38400."),
-        QStringLiteral("baud"));
-    const QCommandLineOption baud(
-        {QStringLiteral("baud")},
-        QStringLiteral(
-            "The adapter's own speed; the program at another speed gets noise, e.g. --baud 38400."),
-        QStringLiteral("baud"));
-    const QCommandLineOption silent({QStringLiteral("silent")},
-                                    QStringLiteral("The adapter answers nothing at all."));
-    const QCommandLineOption junk(
-        {QStringLiteral("junk")},
-        QStringLiteral("A stray byte 0xFC before the banner after a reset."));
-    const QCommandLineOption lineFeeds(
-        {QStringLiteral("linefeeds")},
-        QStringLiteral("Line feeds on after a reset (CR LF line ends)."));
-    const QCommandLineOption padding(
-        {QStringLiteral("padding")},
-        QStringLiteral("Pad frames to 8 bytes and show the padding, e.g. --padding 00."),
-        QStringLiteral("byte"));
-    const QCommandLineOption searching(
-        {QStringLiteral("searching")},
-        QStringLiteral("Print SEARCHING... before the first answer after ATSP A/0."));
-    const QCommandLineOption strict(
-        {QStringLiteral("strict")},
-        QStringLiteral(
-            "A byte arriving during a request stops it (STOPPED), as the data sheet says."));
-    const QCommandLineOption split({QStringLiteral("split")},
-                                   QStringLiteral("Write the output one byte at a time."));
-    const QCommandLineOption refuse(
-        {QStringLiteral("refuse")},
-        QStringLiteral("Answer \"?\" to a command, e.g. --refuse ATCAF1 (repeatable)."),
-        QStringLiteral("command"));
-    const QCommandLineOption noData(
-        {QStringLiteral("no-data")},
-        QStringLiteral(
-            "The cluster ignores a request: NO DATA, e.g. --no-data 22E21A or --no-data '*'."),
-        QStringLiteral("request"));
-    const QCommandLineOption canError(
-        {QStringLiteral("can-error")},
-        QStringLiteral("CAN ERROR for a request, e.g. --can-error 220200."),
-        QStringLiteral("request"));
-    const QCommandLineOption bufferFull(
-        {QStringLiteral("buffer-full")},
-        QStringLiteral("First frame then BUFFER FULL, e.g. --buffer-full 1800FF00."),
-        QStringLiteral("request"));
-    const QCommandLineOption pending(
-        {QStringLiteral("pending")},
-        QStringLiteral("n frames 7F xx 78 before the answer, e.g. --pending 22E21A:2."),
-        QStringLiteral("request:n"));
-    const QCommandLineOption pendingLate(
-        {QStringLiteral("pending-late")},
-        QStringLiteral(
-            "7F xx 78 then the prompt; the answer never comes, e.g. --pending-late 14FF00."),
-        QStringLiteral("request"));
-    const QCommandLineOption negative(
-        {QStringLiteral("negative")},
-        QStringLiteral(
-            "Negative response for a service, e.g. --negative 18:31 or --negative 14:22."),
-        QStringLiteral("service:code"));
-    const QCommandLineOption unplug(
-        {QStringLiteral("unplug")},
-        QStringLiteral(
-            "Close the line after n bytes of the answer to a command, e.g. --unplug 1800FF00:20."),
-        QStringLiteral("command:n"));
-    const QCommandLineOption lateLine(
-        {QStringLiteral("late-line")},
-        QStringLiteral(
-            "A frame sent unasked right after each answer, e.g. --late-line \"728 03 7F 3E 11 \"."),
-        QStringLiteral("text"));
-    const QCommandLineOption codes(
-        {QStringLiteral("codes")},
-        QStringLiteral("Stored codes as received, e.g. --codes 9201,A680,D900 (the default); "
-                       "--codes \"\" for none."),
-        QStringLiteral("list"));
-    const QCommandLineOption codeCount(
-        {QStringLiteral("code-count")},
-        QStringLiteral(
-            "n stored codes taken in turn from the twenty known ones, e.g. --code-count 25."),
-        QStringLiteral("n"));
-    const QCommandLineOption keep({QStringLiteral("keep-after-clear")},
-                                  QStringLiteral("Codes still there after clearing (the fault is "
-                                                 "still active), e.g. --keep-after-clear 9317."),
-                                  QStringLiteral("list"));
-    const QCommandLineOption countReports(
-        {QStringLiteral("count-reports")},
-        QStringLiteral(
-            "The count identifier reports n whatever the list holds, e.g. --count-reports 1."),
-        QStringLiteral("n"));
-    const QCommandLineOption listCount(
-        {QStringLiteral("list-count")},
-        QStringLiteral(
-            "The list reply's count byte says n whatever it holds, e.g. --list-count 5."),
-        QStringLiteral("n"));
-    const QCommandLineOption prefix(
-        {QStringLiteral("prefix")},
-        QStringLiteral("Part number prefix, four characters, e.g. --prefix 5R29."),
-        QStringLiteral("text"));
-    const QCommandLineOption base(
-        {QStringLiteral("base")},
-        QStringLiteral("The four base-number bytes, e.g. --base 01000849."), QStringLiteral("hex"));
-    const QCommandLineOption model({QStringLiteral("model")},
-                                   QStringLiteral("Model code byte, e.g. --model 0A."),
-                                   QStringLiteral("hex"));
-    const QCommandLineOption letter({QStringLiteral("letter")},
-                                    QStringLiteral("Second-letter code byte, e.g. --letter 03."),
-                                    QStringLiteral("hex"));
-    parser.addOptions({com,        portsDir,  trace,       banner,       resetDelay, latency,
-                       wireBaud,   baud,      silent,      junk,         lineFeeds,  padding,
-                       searching,  strict,    split,       refuse,       noData,     canError,
-                       bufferFull, pending,   pendingLate, negative,     unplug,     lateLine,
-                       codes,      codeCount, keep,        countReports, listCount,  prefix,
-                       base,       model,     letter});
+    std::vector<QCommandLineOption> options;
+    for (const OptionSpec& spec : OptionTable()) {
+        options.emplace_back(QStringList{QLatin1String(spec.name)}, QString::fromUtf8(spec.help),
+                             spec.valueName ? QLatin1String(spec.valueName) : QString());
+        parser.addOption(options.back());
+    }
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
@@ -204,98 +349,16 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
         result.helpText = parser.helpText();
         return result;
     }
-    SimOptions& o = result.options;
-    const auto number = [&](const QCommandLineOption& option, int& target) {
-        if (!parser.isSet(option)) return true;
-        bool ok = false;
-        target = parser.value(option).toInt(&ok);
-        if (!ok || target < 0)
-            result.error = QStringLiteral("--%1 takes a whole number").arg(option.names().first());
-        return ok;
-    };
-    const auto set = [&](const QCommandLineOption& option, CommandSet& target) {
-        for (const QString& value : parser.values(option))
-            target.insert(value == QLatin1String("*") ? value : Normalised(value));
-    };
-    number(com, result.comPort);
-    result.portsDir = parser.isSet(portsDir) ? parser.value(portsDir) : defaultPortsDir;
-    result.trace = parser.isSet(trace);
-    if (parser.isSet(banner)) o.banner = parser.value(banner);
-    number(resetDelay, o.resetDelayMs);
-    number(latency, o.latencyMs);
-    number(wireBaud, o.wireBaud);
-    number(baud, o.expectBaud);
-    o.silent = parser.isSet(silent);
-    o.junkBeforeBanner = parser.isSet(junk);
-    o.lineFeeds = parser.isSet(lineFeeds);
-    if (parser.isSet(padding)) {
-        o.padding = true;
-        if (!ParseHexByte(parser.value(padding), o.padByte))
-            result.error = QStringLiteral("--padding takes a hex byte");
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const OptionSpec& spec = OptionTable()[i];
+        if (!parser.isSet(options[i])) continue;
+        const QStringList values =
+            spec.valueName ? parser.values(options[i]) : QStringList{QString()};
+        for (const QString& value : values) {
+            const QString error = spec.apply(result, value);
+            if (!error.isEmpty() && result.error.isEmpty()) result.error = error;
+        }
     }
-    o.searching = parser.isSet(searching);
-    o.strict = parser.isSet(strict);
-    o.splitBytes = parser.isSet(split);
-    set(refuse, o.refuse);
-    set(noData, o.noData);
-    set(canError, o.canError);
-    set(bufferFull, o.bufferFull);
-    set(pendingLate, o.pendingLate);
-    for (const QString& value : parser.values(pending)) {
-        const QStringList parts = value.split(QLatin1Char(':'));
-        bool ok = parts.size() == 2;
-        const int n = ok ? parts[1].toInt(&ok) : 0;
-        if (!ok)
-            result.error = QStringLiteral("--pending takes request:n");
-        else
-            o.pending.insert(parts[0] == QLatin1String("*") ? parts[0] : Normalised(parts[0]), n);
-    }
-    for (const QString& value : parser.values(negative)) {
-        const QStringList parts = value.split(QLatin1Char(':'));
-        std::uint8_t service = 0;
-        std::uint8_t code = 0;
-        if (parts.size() != 2 || !ParseHexByte(parts[0], service) || !ParseHexByte(parts[1], code))
-            result.error = QStringLiteral("--negative takes service:code in hex");
-        else
-            o.cluster.negative[service] = code;
-    }
-    if (parser.isSet(unplug)) {
-        const QStringList parts = parser.value(unplug).split(QLatin1Char(':'));
-        bool ok = parts.size() == 2;
-        o.unplugAfterBytes = ok ? parts[1].toInt(&ok) : 0;
-        if (!ok) result.error = QStringLiteral("--unplug takes command:n");
-        o.unplugOn = Normalised(parts.value(0));
-    }
-    if (parser.isSet(lateLine))
-        o.lateLine = parser.value(lateLine).toLatin1().replace("\\r", "\r") + '\r';
-    if (parser.isSet(codes) && !ParseCodeList(parser.value(codes), o.cluster.codes))
-        result.error = QStringLiteral("--codes takes four-digit hex codes separated by commas");
-    int count = 0;
-    if (parser.isSet(codeCount) && number(codeCount, count))
-        o.cluster.codes = GeneratedCodes(std::min(count, 255));
-    if (parser.isSet(keep) && !ParseCodeList(parser.value(keep), o.cluster.keepAfterClear))
-        result.error = QStringLiteral("--keep-after-clear takes four-digit hex codes");
-    number(countReports, o.cluster.countReports);
-    number(listCount, o.cluster.listCountByte);
-    if (parser.isSet(prefix)) {
-        const QByteArray text = parser.value(prefix).toLatin1();
-        if (text.size() != 4)
-            result.error = QStringLiteral("--prefix takes four characters");
-        else
-            for (int i = 0; i < 4; ++i)
-                o.cluster.prefix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(text[i]);
-    }
-    if (parser.isSet(base)) {
-        const QString text = parser.value(base);
-        bool ok = text.size() == 8;
-        for (int i = 0; ok && i < 4; ++i)
-            ok = ParseHexByte(text.mid(i * 2, 2), o.cluster.base[static_cast<std::size_t>(i)]);
-        if (!ok) result.error = QStringLiteral("--base takes eight hex digits");
-    }
-    if (parser.isSet(model) && !ParseHexByte(parser.value(model), o.cluster.modelCode))
-        result.error = QStringLiteral("--model takes a hex byte");
-    if (parser.isSet(letter) && !ParseHexByte(parser.value(letter), o.cluster.letterCode))
-        result.error = QStringLiteral("--letter takes a hex byte");
     if (!parser.positionalArguments().isEmpty())
         result.error =
             QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());

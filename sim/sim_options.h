@@ -24,11 +24,15 @@ struct SimOptions {
     bool silent = false;           // nothing at all comes back
     bool junkBeforeBanner = false; // a stray 0xFC byte after a reset
     bool lineFeeds = false;        // line feeds on after a reset (ATL1)
+    int latencyJitterMs = 0;       // up to this much more before an answer (radio links)
     bool padding = false;          // frames padded to 8 bytes, shown with headers on
     std::uint8_t padByte = 0x00;
+    bool trailingBlank = true;  // a blank after the last byte of a frame line
     bool searching = false;     // "SEARCHING..." before the first answer after ATSP A/0
+    int searchMs = 0;           // how long that protocol search takes
     bool strict = false;        // a byte arriving during a request stops it: "STOPPED"
     bool splitBytes = false;    // every byte written on its own
+    bool otherUnits = false;    // frames of other control units among the cluster's (no filter)
     CommandSet refuse;          // answered "?"
     CommandSet noData;          // the cluster stays silent: "NO DATA"
     CommandSet canError;        // "CAN ERROR"
@@ -36,6 +40,11 @@ struct SimOptions {
     QMap<QString, int> pending; // that many 7F xx 78 frames before the answer
     CommandSet pendingLate;     // 7F xx 78, then the prompt: the answer never comes
     int pendingGapMs = 50;      // between a 7F xx 78 frame and what follows
+    CommandSet pendingForever;  // 7F xx 78 again and again, never the answer nor the prompt
+    int pendingRepeatMs = 1500; // between those frames
+    CommandSet endless;         // noise without end and never a prompt
+    CommandSet stopped;         // "STOPPED", as when the request is interrupted
+    int dropFrame = 0;          // n > 0: consecutive frame n of a long answer is lost
     QString unplugOn;           // close the line while answering this command...
     int unplugAfterBytes = 0;   // ...after this many bytes of its answer
     QByteArray lateLine;        // sent unasked right after every answer to the cluster

@@ -274,6 +274,7 @@ bool Form1::LinkIsGone(const LinkError& error) const {
     case LinkFailure::PortLost:
     case LinkFailure::ConnectTimedOut:
     case LinkFailure::NoAnswer:
+    case LinkFailure::EndlessAnswer: // a babbling adapter, or the wrong speed
         return true;
     default:
         return false;

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/quit_signals.h"
 #include "app/startup.h"
 
 #include <QApplication>
@@ -8,5 +9,6 @@ int main(int argc, char* argv[]) {
     vorkel::SetDialogFont();
     vorkel::Form1 form;
     vorkel::Main(form);
+    vorkel::EndOnQuitSignals(form);
     return QApplication::exec();
 }

@@ -26,8 +26,9 @@ void SetDialogFont() {
 void Main(Form1& form) {
     form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
                                       VersionRevision));
-    IniFilePath = QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
-                      .filePath(QStringLiteral("VORKEL.INI"));
+    IniFilePath =
+        QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
+            .filePath(QStringLiteral("VORKEL.INI"));
     LoadSettings(form.StatusBar1);
     form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));

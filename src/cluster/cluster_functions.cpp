@@ -16,7 +16,7 @@ namespace {
 // One ReadDataByIdentifier exchange: the data text that follows the marker,
 // up to and including its CR.
 QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker) {
-    Exchange exchange(ui);
+    Exchange exchange(*ui.MSComm1);
     exchange.Send(request);
     exchange.WaitForMarker(marker);
     const QString data = exchange.ReadLine();

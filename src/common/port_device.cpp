@@ -5,6 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace vorkel {
 namespace {
@@ -31,6 +37,36 @@ QString BuiltInDevice(int portNumber) {
 #endif
 
 } // namespace
+
+QString StaleLockFile(const QString& device) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return {};
+#else
+    // Where the serial port code locks a device: "LCK.." and the name under
+    // /dev with '/' as '_', in the first usable one of the usual folders.
+    QString name = device;
+    if (name.startsWith(QLatin1String("/dev/"))) name = name.mid(5);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    static const char* const folders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
+                                          "/var/spool/uucp",   "/tmp",       "/var/tmp",
+                                          "/var/lock/lockdev", "/run/lock"};
+    for (const char* folder : folders) {
+        const QString path = QLatin1String(folder) + QStringLiteral("/LCK..") + name;
+        const QFileInfo folderInfo{QLatin1String(folder)};
+        if (!folderInfo.isReadable() || (!QFileInfo::exists(path) && !folderInfo.isWritable()))
+            continue;
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (!QFileInfo::exists(path) || !QLockFile(path).getLockInfo(&pid, &host, &application))
+            return {};
+        const bool running = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        return running ? QString() : path;
+    }
+    return {};
+#endif
+}
 
 QStringList PortsFolders() {
     if (!PortsFolderOverride().isEmpty()) return {PortsFolderOverride()};

@@ -16,6 +16,11 @@ struct PortDevice {
 // /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31, COM97-128 /dev/rfcomm0-31.
 PortDevice DeviceForPort(int portNumber);
 
+// The lock file that a serial device's last user left behind although its
+// process has ended (a program killed without closing the port); empty when
+// there is none.
+QString StaleLockFile(const QString& device);
+
 // The folders searched for COMn links, in order: "ports" beside the program,
 // then in the user's configuration folder; only the one set, when set.
 QStringList PortsFolders();

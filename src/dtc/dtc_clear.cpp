@@ -17,7 +17,7 @@ void ClearDtcCodes(Form1Controls& ui) {
 }
 
 void EraseDtcCodes(Form1Controls& ui) {
-    Exchange exchange(ui);
+    Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("14FF00"));
     exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
     exchange.Finish();

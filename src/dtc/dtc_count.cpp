@@ -48,7 +48,7 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
 
 void ReadDtcCount(Form1Controls& ui) {
     const QString marker = QStringLiteral("62 02 ");
-    Exchange exchange(ui);
+    Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("220200"));
     const QString gathered = exchange.WaitForMarker(marker);
     const QString valueText = exchange.ReadLine();

@@ -8,13 +8,14 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <algorithm>
 
 namespace vorkel {
 
 void ReadDtcList(Form1Controls& ui) {
     ui.DTC_List->clear();
     const QString caption = ui.DTC_label->text();
-    Exchange exchange(ui);
+    Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("1800ff00"));
 
     QString line1;
@@ -32,17 +33,29 @@ void ReadDtcList(Form1Controls& ui) {
         exchange.MarkPending();
     }
 
+    // The frames are taken in their order: a frame that is missing or out of
+    // order ends the list there, and the user is told it is incomplete.
     QStringList lines{line1};
-    const int needed = DtcLinesNeeded(DtcCountOfLine1(line1, caption));
-    while (lines.size() < needed) {
+    const int wanted =
+        std::min(DtcLinesNeeded(DtcCountOfLine1(line1, caption)), FramesInMessage(line1));
+    bool incomplete = false;
+    while (lines.size() < wanted) {
         const std::optional<QString> line = exchange.ReadAnswerLine();
-        if (!line) break; // the adapter sent fewer frames than the count calls for
+        if (!line) {
+            incomplete = true; // the answer ended before the frames its length calls for
+            break;
+        }
         if (!line->startsWith(QLatin1String("728 "))) {
             // Not a frame: the adapter's own message ("BUFFER FULL") breaks the reply off.
             const AnswerProblem problem = ClassifyAnswer(*line);
             exchange.Finish();
             if (problem.failure != LinkFailure::Unexpected)
                 throw LinkError(problem.failure, line->trimmed(), problem.responseCode);
+            incomplete = true;
+            break;
+        }
+        if (!IsConsecutiveFrame(*line, static_cast<int>(lines.size()) + 1)) {
+            incomplete = true;
             break;
         }
         lines << *line;
@@ -54,6 +67,7 @@ void ReadDtcList(Form1Controls& ui) {
     for (int k = 1; k <= std::min(reply.count, MaxDtcCodesRead); ++k)
         DtcCodes[static_cast<std::size_t>(k)] = reply.codes[static_cast<std::size_t>(k)];
     ListDtcDescriptions(ui.DTC_List);
+    if (incomplete) throw LinkError(LinkFailure::IncompleteList);
 }
 
 } // namespace vorkel

@@ -4,6 +4,7 @@
 #include "link/reply_text.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace vorkel {
 namespace {
@@ -88,6 +89,29 @@ DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption) {
             FieldText(lines, place.high) + FieldText(lines, place.low);
     }
     return reply;
+}
+
+int FramesInMessage(const QString& line1) {
+    switch (FrameKindOfLine1(line1)) {
+    case DtcFrameKind::Single:
+        return 1;
+    case DtcFrameKind::First: {
+        const int length =
+            (HexTextValue(Piece(line1, 2, 1)) << 8) | HexTextValue(Piece(line1, 4, 2));
+        const int afterFirst = std::max(0, length - 6); // six bytes ride in the first frame
+        return 1 + (afterFirst + 6) / 7;
+    }
+    case DtcFrameKind::Unknown:
+        break;
+    }
+    return std::numeric_limits<int>::max();
+}
+
+bool IsConsecutiveFrame(const QString& line, int lineNumber) {
+    const QString expected =
+        QStringLiteral("728 2%1 ").arg((lineNumber - 1) & 0xF, 1, 16).toUpper();
+    return line.startsWith(expected) ||
+           line == expected.chopped(1) + QLatin1Char('\r'); // a frame with no data bytes
 }
 
 bool IsNegativeFrame(const QString& line1, int& code) {

@@ -33,6 +33,15 @@ DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption);
 // The count that decides how many lines to read, from line 1 alone.
 int DtcCountOfLine1(const QString& line1, const QString& countCaption);
 
+// How many frames the reply's ISO 15765-2 message has, from line 1's
+// protocol-control bytes: 1 for a single frame, from the length for a first
+// frame; for a line that is neither, as many as asked for (no limit).
+int FramesInMessage(const QString& line1);
+
+// Whether a further line ("728 21 ...") is the consecutive frame that belongs
+// at line lineNumber (2 and up): its sequence number counts 1, 2, ... F, 0.
+bool IsConsecutiveFrame(const QString& line, int lineNumber);
+
 // A single frame "03 7F 18 xx": the cluster refused; code set to xx.
 bool IsNegativeFrame(const QString& line1, int& code);
 

@@ -59,14 +59,16 @@ void ConnectAdapter(Form1Controls& ui) {
         return;
     }
 
-    Exchange exchange(ui);
+    Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("atz"));
     ui.Timer1->setInterval(ConnectionTimeoutMs);
     ui.Timer1->start();
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
 
-    const QString resetAnswer = exchange.GatherUntil(
-        [](const QString& gathered) { return gathered.contains(QLatin1Char('>')); }, false);
+    const QString resetAnswer = exchange.WaitForBanner();
+    // The adapter has answered: from here a slow link is not a silent adapter,
+    // and each later wait has bounds of its own.
+    ui.Timer1->stop();
     ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
 
     static const char* const setup[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
@@ -83,7 +85,6 @@ void ConnectAdapter(Form1Controls& ui) {
     ReadDtcCount(ui);
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connected"));
     AdapterState = 1;
-    ui.Timer1->stop();
 }
 
 } // namespace vorkel

@@ -4,25 +4,25 @@
 #include "common/pause.h"
 #include "common/shared_state.h"
 #include "link/link_error.h"
+#include "link/reply_lines.h"
 
 #include <QTimer>
 #include <algorithm>
-#include <limits>
 
 namespace vorkel {
 namespace {
 
-int& AnswerLimit() {
-    static int limit = 5000;
-    return limit;
+LinkLimits& Limits() {
+    static LinkLimits limits;
+    return limits;
 }
 
-// The silence bound needs the event loop to wake up now and then even when no
-// byte arrives; four wake-ups a second cost nothing measurable.
+// The bounds need the event loop to wake up now and then even when no byte
+// arrives; four wake-ups a second cost nothing measurable.
 class WakeTimer {
   public:
     WakeTimer() {
-        m_timer.setInterval(std::clamp(AnswerLimit() / 4, 5, 250));
+        m_timer.setInterval(std::clamp(Limits().silenceMs / 4, 5, 250));
         m_timer.start();
     }
 
@@ -37,24 +37,24 @@ QString Trimmed(const QString& text) {
     return t.simplified().right(200);
 }
 
-// How long Finish waits for the rest of an answer before giving up on it.
-int FinishLimitMs() {
-    return std::min(1000, AnswerLimit());
-}
-
 } // namespace
 
-int AnswerTimeLimitMs() {
-    return AnswerLimit();
+const LinkLimits& CurrentLinkLimits() {
+    return Limits();
 }
-void SetAnswerTimeLimitMs(int milliseconds) {
-    AnswerLimit() = milliseconds;
+
+ScopedLinkLimits::ScopedLinkLimits(const LinkLimits& limits) : m_saved(Limits()) {
+    Limits() = limits;
+}
+
+ScopedLinkLimits::~ScopedLinkLimits() {
+    Limits() = m_saved;
 }
 
 void Exchange::CheckStillWaiting() const {
     if (AdapterState == 3) throw LinkError(LinkFailure::ConnectTimedOut);
-    if (!m_ui.MSComm1->PortOpen()) {
-        throw LinkError(m_ui.MSComm1->LastCloseReason() == MSComm::CloseReason::Lost
+    if (!m_comm.PortOpen()) {
+        throw LinkError(m_comm.LastCloseReason() == MSComm::CloseReason::Lost
                             ? LinkFailure::PortLost
                             : LinkFailure::PortClosed);
     }
@@ -62,28 +62,27 @@ void Exchange::CheckStillWaiting() const {
 
 void Exchange::Send(const QString& text) {
     CheckStillWaiting();
-    m_ui.MSComm1->DiscardInput();
+    m_comm.DiscardInput();
     m_promptSeen = false;
     m_pendingSeen = false;
-    if (!m_ui.MSComm1->Output(text.toLatin1() + "\r\n")) {
+    m_lineEndTaken = false;
+    m_sinceSend.start();
+    if (!m_comm.Output(text.toLatin1() + '\r')) {
         CheckStillWaiting();
         throw LinkError(LinkFailure::PortLost);
     }
 }
 
-Exchange::Step Exchange::ReadOne(QString& gathered, int silenceLimitMs) {
-    MSComm& comm = *m_ui.MSComm1;
-    YieldToEventLoop(comm.InBufferCount() == 0);
+Exchange::Step Exchange::ReadOne(QString& gathered) {
+    YieldToEventLoop(m_comm.InBufferCount() == 0);
     CheckStillWaiting();
-    const QString c = comm.Input();
-    if (c.isEmpty()) {
-        if (m_silence.elapsed() > silenceLimitMs) return Step::Silent;
-        return Step::Nothing;
-    }
+    const QString c = m_comm.Input();
+    if (c.isEmpty()) return Step::Nothing;
     m_silence.start();
     // Adapters with line feeds on send CR LF; dropping the LF keeps the
     // fixed character positions of the reply lines.
     if (c == QLatin1String("\n")) return Step::Nothing;
+    if (c == QLatin1String("\r") && IsPendingFrame(CurrentLine(gathered))) m_pendingSeen = true;
     gathered += c;
     if (gathered.size() > GatheredTextCap)
         gathered.remove(0, gathered.size() - GatheredTextCap / 2);
@@ -91,29 +90,34 @@ Exchange::Step Exchange::ReadOne(QString& gathered, int silenceLimitMs) {
     return Step::Character;
 }
 
-int Exchange::SilenceLimit() const {
-    // During a connection attempt the connection time-out is the only bound.
-    const bool attemptRunning = m_ui.Timer1 && m_ui.Timer1->isActive();
-    return attemptRunning ? std::numeric_limits<int>::max() : AnswerLimit();
+void Exchange::CheckBounds(const QString& gathered) const {
+    const LinkLimits& limits = Limits();
+    if (m_pendingSeen) {
+        if (m_sinceSend.elapsed() > limits.pendingChainMs)
+            throw LinkError(LinkFailure::PendingTooLong, Trimmed(gathered));
+    } else if (m_sinceSend.elapsed() > limits.endlessAnswerMs) {
+        throw LinkError(LinkFailure::EndlessAnswer, Trimmed(gathered));
+    }
+    if (m_silence.elapsed() > limits.silenceMs) {
+        throw LinkError(m_pendingSeen ? LinkFailure::PendingNoAnswer : LinkFailure::NoAnswer,
+                        Trimmed(gathered));
+    }
 }
 
-QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
-                              bool promptEndsAnswer) {
+QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool promptEndsAnswer,
+                         Bounds bounds) {
     QString gathered;
     WakeTimer wake;
     m_silence.start();
     for (;;) {
-        const Step step = ReadOne(gathered, SilenceLimit());
-        if (step == Step::Silent) {
-            throw LinkError(m_pendingSeen ? LinkFailure::PendingNoAnswer : LinkFailure::NoAnswer,
-                            Trimmed(gathered));
-        }
+        const Step step = ReadOne(gathered);
+        if (bounds == Bounds::Answer) CheckBounds(gathered);
         if (step == Step::Nothing) continue;
         if (done(gathered)) return gathered;
         if (promptEndsAnswer && gathered.endsWith(QLatin1Char('>'))) {
             const AnswerProblem problem = ClassifyAnswer(gathered);
             if (problem.pending || (m_pendingSeen && problem.failure == LinkFailure::Unexpected)) {
-                // "Busy, answer pending": the answer may still come; the silence bound holds.
+                // "Busy, answer pending": the answer may still come; the bounds hold.
                 m_pendingSeen = true;
                 m_promptSeen = false;
                 continue;
@@ -123,12 +127,30 @@ QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
     }
 }
 
+QString Exchange::GatherUntil(const std::function<bool(const QString&)>& done,
+                              bool promptEndsAnswer) {
+    return Gather(done, promptEndsAnswer, Bounds::Answer);
+}
+
+QString Exchange::WaitForBanner() {
+    return Gather([](const QString& gathered) { return gathered.contains(QLatin1Char('>')); },
+                  false, Bounds::ConnectionTimeout);
+}
+
 QString Exchange::WaitForMarker(const QString& marker) {
-    return GatherUntil([&marker](const QString& gathered) { return gathered.endsWith(marker); },
-                       true);
+    return GatherUntil(
+        [this, &marker](const QString& gathered) {
+            return MarkerComplete(gathered, marker, m_lineEndTaken);
+        },
+        true);
 }
 
 QString Exchange::ReadLine() {
+    if (m_lineEndTaken) {
+        // The marker closed its line: what followed it was nothing but the CR.
+        m_lineEndTaken = false;
+        return QStringLiteral("\r");
+    }
     return GatherUntil(
         [](const QString& gathered) {
             return gathered.endsWith(QLatin1Char('\r')) || gathered.endsWith(QLatin1Char('>'));
@@ -137,21 +159,23 @@ QString Exchange::ReadLine() {
 }
 
 std::optional<QString> Exchange::ReadAnswerLine() {
-    if (m_promptSeen) return std::nullopt;
-    const QString line = ReadLine();
-    if (line == QLatin1String("\r") || line.endsWith(QLatin1Char('>'))) return std::nullopt;
-    return line;
+    for (;;) {
+        if (m_promptSeen) return std::nullopt;
+        const QString line = ReadLine();
+        if (line == QLatin1String("\r") || line.endsWith(QLatin1Char('>'))) return std::nullopt;
+        if (!IsOtherUnitFrame(line)) return line;
+    }
 }
 
 void Exchange::Finish() {
-    if (m_promptSeen || !m_ui.MSComm1->PortOpen()) return;
+    if (m_promptSeen || !m_comm.PortOpen()) return;
     QString gathered;
     WakeTimer wake;
-    m_silence.start();
-    while (!m_promptSeen) {
-        if (ReadOne(gathered, FinishLimitMs()) == Step::Silent)
-            return; // an adapter that never closes its answer: Send discards the rest later
-    }
+    QElapsedTimer finishing;
+    finishing.start();
+    // An adapter that never closes its answer is left to it: Send discards the rest later.
+    while (!m_promptSeen && finishing.elapsed() <= Limits().restOfAnswerMs)
+        ReadOne(gathered);
 }
 
 } // namespace vorkel

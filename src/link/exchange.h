@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/form1_controls.h"
-
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
@@ -9,10 +7,30 @@
 
 namespace vorkel {
 
-// How long a wait outside a connection attempt accepts silence from the
-// adapter. During an attempt the connection time-out is the bound instead.
-int AnswerTimeLimitMs();
-void SetAnswerTimeLimitMs(int milliseconds); // tests shorten it
+class MSComm;
+
+// How long a wait for the adapter may last. Silence ends any wait outside the
+// reset answer (the connection time-out bounds that one); the totals, counted
+// from the request, end answers that keep coming without their prompt.
+struct LinkLimits {
+    int silenceMs = 5000;        // nothing arrived
+    int endlessAnswerMs = 10000; // bytes keep coming, but never the prompt
+    int pendingChainMs = 30000;  // the cluster keeps saying "busy" (7F xx 78)
+    int restOfAnswerMs = 1000;   // the rest of an answer after what was wanted
+};
+const LinkLimits& CurrentLinkLimits();
+
+// Tests shorten the limits for as long as one of these lives.
+class ScopedLinkLimits {
+  public:
+    explicit ScopedLinkLimits(const LinkLimits& limits);
+    ~ScopedLinkLimits();
+    ScopedLinkLimits(const ScopedLinkLimits&) = delete;
+    ScopedLinkLimits& operator=(const ScopedLinkLimits&) = delete;
+
+  private:
+    LinkLimits m_saved;
+};
 
 // One command or request to the adapter and the gathering of its answer.
 // Every wait is a loop of one yield to the event loop and one read of at most
@@ -20,24 +38,31 @@ void SetAnswerTimeLimitMs(int milliseconds); // tests shorten it
 // a LinkError when what it waits for cannot come.
 class Exchange {
   public:
-    explicit Exchange(Form1Controls& ui) : m_ui(ui) {}
+    explicit Exchange(MSComm& comm) : m_comm(comm) {}
 
-    // Drops what is left of earlier answers, then writes text + CR LF in one write.
+    // Drops what is left of earlier answers, then writes text + CR in one
+    // write. CR alone: a genuine adapter takes any byte that follows while the
+    // request runs as an interruption (STOPPED).
     void Send(const QString& text);
+
+    // The answer to a reset, through its prompt. Only the connection time-out
+    // (or the port closing) ends it otherwise.
+    QString WaitForBanner();
 
     // Gathers until done(gathered) holds. With promptEndsAnswer, the adapter's
     // prompt arriving first ends the wait with the reason the answer gives.
     QString GatherUntil(const std::function<bool(const QString&)>& done, bool promptEndsAnswer);
 
-    // Gathers until the marker has arrived; nothing after it is read. Returns
-    // what was gathered, the marker at its end.
+    // Gathers until the marker has arrived in a line of the cluster's; nothing
+    // after it is read. Returns what was gathered, the marker at its end.
     QString WaitForMarker(const QString& marker);
 
     // The characters up to and including the next CR.
     QString ReadLine();
 
-    // The next reply line, or nothing when the answer has ended (the empty
-    // line or the prompt that close it came instead).
+    // The cluster's next reply line, or nothing when the answer has ended (the
+    // empty line or the prompt that close it came instead). Frames of other
+    // control units are passed over.
     std::optional<QString> ReadAnswerLine();
 
     // Reads the rest of the answer through its prompt (bounded), so nothing of
@@ -51,15 +76,20 @@ class Exchange {
     void MarkPending() { m_pendingSeen = true; }
 
   private:
-    enum class Step { Character, Nothing, Silent };
-    Step ReadOne(QString& gathered, int silenceLimitMs);
-    int SilenceLimit() const;
+    enum class Step { Character, Nothing };
+    enum class Bounds { Answer, ConnectionTimeout };
+    QString Gather(const std::function<bool(const QString&)>& done, bool promptEndsAnswer,
+                   Bounds bounds);
+    Step ReadOne(QString& gathered);
+    void CheckBounds(const QString& gathered) const;
     void CheckStillWaiting() const;
 
-    Form1Controls& m_ui;
+    MSComm& m_comm;
     bool m_promptSeen = false;
     bool m_pendingSeen = false;
-    QElapsedTimer m_silence; // since the last character arrived
+    bool m_lineEndTaken = false; // the marker's wait read the CR of its line
+    QElapsedTimer m_silence;     // since the last character arrived
+    QElapsedTimer m_sinceSend;   // since the request went out
 };
 
 // Gathered text is capped: garbage from a broken adapter cannot grow memory.

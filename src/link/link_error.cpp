@@ -1,19 +1,27 @@
 #include "link/link_error.h"
 
+#include "link/exchange.h"
+
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace vorkel {
 
 AnswerProblem ClassifyAnswer(const QString& answer) {
     AnswerProblem problem;
-    static const QRegularExpression negative(QStringLiteral("7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
-    QRegularExpressionMatch last;
-    for (auto it = negative.globalMatch(answer); it.hasNext();)
-        last = it.next();
-    if (last.hasMatch()) {
-        const int code = last.captured(2).toInt(nullptr, 16);
-        problem.responseCode = code;
-        if (code == 0x78 && !answer.mid(last.capturedEnd()).contains(QLatin1String("728 "))) {
+    // Only the cluster's frames count: another control unit's refusal on a
+    // busy bus is not the cluster's.
+    static const QRegularExpression negative(
+        QStringLiteral("^728 0[3-7] 7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
+    const QStringList lines = answer.split(QLatin1Char('\r'));
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QRegularExpressionMatch match = negative.match(lines.at(i));
+        if (!match.hasMatch()) continue;
+        problem.responseCode = match.captured(2).toInt(nullptr, 16);
+        bool answerFollows = false;
+        for (qsizetype j = i + 1; j < lines.size(); ++j)
+            answerFollows = answerFollows || lines.at(j).startsWith(QLatin1String("728 "));
+        if (problem.responseCode == 0x78 && !answerFollows) {
             problem.pending = true;
             problem.failure = LinkFailure::PendingNoAnswer;
             return problem;
@@ -91,6 +99,28 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation) {
         words.text =
             QStringLiteral("%1 failed: the cluster said it was busy and never answered.").arg(what);
         words.advice = QStringLiteral("Wait a moment and try again.");
+        break;
+    case LinkFailure::PendingTooLong:
+        words.text = QStringLiteral("%1 failed: the cluster kept saying it was busy for %2 s and "
+                                    "never answered.")
+                         .arg(what)
+                         .arg(CurrentLinkLimits().pendingChainMs / 1000.0);
+        words.advice = QStringLiteral("Switch the ignition off and on again, wait a moment and "
+                                      "try again.");
+        break;
+    case LinkFailure::EndlessAnswer:
+        words.text = QStringLiteral("%1 failed: the adapter kept sending for %2 s without "
+                                    "finishing its answer.")
+                         .arg(what)
+                         .arg(CurrentLinkLimits().endlessAnswerMs / 1000.0);
+        words.advice = QStringLiteral("Check the speed chosen in Setup, unplug the adapter and "
+                                      "plug it in again, then press Connect.");
+        break;
+    case LinkFailure::IncompleteList:
+        words.text = QStringLiteral("%1: the list arrived incomplete (a frame was missing or out "
+                                    "of order); only the codes read are listed.")
+                         .arg(what);
+        words.advice = QStringLiteral("Press View DTC to read the list again.");
         break;
     case LinkFailure::Refused:
         words.text = QStringLiteral("%1 failed: the adapter did not accept the command.").arg(what);

@@ -12,6 +12,9 @@ enum class LinkFailure {
     ConnectTimedOut,  // the connection time-out fired during an attempt
     NoAnswer,         // nothing arrived for the answer time limit
     PendingNoAnswer,  // the cluster said "busy" (7F xx 78) and never answered
+    PendingTooLong,   // the cluster kept saying "busy" past the pending bound
+    EndlessAnswer,    // bytes kept coming past the answer bound, never the prompt
+    IncompleteList,   // a frame of the code list was missing or out of order
     Refused,          // "?": the adapter did not understand the command
     NoData,           // "NO DATA": the cluster did not answer
     Stopped,          // "STOPPED": the adapter interrupted the request

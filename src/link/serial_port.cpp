@@ -34,6 +34,14 @@ PortProbe ProbeComPort(std::int16_t portNumber) {
         const QFileInfo info(device.device);
         probe.problem =
             info.isReadable() && info.isWritable() ? PortProblem::InUse : PortProblem::NoPermission;
+        if (probe.problem == PortProblem::InUse) {
+            // A lock left by a program that was killed, which we may not remove.
+            const QString stale = StaleLockFile(device.device);
+            if (!stale.isEmpty()) {
+                probe.problem = PortProblem::StaleLock;
+                probe.detail = stale;
+            }
+        }
         break;
     }
     case QSerialPort::OpenError:
@@ -66,6 +74,11 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
     case PortProblem::InUse:
         why = QStringLiteral("Another program is using the port: close it and try again.");
         break;
+    case PortProblem::StaleLock:
+        return tried + QLatin1Char('\n') +
+               QStringLiteral("A stale lock file %1 blocks the port: the program that made it has "
+                              "ended, but you may not remove it. Remove it with: sudo rm %1")
+                   .arg(probe.detail);
     case PortProblem::NoPermission:
         why = QStringLiteral("You may not open the port. Join the dialout group "
                              "(sudo usermod -aG dialout $USER), then log out and in again.");

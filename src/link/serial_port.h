@@ -9,12 +9,12 @@ namespace vorkel {
 
 class MSComm;
 
-enum class PortProblem { None, NotFound, InUse, NoPermission, Other };
+enum class PortProblem { None, NotFound, InUse, StaleLock, NoPermission, Other };
 
 struct PortProbe {
     PortProblem problem = PortProblem::None;
     QString device; // what was tried: the device or link name
-    QString detail; // the system's reason, when there is one
+    QString detail; // the system's reason, when there is one; the lock file for StaleLock
 };
 
 // Whether COM port n can be opened exclusively right now, and if not, why.

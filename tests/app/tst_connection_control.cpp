@@ -54,6 +54,10 @@ class TestConnectionControl : public QObject {
   private slots:
     void listsCodes_data();
     void listsCodes();
+    void everyPersonality_data();
+    void everyPersonality();
+    void lostFrameListsWhatCame_data();
+    void lostFrameListsWhatCame();
     void viewTwiceRebuildsTheList();
     void clearErasesEverything();
     void clearWithACodeLeft();
@@ -95,6 +99,11 @@ void TestConnectionControl::listsCodes_data() {
     QTest::newRow("padded frames") << QStringList{"--padding", "00"} << "3" << WorkedExample << 3;
     QTest::newRow("line feeds on, bytes one by one")
         << QStringList{"--linefeeds", "--split"} << "3" << WorkedExample << 3;
+    // Other control units' frames before, between and after the cluster's.
+    for (int n : {1, 3, 20})
+        QTest::newRow(qPrintable(QStringLiteral("busy bus, %1").arg(n)))
+            << QStringList{"--personality", "busy-bus", "--code-count", QString::number(n)}
+            << QString::number(n) << Descriptions(n) << n;
 }
 
 void TestConnectionControl::listsCodes() {
@@ -128,6 +137,66 @@ void TestConnectionControl::listsCodes() {
     }
     QVERIFY(!form.ExchangeRunning());
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestConnectionControl::everyPersonality_data() {
+    QTest::addColumn<QStringList>("arguments");
+    for (const char* personality :
+         {"genuine", "clone15", "clone21", "stn", "bt-slow", "busy-bus"}) {
+        const QStringList base{"--personality", personality, "--keep-after-clear", "9317"};
+        QTest::newRow(personality) << base;
+        QTest::newRow(qPrintable(QStringLiteral("%1, latency").arg(QLatin1String(personality))))
+            << base + QStringList{"--latency", "100"};
+        QTest::newRow(qPrintable(QStringLiteral("%1, split").arg(QLatin1String(personality))))
+            << base + QStringList{"--split"};
+    }
+}
+
+void TestConnectionControl::everyPersonality() {
+    QFETCH(QStringList, arguments);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(form.StatusBar1->panelText(1), fixture.sim().Adapter().Options().banner);
+    QCOMPARE(form.Part_Label->text(), QStringLiteral("3R23-10849-BA"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    Click(form.Command1);
+    QCOMPARE(ListLines(form), WorkedExample);
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("1"));
+    QCOMPARE(ListLines(form), QStringList{"B1317,Battery Voltage High"});
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+    // Every command went out with CR alone.
+    QVERIFY(!fixture.sim().Received().contains('\n'));
+}
+
+void TestConnectionControl::lostFrameListsWhatCame_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("first consecutive frame lost")
+        << QStringList{"--code-count", "20", "--drop-frame", "1"} << Descriptions(1);
+    QTest::newRow("second lost, busy bus")
+        << QStringList{"--personality", "busy-bus", "--code-count", "20", "--drop-frame", "2"}
+        << Descriptions(4);
+    QTest::newRow("last of three lost")
+        << QStringList{"--code-count", "5", "--drop-frame", "2"} << Descriptions(4);
+}
+
+void TestConnectionControl::lostFrameListsWhatCame() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, lines);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(ListLines(form), lines);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("incomplete")));
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
 }
 
 void TestConnectionControl::viewTwiceRebuildsTheList() {
@@ -349,7 +418,7 @@ void TestConnectionControl::disconnectDuringAWaitEndsIt() {
 
 void TestConnectionControl::viewAndClearWaitTheirTurn() {
     SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
-    SetAnswerTimeLimitMs(1000);
+    const ScopedLinkLimits limits({1000, 2000, 3000, 1000});
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
@@ -360,7 +429,6 @@ void TestConnectionControl::viewAndClearWaitTheirTurn() {
             Click(form.Command1);
         });
     Click(form.Connect_Command);
-    SetAnswerTimeLimitMs(5000);
     QVERIFY(!fixture.commands().contains(QStringLiteral("14FF00")));
     QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 1);
     // The busy cluster is reported once; the connection stays.

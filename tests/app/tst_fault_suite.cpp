@@ -26,7 +26,8 @@ namespace {
 enum Step { Connect, View, Clear };
 enum Click { NoClick, ClickConnect, ClickDisconnect, ClickView, ClickClear, ClickSetup, ClickExit };
 
-constexpr int AnswerLimitMs = 1000; // the silence bound, shortened for the suite
+// The bounds of a wait, shortened for the suite.
+const LinkLimits SuiteLimits{2000, 3000, 5000, 1000};
 
 // Puts the faults of options into a running simulator, for the steps after Connect.
 void SwitchFaults(vorkelsim::PtyAdapter& sim, const vorkelsim::SimOptions& faults) {
@@ -81,8 +82,6 @@ bool LooksDisconnected(Form1& form) {
 class TestFaultSuite : public QObject {
     Q_OBJECT
   private slots:
-    void initTestCase() { SetAnswerTimeLimitMs(AnswerLimitMs); }
-    void cleanupTestCase() { SetAnswerTimeLimitMs(5000); }
     void fault_data();
     void fault();
 };
@@ -97,9 +96,11 @@ void TestFaultSuite::fault_data() {
 
     const QString timeout = QStringLiteral("Unable to Connect To ELM");
     const QString lost = QStringLiteral("connection to the adapter was lost");
-    const int quick = 4000;                   // the pauses of a connection, and some
-    const int timed = 7500;                   // the 6 s connection time-out, and some
-    const int silence = 1000 + AnswerLimitMs; // the silence bound, and some
+    const int quick = 4000;                           // the pauses of a connection, and some
+    const int timed = 7500;                           // the 6 s connection time-out, and some
+    const int silence = 1000 + SuiteLimits.silenceMs; // the silence bound, and some
+    const int endless = 1000 + SuiteLimits.endlessAnswerMs;
+    const int pendingChain = 1000 + SuiteLimits.pendingChainMs;
     const auto row = [](const QString& name, Step step, const QStringList& faults, Click click,
                         const QString& message, bool connected, int bound) {
         QTest::newRow(qPrintable(name))
@@ -136,9 +137,14 @@ void TestFaultSuite::fault_data() {
         false, quick);
     row("connect: negative response to 18", Connect, {"--negative", "18:31"}, NoClick, "refused",
         true, quick);
-    row("connect: pending beyond the time-out", Connect, {"--pending-late", "22E219"}, NoClick,
-        timeout, false, timed);
-    row("connect: STOPPED", Connect, {"--strict"}, NoClick, "STOPPED", false, quick);
+    row("connect: pending beyond the adapter's wait", Connect, {"--pending-late", "22E219"},
+        NoClick, "busy", false, quick + silence);
+    row("connect: strict adapter", Connect, {"--strict"}, NoClick, "", true, quick);
+    row("connect: STOPPED", Connect, {"--stopped", "22E21A"}, NoClick, "STOPPED", false, quick);
+    row("connect: busy without end", Connect, {"--pending-forever", "22E217"}, NoClick,
+        "kept saying it was busy", false, quick + pendingChain);
+    row("connect: endless noise", Connect, {"--endless", "220200"}, NoClick, "kept sending", false,
+        quick + endless);
     row("connect: BUFFER FULL", Connect, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL",
         true, quick);
     for (const char* unplug :
@@ -153,7 +159,14 @@ void TestFaultSuite::fault_data() {
         quick);
     row("view: pending beyond the time-out", View, {"--pending-late", "1800FF00"}, NoClick, "busy",
         true, silence);
-    row("view: STOPPED", View, {"--strict"}, NoClick, "STOPPED", true, quick);
+    row("view: STOPPED", View, {"--stopped", "1800FF00"}, NoClick, "STOPPED", true, quick);
+    row("view: strict adapter", View, {"--strict"}, NoClick, "", true, quick);
+    row("view: busy without end", View, {"--pending-forever", "1800FF00"}, NoClick,
+        "kept saying it was busy", true, pendingChain);
+    row("view: endless noise", View, {"--endless", "1800FF00"}, NoClick, "kept sending", false,
+        endless);
+    row("view: a frame lost", View, {"--drop-frame", "1"}, NoClick,
+        "incomplete", true, quick);
     row("view: CAN ERROR", View, {"--can-error", "1800FF00"}, NoClick, "CAN ERROR", true, quick);
     row("view: BUFFER FULL", View, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL", true,
         quick);
@@ -173,7 +186,11 @@ void TestFaultSuite::fault_data() {
         quick);
     row("clear: pending beyond the time-out", Clear, {"--pending-late", "14FF00"}, NoClick,
         "not erased", true, silence);
-    row("clear: STOPPED", Clear, {"--strict"}, NoClick, "not erased", true, quick);
+    row("clear: STOPPED", Clear, {"--stopped", "14FF00"}, NoClick, "not erased", true, quick);
+    row("clear: busy without end", Clear, {"--pending-forever", "14FF00"}, NoClick, "not erased",
+        true, pendingChain);
+    row("clear: endless noise", Clear, {"--endless", "14FF00"}, NoClick, "not erased", false,
+        endless);
     row("clear: CAN ERROR", Clear, {"--can-error", "14FF00"}, NoClick, "not erased", true, quick);
     row("clear: the count read back fails", Clear, {"--no-data", "220200"}, NoClick,
         "reading them back failed", true, quick);
@@ -186,6 +203,10 @@ void TestFaultSuite::fault_data() {
     row("click Connect during the attempt", Connect, {"--reset-delay", "500"}, ClickConnect, "",
         true, quick);
     row("click Disconnect during the list", View, {"--pending-late", "1800FF00"}, ClickDisconnect,
+        "", false, quick);
+    row("click Disconnect while busy without end", View, {"--pending-forever", "1800FF00"},
+        ClickDisconnect, "", false, quick);
+    row("click Disconnect during endless noise", View, {"--endless", "1800FF00"}, ClickDisconnect,
         "", false, quick);
     row("click View during the list", View, {"--pending-late", "1800FF00"}, ClickView, "busy", true,
         silence);
@@ -208,6 +229,7 @@ void TestFaultSuite::fault() {
     QFETCH(QString, message);
     QFETCH(bool, connected);
     QFETCH(int, boundMs);
+    const ScopedLinkLimits limits(SuiteLimits);
 
     const vorkelsim::SimOptions faulty = SimFromArguments(faults);
     SimFixture fixture(step == Connect ? faulty : FastAdapter());

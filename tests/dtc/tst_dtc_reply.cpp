@@ -64,6 +64,8 @@ class TestDtcReply : public QObject {
     void everyCodePosition_data();
     void everyCodePosition();
     void negativeFrame();
+    void frameOrder_data();
+    void frameOrder();
     void hexTextValue_data();
     void hexTextValue();
     void countValueText_data();
@@ -156,6 +158,35 @@ void TestDtcReply::negativeFrame() {
     QCOMPARE(code, 0x78);
     QVERIFY(!IsNegativeFrame(QStringLiteral("05 58 01 93 17 20 \r"), code));
     QVERIFY(!IsNegativeFrame(QStringLiteral("10 0B 7F 03 92 01 20 A6 \r"), code));
+}
+
+void TestDtcReply::frameOrder_data() {
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("lineNumber");
+    QTest::addColumn<bool>("inOrder");
+    QTest::newRow("three codes: two frames, 21 second")
+        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "728 21 80 20 D9 00 20 \r" << 2 << true;
+    QTest::newRow("22 where 21 is due")
+        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "728 22 80 20 D9 00 20 \r" << 2 << false;
+    QTest::newRow("twenty codes: nine frames")
+        << "10 3E 58 14 92 01 20 93 \r" << 9 << "728 28 20 \r" << 9 << true;
+    QTest::newRow("a single frame") << "05 58 01 93 17 20 \r" << 1 << "728 21 \r" << 2 << true;
+    QTest::newRow("sequence wraps to 20")
+        << "10 80 58 2A 92 01 20 93 \r" << 19 << "728 20 01 02 \r" << 17 << true;
+    QTest::newRow("another unit's frame")
+        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "7E8 21 80 20 D9 00 20 \r" << 2 << false;
+}
+
+void TestDtcReply::frameOrder() {
+    QFETCH(QString, line1);
+    QFETCH(int, frames);
+    QFETCH(QString, line);
+    QFETCH(int, lineNumber);
+    QFETCH(bool, inOrder);
+    QCOMPARE(FramesInMessage(line1), frames);
+    QCOMPARE(IsConsecutiveFrame(line, lineNumber), inOrder);
 }
 
 void TestDtcReply::hexTextValue_data() {

@@ -4,6 +4,7 @@
 #include "link/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
+#include "link/reply_lines.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
 
@@ -17,6 +18,10 @@ class TestExchange : public QObject {
     void init() { UseComPort(7); }
     void classify_data();
     void classify();
+    void markers_data();
+    void markers();
+    void otherUnitFrames_data();
+    void otherUnitFrames();
     void everyFailureHasWords();
     void finishReadsThroughThePrompt();
     void answerLinesEndAtTheEmptyLine();
@@ -44,6 +49,8 @@ void TestExchange::classify_data() {
                                   << int(LinkFailure::PendingNoAnswer) << 0x78 << true;
     QTest::newRow("pending, then refused") << "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>"
                                            << int(LinkFailure::NegativeResponse) << 0x31 << false;
+    QTest::newRow("another unit's refusal is not the cluster's")
+        << "1800ff00\r7E8 03 7F 18 11 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
     QTest::newRow("something else")
         << "22e21a\r728 07 63 00 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
 }
@@ -57,6 +64,65 @@ void TestExchange::classify() {
     QCOMPARE(int(problem.failure), failure);
     QCOMPARE(problem.responseCode, code);
     QCOMPARE(problem.pending, pending);
+}
+
+void TestExchange::markers_data() {
+    QTest::addColumn<QString>("gathered");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<bool>("lineEndTaken");
+    QTest::newRow("with its blank") << "14FF00\r728 03 54 FF 00 "
+                                    << "54 FF 00 " << true << false;
+    QTest::newRow("clone: CR right after the last byte") << "14FF00\r728 03 54 FF 00\r"
+                                                         << "54 FF 00 " << true << true;
+    QTest::newRow("last byte not yet ended") << "728 03 54 FF 00"
+                                             << "54 FF 00 " << false << false;
+    QTest::newRow("another unit's line") << "7E8 03 54 FF 00 "
+                                         << "54 FF 00 " << false << false;
+    QTest::newRow("another unit's line, no blank") << "7E8 03 54 FF 00\r"
+                                                   << "54 FF 00 " << false << false;
+    QTest::newRow("tail of a longer byte") << "728 03 154 FF 00\r"
+                                           << "54 FF 00 " << false << false;
+    QTest::newRow("the echo never matches") << "14FF00\r"
+                                            << "54 FF 00 " << false << false;
+    QTest::newRow("header at the start of a line") << "1800ff00\r728 "
+                                                   << "728 " << true << false;
+    QTest::newRow("header of another unit") << "1800ff00\r7E8 "
+                                            << "728 " << false << false;
+    QTest::newRow("count, padding follows") << "728 04 62 02 "
+                                            << "62 02 " << true << false;
+}
+
+void TestExchange::markers() {
+    QFETCH(QString, gathered);
+    QFETCH(QString, marker);
+    QFETCH(bool, complete);
+    QFETCH(bool, lineEndTaken);
+    bool taken = !lineEndTaken;
+    QCOMPARE(MarkerComplete(gathered, marker, taken), complete);
+    QCOMPARE(taken, lineEndTaken);
+}
+
+void TestExchange::otherUnitFrames_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("otherUnit");
+    QTest::addColumn<bool>("pending");
+    QTest::newRow("7E8 frame") << "7E8 03 41 0D 00 \r" << true << false;
+    QTest::newRow("72A frame, no blank") << "72A 02 01 00\r" << true << false;
+    QTest::newRow("the cluster") << "728 21 80 20 D9 00 20 \r" << false << false;
+    QTest::newRow("adapter message") << "BUFFER FULL\r" << false << false;
+    QTest::newRow("cluster busy") << "728 03 7F 18 78 \r" << false << true;
+    QTest::newRow("cluster busy, padded") << "728 03 7F 18 78 00 00 00 00 \r" << false << true;
+    QTest::newRow("cluster refuses") << "728 03 7F 18 31 \r" << false << false;
+    QTest::newRow("another unit busy") << "7E8 03 7F 18 78 \r" << true << false;
+}
+
+void TestExchange::otherUnitFrames() {
+    QFETCH(QString, line);
+    QFETCH(bool, otherUnit);
+    QFETCH(bool, pending);
+    QCOMPARE(IsOtherUnitFrame(line), otherUnit);
+    QCOMPARE(IsPendingFrame(line), pending);
 }
 
 void TestExchange::everyFailureHasWords() {
@@ -78,7 +144,7 @@ void TestExchange::finishReadsThroughThePrompt() {
     Form1 form;
     MessageRecorder messages;
     ConnectAdapter(form.controls());
-    Exchange exchange(form.controls());
+    Exchange exchange(*form.MSComm1);
     exchange.Send(QStringLiteral("220200"));
     exchange.WaitForMarker(QStringLiteral("62 02 "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("00 03 \r"));
@@ -94,7 +160,7 @@ void TestExchange::answerLinesEndAtTheEmptyLine() {
     Form1 form;
     MessageRecorder messages;
     ConnectAdapter(form.controls());
-    Exchange exchange(form.controls());
+    Exchange exchange(*form.MSComm1);
     exchange.Send(QStringLiteral("1800ff00"));
     exchange.WaitForMarker(QStringLiteral("728 "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("10 0B 58 03 92 01 20 A6 \r"));
@@ -113,7 +179,7 @@ void TestExchange::lineFeedsAreDropped() {
     Form1 form;
     MessageRecorder messages;
     ConnectAdapter(form.controls());
-    Exchange exchange(form.controls());
+    Exchange exchange(*form.MSComm1);
     exchange.Send(QStringLiteral("22e21a"));
     exchange.WaitForMarker(QStringLiteral("62 E2 1A "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("33 52 32 33 \r"));

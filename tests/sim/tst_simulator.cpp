@@ -133,6 +133,8 @@ class TestSimulator : public QObject {
     void faults();
     void silentAdapter();
     void strictModeStopsOnAnyByte();
+    void answersWithoutEnd_data();
+    void answersWithoutEnd();
     void unplugClosesTheLine();
     void wrongSpeedGivesNoise();
     void pacingTakesWireTime();
@@ -258,6 +260,23 @@ void TestSimulator::faults_data() {
                               << QByteArray("728 05 62 E2 19 14 1A \r\r>");
     QTest::newRow("latency") << QStringList{"--latency", "100"} << QByteArray("220200\r\n")
                              << QByteArray("728 04 62 02 00 03 \r\r>");
+    QTest::newRow("stopped") << QStringList{"--stopped", "220200"} << QByteArray("220200\r")
+                             << QByteArray("STOPPED\r\r>");
+    QTest::newRow("a consecutive frame lost")
+        << QStringList{"--code-count", "5", "--drop-frame", "1"} << QByteArray("1800ff00\r")
+        << QByteArray("728 10 11 58 05 92 01 20 93 \r728 22 20 94 99 20 \r\r>");
+    QTest::newRow("genuine: padding shown")
+        << QStringList{"--personality", "genuine", "--reset-delay", "0"} << QByteArray("220200\r")
+        << QByteArray("728 04 62 02 00 03 00 00 00 \r\r>");
+    QTest::newRow("clone21: no blank before the CR")
+        << QStringList{"--personality", "clone21", "--reset-delay", "0"} << QByteArray("14FF00\r")
+        << QByteArray("728 03 54 FF 00\r\r>");
+    QTest::newRow("busy bus: other units before and after")
+        << QStringList{"--personality", "busy-bus", "--reset-delay", "0"} << QByteArray("220200\r")
+        << QByteArray("7E8 03 41 0D 00 \r728 04 62 02 00 03 \r72A 02 01 00 \r\r>");
+    QTest::newRow("bt-slow: the protocol search first")
+        << QStringList{"--personality", "bt-slow", "--reset-delay", "0"} << QByteArray("220200\r")
+        << QByteArray("SEARCHING...\r728 04 62 02 00 03 \r\r>");
 }
 
 void TestSimulator::faults() {
@@ -289,6 +308,29 @@ void TestSimulator::strictModeStopsOnAnyByte() {
     // The LF after the CR arrives while the request runs.
     QCOMPARE(client.talk("220200\r\n"), QByteArray("220200\rSTOPPED\r\r>"));
     QCOMPARE(client.talk("220200\r"), QByteArray("220200\r728 04 62 02 00 03 \r\r>"));
+}
+
+void TestSimulator::answersWithoutEnd_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArray>("repeated");
+    QTest::newRow("busy without end") << "--pending-forever" << QByteArray("728 03 7F 22 78 \r");
+    QTest::newRow("noise without end") << "--endless" << QByteArray("\x80\xF8\x80\xF8");
+}
+
+void TestSimulator::answersWithoutEnd() {
+    QFETCH(QString, option);
+    QFETCH(QByteArray, repeated);
+    SimOptions options = Options({option, QStringLiteral("220200")});
+    options.pendingRepeatMs = 100;
+    PtyAdapter sim(options);
+    QVERIFY(sim.Start());
+    Client client(sim.SlavePath());
+    Setup(client);
+    const QByteArray answer = client.talk("220200\r", 700, false);
+    QVERIFY2(answer.count(repeated) >= 3 && !answer.contains('>'), answer.constData());
+    // The host moving on ends it.
+    QCOMPARE(client.talk("ati\r"), QByteArray("ati\rELM327 v1.5\r\r>"));
+    QCOMPARE(client.collect(300), QByteArray());
 }
 
 void TestSimulator::unplugClosesTheLine() {

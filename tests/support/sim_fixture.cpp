@@ -3,6 +3,7 @@
 #include "cluster/cluster_state.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
+#include "personalities.h"
 #include "sim_arguments.h"
 
 #include <QDir>
@@ -36,7 +37,10 @@ std::unique_ptr<vorkelsim::PtyAdapter> SimFixture::addPort(int comPort,
 }
 
 vorkelsim::SimOptions FastAdapter() {
-    return {};
+    vorkelsim::SimOptions options;
+    vorkelsim::ApplyPersonality(QStringLiteral("genuine"), options);
+    options.resetDelayMs = 0;
+    return options;
 }
 
 vorkelsim::SimOptions SimFromArguments(const QStringList& arguments) {
@@ -44,7 +48,9 @@ vorkelsim::SimOptions SimFromArguments(const QStringList& arguments) {
         QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
     if (!line.error.isEmpty()) qFatal("bad simulator arguments: %s", qPrintable(line.error));
     vorkelsim::SimOptions options = line.options;
-    if (!arguments.contains(QStringLiteral("--reset-delay"))) options.resetDelayMs = 0;
+    if (!arguments.contains(QStringLiteral("--reset-delay")) &&
+        !arguments.contains(QStringLiteral("--personality")))
+        options.resetDelayMs = 0;
     return options;
 }
 

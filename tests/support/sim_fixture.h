@@ -31,13 +31,14 @@ class SimFixture {
 };
 
 // Simulator options from vorkel-sim's own arguments, with no reset delay
-// unless --reset-delay is given.
+// unless --reset-delay or a personality is given.
 vorkelsim::SimOptions SimFromArguments(const QStringList& arguments);
 
 // The twenty description lines the program knows, in the order of its table.
 QStringList KnownDescriptionLines();
 
-// The options of a healthy adapter with no reset delay.
+// The options of a healthy genuine adapter (a byte during a request stops
+// it, padding shown) with no reset delay.
 vorkelsim::SimOptions FastAdapter();
 
 // The program's settings in memory for COM<port> at 38400, and a clean run state.

@@ -1,0 +1,44 @@
+#include "link/reply_lines.h"
+
+#include <QRegularExpression>
+
+namespace vorkel {
+
+QString CurrentLine(const QString& gathered) {
+    return gathered.mid(gathered.lastIndexOf(QLatin1Char('\r')) + 1);
+}
+
+bool IsOtherUnitFrame(const QString& line) {
+    static const QRegularExpression frame(QStringLiteral("^[0-9A-F]{3} ([0-9A-F]{2} ?)+\r?$"));
+    return !line.startsWith(ClusterHeader) && frame.match(line).hasMatch();
+}
+
+bool IsPendingFrame(const QString& line) {
+    static const QRegularExpression pending(
+        QStringLiteral("^728 0[3-7] 7F [0-9A-F]{2} 78( |\r|$)"));
+    return pending.match(line).hasMatch();
+}
+
+bool MarkerComplete(const QString& gathered, const QString& marker, bool& lineEndTaken) {
+    lineEndTaken = false;
+    if (marker.isEmpty()) return false;
+    if (gathered.endsWith(marker)) {
+        const QString line = CurrentLine(gathered);
+        // The marker lies in a line of the cluster's, or is that line's header.
+        return line.startsWith(ClusterHeader) && line.size() >= marker.size() &&
+               (marker != ClusterHeader || line == ClusterHeader);
+    }
+    if (!marker.endsWith(QLatin1Char(' ')) || !gathered.endsWith(QLatin1Char('\r'))) return false;
+    const QString withoutBlank = marker.chopped(1) + QLatin1Char('\r');
+    const QString line = CurrentLine(gathered.chopped(1)) + QLatin1Char('\r');
+    if (marker == ClusterHeader || !line.startsWith(ClusterHeader) || !line.endsWith(withoutBlank))
+        return false;
+    // "728 03 54 FF 00": the marker's bytes stand whole before the CR, not
+    // the tail of a longer byte ("154 FF 00").
+    const qsizetype at = line.size() - withoutBlank.size();
+    if (at < ClusterHeader.size() || line.at(at - 1) != QLatin1Char(' ')) return false;
+    lineEndTaken = true;
+    return true;
+}
+
+} // namespace vorkel
