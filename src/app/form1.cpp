@@ -13,6 +13,7 @@
 #include "dtc/dtc_list.h"
 #include "link/adapter_connection.h"
 #include "link/link_error.h"
+#include "link/speed_search.h"
 #include "settings/setup_form.h"
 
 #include <QAction>
@@ -333,11 +334,17 @@ void Form1::mnu_About_Click() {
 void Form1::Timer1_Timer() {
     // Stopped before the box, so a second expiry cannot show a second box.
     Timer1->stop();
-    Message message;
-    message.text = QStringLiteral("Unable to Connect To ELM");
-    message.title = QStringLiteral("Error!");
-    message.icon = MessageIcon::Critical;
-    ShowMessage(message);
+    // The adapter did not answer at the chosen speed: perhaps it answers at another.
+    const QString advice = SpeedSearchAdvice(FindAdapterSpeed(*MSComm1, CommSpeed.toInt()));
+    // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.
+    if (!m_exiting && MSComm1->PortOpen()) {
+        Message message;
+        message.text = QStringLiteral("Unable to Connect To ELM");
+        message.title = QStringLiteral("Error!");
+        message.informative = advice;
+        message.icon = MessageIcon::Critical;
+        ShowMessage(message);
+    }
     AdapterState = 3;
 }
 

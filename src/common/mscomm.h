@@ -34,6 +34,9 @@ class MSComm : public QObject {
     bool PortOpen() const { return m_port.isOpen(); }
     QString OpenError() const { return m_openError; }
 
+    // Changes the speed of the open port (looking for the adapter's own speed).
+    bool ChangeSpeed(qint32 baud) { return m_port.isOpen() && m_port.setBaudRate(baud); }
+
     // Queues the bytes for sending and returns at once.
     bool Output(const QByteArray& bytes);
     // At most InputLen characters that have arrived; empty when none has.

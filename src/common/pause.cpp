@@ -19,7 +19,8 @@ void SetPausesSkipped(bool skipped) {
 }
 
 void Pause(int milliseconds) {
-    if (milliseconds > 0 && !PausesSkipped()) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    if (milliseconds > 0 && !PausesSkipped())
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
 void YieldToEventLoop(bool waitForEvents) {

@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <csignal>
+#include <unistd.h>
 #endif
 
 namespace vorkel {
@@ -38,10 +40,23 @@ QString BuiltInDevice(int portNumber) {
 
 } // namespace
 
-QString StaleLockFile(const QString& device) {
+bool DevicePresent(const QString& device) {
+    if (device.isEmpty() || !QFileInfo::exists(device)) return false;
+#ifndef Q_OS_WIN
+    static const QString serial = QStringLiteral("/dev/ttyS");
+    if (device.startsWith(serial)) {
+        // UART type 0: the kernel's placeholder with no port behind it.
+        QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5)));
+        if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0") return false;
+    }
+#endif
+    return true;
+}
+
+DeviceLock LockOfDevice(const QString& device) {
+    DeviceLock lock;
 #ifdef Q_OS_WIN
     Q_UNUSED(device);
-    return {};
 #else
     // Where the serial port code locks a device: "LCK.." and the name under
     // /dev with '/' as '_', in the first usable one of the usual folders.
@@ -60,12 +75,19 @@ QString StaleLockFile(const QString& device) {
         QString host;
         QString application;
         if (!QFileInfo::exists(path) || !QLockFile(path).getLockInfo(&pid, &host, &application))
-            return {};
-        const bool running = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-        return running ? QString() : path;
+            return lock;
+        lock.path = path;
+        lock.ownerRunning = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        lock.removable = ::geteuid() == 0 || QFileInfo(path).ownerId() == ::geteuid();
+        return lock;
     }
-    return {};
 #endif
+    return lock;
+}
+
+QString StaleLockFile(const QString& device) {
+    const DeviceLock lock = LockOfDevice(device);
+    return !lock.path.isEmpty() && !lock.ownerRunning && !lock.removable ? lock.path : QString();
 }
 
 QStringList PortsFolders() {

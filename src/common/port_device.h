@@ -12,9 +12,22 @@ struct PortDevice {
 };
 
 // Windows: \\.\COMn. Linux: an entry "COMn" (a link to any device) in a
-// folder "ports" beside the program or in the user's configuration folder, else COM1-32 /dev/ttyS0-31, COM33-64
-// /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31, COM97-128 /dev/rfcomm0-31.
+// folder "ports" beside the program or in the user's configuration folder, else COM1-32
+// /dev/ttyS0-31, COM33-64 /dev/ttyUSB0-31, COM65-96 /dev/ttyACM0-31, COM97-128 /dev/rfcomm0-31.
 PortDevice DeviceForPort(int portNumber);
+
+// Whether a device is really there: the file exists and, for the built-in
+// serial ports, a UART stands behind it (Linux makes ttyS0-31 whether or not).
+bool DevicePresent(const QString& device);
+
+// The lock file that holds a serial device, and whether its process still
+// runs; nothing is opened.
+struct DeviceLock {
+    QString path; // empty: no lock file
+    bool ownerRunning = false;
+    bool removable = false; // we may delete it (our own, or we are root)
+};
+DeviceLock LockOfDevice(const QString& device);
 
 // The lock file that a serial device's last user left behind although its
 // process has ended (a program killed without closing the port); empty when

@@ -19,7 +19,9 @@ void ReportPortProblem(const QString& informative) {
     Message message;
     message.text = QStringLiteral("ERROR! Comm Port is either in use or not found!");
     message.title = QStringLiteral("ERROR!");
-    message.informative = informative;
+    // Which port is the adapter, then? The devices that are there, without
+    // opening or sending anything to any of them.
+    message.informative = informative + QLatin1Char('\n') + DescribeSerialDevices(CommPortNumber);
     message.icon = MessageIcon::Critical;
     ShowMessage(message);
 }

@@ -58,6 +58,62 @@ bool ComPortExists(std::int16_t portNumber) {
     return ProbeComPort(portNumber).problem == PortProblem::None;
 }
 
+PortProbe AssessComPort(std::int16_t portNumber) {
+    PortProbe probe;
+    const PortDevice device = DeviceForPort(portNumber);
+    probe.device = device.shownName;
+    if (!DevicePresent(device.device)) {
+        probe.problem = PortProblem::NotFound;
+        return probe;
+    }
+    const QFileInfo info(device.device);
+    if (!info.isReadable() || !info.isWritable()) {
+        probe.problem = PortProblem::NoPermission;
+        return probe;
+    }
+    const DeviceLock lock = LockOfDevice(device.device);
+    if (lock.path.isEmpty()) return probe;
+    if (lock.ownerRunning) {
+        probe.problem = PortProblem::InUse;
+    } else if (!lock.removable) {
+        probe.problem = PortProblem::StaleLock;
+        probe.detail = lock.path;
+    }
+    return probe;
+}
+
+QString DescribeSerialDevices(std::int16_t leaveOut) {
+    QStringList found;
+    for (int port = 1; port <= 255; ++port) {
+        if (port == leaveOut) continue;
+        const PortProbe probe = AssessComPort(static_cast<std::int16_t>(port));
+        if (probe.problem == PortProblem::NotFound) continue;
+        QString entry = QStringLiteral("COM%1 is %2").arg(port).arg(probe.device);
+        switch (probe.problem) {
+        case PortProblem::NoPermission:
+            entry += QStringLiteral(" (no permission: join dialout)");
+            break;
+        case PortProblem::InUse:
+            entry += QStringLiteral(" (in use by another program)");
+            break;
+        case PortProblem::StaleLock:
+            entry += QStringLiteral(" (blocked by the stale lock file %1)").arg(probe.detail);
+            break;
+        case PortProblem::None:
+        case PortProblem::NotFound:
+        case PortProblem::Other:
+            break;
+        }
+        found << entry;
+    }
+    if (found.isEmpty())
+        return QStringLiteral("No other serial device was found on this computer: plug the "
+                              "adapter in (a USB adapter appears as COM33 and up, a bound "
+                              "Bluetooth one as COM97 and up).");
+    return QStringLiteral("Serial devices on this computer: %1.")
+        .arg(found.join(QStringLiteral("; ")));
+}
+
 QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
     const QString tried =
         probe.device.isEmpty()

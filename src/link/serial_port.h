@@ -22,6 +22,16 @@ struct PortProbe {
 PortProbe ProbeComPort(std::int16_t portNumber);
 bool ComPortExists(std::int16_t portNumber);
 
+// What can be told of COM port n without opening it: whether its device is
+// there, whether we may open it, and whether a lock file holds it. Nothing is
+// sent and no handle is opened.
+PortProbe AssessComPort(std::int16_t portNumber);
+
+// The serial devices present, by COM number, each with why it cannot be
+// used where that is known: "COM33 is /dev/ttyUSB0 (no permission: join
+// dialout)". The port given is left out.
+QString DescribeSerialDevices(std::int16_t leaveOut);
+
 // Plain words for a failed probe, for the second paragraph of a message box.
 QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe);
 

@@ -96,8 +96,8 @@ void TestFaultSuite::fault_data() {
 
     const QString timeout = QStringLiteral("Unable to Connect To ELM");
     const QString lost = QStringLiteral("connection to the adapter was lost");
-    const int quick = 4000;                           // the pauses of a connection, and some
-    const int timed = 7500;                           // the 6 s connection time-out, and some
+    const int quick = 4000; // the pauses of a connection, and some
+    const int timed = 8500; // the 6 s connection time-out, the speed search, and some
     const int silence = 1000 + SuiteLimits.silenceMs; // the silence bound, and some
     const int endless = 1000 + SuiteLimits.endlessAnswerMs;
     const int pendingChain = 1000 + SuiteLimits.pendingChainMs;
@@ -165,8 +165,7 @@ void TestFaultSuite::fault_data() {
         "kept saying it was busy", true, pendingChain);
     row("view: endless noise", View, {"--endless", "1800FF00"}, NoClick, "kept sending", false,
         endless);
-    row("view: a frame lost", View, {"--drop-frame", "1"}, NoClick,
-        "incomplete", true, quick);
+    row("view: a frame lost", View, {"--drop-frame", "1"}, NoClick, "incomplete", true, quick);
     row("view: CAN ERROR", View, {"--can-error", "1800FF00"}, NoClick, "CAN ERROR", true, quick);
     row("view: BUFFER FULL", View, {"--buffer-full", "1800FF00"}, NoClick, "BUFFER FULL", true,
         quick);

@@ -65,6 +65,9 @@ class TestConnectAdapter : public QObject {
     void failures_data();
     void failures();
     void portMissing();
+    void portMissingListsTheDevices();
+    void speedSearch_data();
+    void speedSearch();
     void portInUse();
     void silenceOutsideAnAttemptIsBounded();
     void unplugClosesThePortOnce();
@@ -187,9 +190,9 @@ void TestConnectAdapter::failures_data() {
     QTest::addColumn<QString>("message");
     const QString timeout = QStringLiteral("Unable to Connect To ELM");
     QTest::newRow("silent adapter")
-        << QStringList{"--silent"} << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
+        << QStringList{"--silent"} << int(LinkFailure::ConnectTimedOut) << -1 << 8000 << timeout;
     QTest::newRow("wrong speed") << QStringList{"--baud", "9600"}
-                                 << int(LinkFailure::ConnectTimedOut) << -1 << 7500 << timeout;
+                                 << int(LinkFailure::ConnectTimedOut) << -1 << 8000 << timeout;
     QTest::newRow("refuses atcaf1")
         << QStringList{"--refuse", "ATCAF1"} << int(LinkFailure::Refused) << -1 << 1000 << "";
     QTest::newRow("refuses ath1") << QStringList{"--refuse", "ATH1"} << int(LinkFailure::Refused)
@@ -257,6 +260,72 @@ void TestConnectAdapter::portMissing() {
     QVERIFY(!form.Timer1->isActive());
     QVERIFY(!form.MSComm1->PortOpen());
     QVERIFY(fixture.sim().Received().isEmpty());
+}
+
+void TestConnectAdapter::portMissingListsTheDevices() {
+    SimFixture fixture(Sim({}));
+    const auto usb = fixture.addPort(33);
+    const auto bluetooth = fixture.addPort(97);
+    UseComPort(9); // nothing is linked as COM9
+    Form1 form;
+    MessageRecorder messages;
+    QVERIFY(!Connect(form).failed);
+    QCOMPARE(messages.texts().size(), 1);
+    const QString second = messages.messages().first().informative;
+    QVERIFY2(second.contains(QStringLiteral("COM33 is %1").arg(usb->SlavePath())),
+             qPrintable(second));
+    QVERIFY2(second.contains(QStringLiteral("COM97 is %1").arg(bluetooth->SlavePath())),
+             qPrintable(second));
+    QTest::qWait(100);
+    // Listing is by existence and permission: nothing was sent to any of them.
+    QVERIFY(usb->Received().isEmpty());
+    QVERIFY(bluetooth->Received().isEmpty());
+    QVERIFY(fixture.sim().Received().isEmpty());
+}
+
+void TestConnectAdapter::speedSearch_data() {
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("adapter at 38400, set to 9600")
+        << "9600" << QStringList{"--baud", "38400"}
+        << "The adapter answers at 38400 baud: choose 38400 in Setup.";
+    QTest::newRow("adapter at 115200, set to 9600")
+        << "9600" << QStringList{"--baud", "115200"}
+        << "The adapter answers at 115200 baud: choose 115200 in Setup.";
+    QTest::newRow("a slow adapter at 9600, set to 38400")
+        << "38400" << QStringList{"--baud", "9600", "--latency", "300"}
+        << "The adapter answers at 9600 baud: choose 9600 in Setup.";
+    QTest::newRow("adapter at 57600") << "38400" << QStringList{"--baud", "57600"}
+                                      << "The adapter answers at 57600 baud, which Setup does not "
+                                         "offer: write ComSpeed=57600 into VORKEL.INI.";
+    QTest::newRow("silent adapter")
+        << "9600" << QStringList{"--silent"}
+        << "Nothing answered at 9600, 38400, 19200, 57600 or 115200 baud: check the cable, the "
+           "ignition and the port.";
+}
+
+void TestConnectAdapter::speedSearch() {
+    QFETCH(QString, configured);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, advice);
+    SimFixture fixture(Sim(arguments));
+    const auto other = fixture.addPort(12);
+    CommSpeed = configured;
+    Form1 form;
+    MessageRecorder messages;
+    const Outcome outcome = Connect(form);
+    QCOMPARE(int(outcome.failure), int(LinkFailure::ConnectTimedOut));
+    QVERIFY2(outcome.elapsedMs <= 8000, qPrintable(QString::number(outcome.elapsedMs)));
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
+    QCOMPARE(messages.messages().first().informative, advice);
+    // The settings are not changed behind the user's back, and no other port is touched.
+    QCOMPARE(CommSpeed, configured);
+    QVERIFY(other->Received().isEmpty());
+    // Only the reset and the harmless "ATI" went to the adapter: never a lone CR.
+    for (const QString& command : fixture.commands())
+        QVERIFY2(command == QLatin1String("atz") || command == QLatin1String("ATI"),
+                 qPrintable(command));
 }
 
 void TestConnectAdapter::portInUse() {
