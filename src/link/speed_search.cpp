@@ -51,7 +51,8 @@ std::optional<int> FindAdapterSpeed(MSComm& comm, int configured, int totalMs) {
 QString SpeedSearchAdvice(std::optional<int> found) {
     if (found) {
         if (*found == 9600 || *found == 38400 || *found == 115200)
-            return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.").arg(*found);
+            return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.")
+                .arg(*found);
         return QStringLiteral("The adapter answers at %1 baud, which Setup does not offer: write "
                               "ComSpeed=%1 into VORKEL.INI.")
             .arg(*found);

@@ -351,7 +351,7 @@ void TestSimulator::wrongSpeedGivesNoise() {
     QVERIFY(sim.Start());
     {
         Client client(sim.SlavePath(), B9600);
-        for (const QByteArray wake : {QByteArray("atz\r\n"), QByteArray("ATI\r")}) {
+        for (const QByteArray& wake : {QByteArray("atz\r\n"), QByteArray("ATI\r")}) {
             const QByteArray answer = client.talk(wake, 400);
             QVERIFY(!answer.isEmpty());
             QVERIFY(!answer.contains('>'));
