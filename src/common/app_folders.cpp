@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace vorkel {
 
@@ -11,11 +12,24 @@ QString UserConfigFolder() {
            QStringLiteral("/VORKEL");
 }
 
+bool IsSystemProgramFolder(const QString& folder) {
+    static const char* const system[] = {"/usr/", "/bin", "/sbin", "/opt/", "/snap/"};
+    const QString path = QDir::cleanPath(folder) + QLatin1Char('/');
+    for (const char* prefix : system) {
+        if (path.startsWith(QLatin1String(prefix))) return true;
+    }
+    return false;
+}
+
 QString ChooseSettingsFolder(const QString& programFolder, const QString& configFolder) {
-    const QFileInfo folder(programFolder);
-    const QFileInfo file(QDir(programFolder).filePath(QStringLiteral("VORKEL.INI")));
-    if ((folder.isDir() && folder.isWritable()) || (file.exists() && file.isWritable()))
-        return programFolder;
+    // The file is saved whole through a temporary file beside it, so the
+    // folder itself must take new files; a writable VORKEL.INI is not enough.
+    // A program installed for everyone keeps each user's settings apart, even
+    // when run as root.
+    if (!IsSystemProgramFolder(programFolder)) {
+        QTemporaryFile probe(QDir(programFolder).filePath(QStringLiteral("VORKEL-XXXXXX.tmp")));
+        if (probe.open()) return programFolder;
+    }
     QDir().mkpath(configFolder);
     return configFolder;
 }

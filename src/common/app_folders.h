@@ -10,8 +10,12 @@ namespace vorkel {
 // ~/.config/VORKEL (the platform's user configuration folder).
 QString UserConfigFolder();
 
-// The folder for VORKEL.INI: programFolder when the file can be written there,
-// else configFolder.
+// A folder where installed programs live (/usr/bin, /opt/...): never a place
+// for a user's settings.
+bool IsSystemProgramFolder(const QString& folder);
+
+// The folder for VORKEL.INI: programFolder when a new file can be created
+// there and it is not a system folder, else configFolder.
 QString ChooseSettingsFolder(const QString& programFolder, const QString& configFolder);
 
 } // namespace vorkel

@@ -1,8 +1,8 @@
 #include "settings/leading_number.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace vorkel {
@@ -74,7 +74,16 @@ std::optional<double> LeadingNumber(const QString& text) {
         }
         if (expDigit) number += exponent;
     }
-    const double value = std::strtod(number.c_str(), nullptr);
+    // from_chars reads the C notation whatever the user's locale (strtod would
+    // take "1.5" as 1 under a decimal-comma locale).
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data() + (number[0] == '+' ? 1 : 0),
+                                              number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too small for a double reads as 0, as it always has; too large is an overflow.
+        if (number.find("e-") != std::string::npos) return 0.0;
+        return std::nullopt;
+    }
     if (!std::isfinite(value)) return std::nullopt;
     return value;
 }

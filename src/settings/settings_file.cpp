@@ -10,7 +10,8 @@ QStringList SplitSettingsLines(const QByteArray& content) {
     bool open = false;
     for (qsizetype i = 0; i < content.size(); ++i) {
         const char c = content.at(i);
-        if (c == '\r') {
+        // CR LF as written, CR alone, or LF alone as a Linux editor saves it.
+        if (c == '\r' || c == '\n') {
             lines << current;
             current.clear();
             open = false;

@@ -16,7 +16,7 @@ struct SettingsRead {
     std::optional<QString> speed;     // set when a speed line was read
 };
 
-// Lines end at CR or CR LF; a lone LF stays in the line.
+// Lines end at CR LF, CR or LF.
 QStringList SplitSettingsLines(const QByteArray& content);
 
 // What the file sets, or nothing when the file is not acceptable (no header,

@@ -6,6 +6,10 @@
 #include "support/message_recorder.h"
 
 #include <QtTest>
+#include <clocale>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vorkel;
 
@@ -36,7 +40,9 @@ class TestIniHandler : public QObject {
     void save();
     void saveFailureIsReported();
     void recoveryThatCannotWriteIsReported();
+    void initTestCase();
     void settingsFolder();
+    void readOnlyFolderWithAWritableFile();
 
   private:
     QTemporaryDir m_dir;
@@ -90,8 +96,14 @@ void TestIniHandler::load_data() {
         << h + "ComPort=COM3\r\nComPort=COM70000\r\n"
         << true << 1 << "9600";
     QTest::newRow("no final line end") << h + "ComPort=COM8" << false << 8 << "1234";
-    QTest::newRow("line feed inside a value is ignored") << h + "ComPort=COM1\n2\r\n"
-                                                         << false << 12 << "1234";
+    // A file saved by a Linux editor: LF alone ends a line too.
+    QTest::newRow("LF line ends") << QByteArray(
+                                         "VORKEL v1.00 INI File\nComPort=COM33\nComSpeed=38400\n")
+                                  << false << 33 << "38400";
+    QTest::newRow("LF then a value on the next line") << h + "ComPort=COM1\n2\r\n"
+                                                      << false << 1 << "1234";
+    QTest::newRow("decimals whatever the locale") << h + "ComPort=COM2.5\r\nComSpeed=9600.5\r\n"
+                                                  << false << 2 << "9600.5";
 }
 
 void TestIniHandler::load() {
@@ -157,6 +169,12 @@ void TestIniHandler::recoveryThatCannotWriteIsReported() {
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 1 / 9600"));
 }
 
+void TestIniHandler::initTestCase() {
+    // Run under a decimal-comma locale, the locale must really be in force.
+    const QByteArray wanted = qgetenv("LC_ALL");
+    if (!wanted.isEmpty()) QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), wanted);
+}
+
 void TestIniHandler::settingsFolder() {
     QTemporaryDir config;
     const QString configFolder = config.filePath(QStringLiteral("VORKEL"));
@@ -166,6 +184,54 @@ void TestIniHandler::settingsFolder() {
     const QString nowhere = m_dir.filePath(QStringLiteral("no-such-folder"));
     QCOMPARE(ChooseSettingsFolder(nowhere, configFolder), configFolder);
     QVERIFY(QFileInfo(configFolder).isDir());
+    // ...and never in a system folder, even for root.
+    QCOMPARE(ChooseSettingsFolder(QStringLiteral("/usr/bin"), configFolder), configFolder);
+    QVERIFY(IsSystemProgramFolder(QStringLiteral("/opt/vorkel/bin")));
+    QVERIFY(!IsSystemProgramFolder(QStringLiteral("/home/user/vorkel/build")));
+}
+
+void TestIniHandler::readOnlyFolderWithAWritableFile() {
+    // A writable VORKEL.INI in a folder where no new file can be made: saving
+    // it whole needs a temporary file beside it, so the user's folder is used.
+    if (::geteuid() == 0) {
+        // root writes anywhere: ask as another user.
+        const passwd* nobody = ::getpwnam("nobody");
+        QVERIFY(nobody);
+        QTemporaryDir place(QStringLiteral("/tmp/vorkel-folder-XXXXXX"));
+        const QString program = place.filePath(QStringLiteral("program"));
+        const QString config = place.filePath(QStringLiteral("config"));
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(config));
+        WriteAll(program + QStringLiteral("/VORKEL.INI"), DefaultFile);
+        QVERIFY(::chmod(place.path().toLocal8Bit().constData(), 0755) == 0);
+        QVERIFY(::chmod(program.toLocal8Bit().constData(), 0555) == 0);
+        QVERIFY(::chmod((program + QStringLiteral("/VORKEL.INI")).toLocal8Bit().constData(),
+                        0666) == 0);
+        QVERIFY(::chown(config.toLocal8Bit().constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+        const QString writer = place.filePath(QStringLiteral("settings_writer"));
+        QVERIFY(QFile::copy(QStringLiteral(SETTINGS_WRITER), writer));
+        QProcess child;
+        child.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+            if (::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(3);
+        });
+        child.start(writer, {QStringLiteral("--choose"), program, config});
+        QVERIFY(child.waitForFinished(10000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed(),
+                 config + QStringLiteral("/VORKEL.INI saved"));
+        return;
+    }
+    QTemporaryDir place;
+    const QString program = place.filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkpath(program));
+    WriteAll(program + QStringLiteral("/VORKEL.INI"), DefaultFile);
+    QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString config = place.filePath(QStringLiteral("config"));
+    IniFilePath =
+        QDir(ChooseSettingsFolder(program, config)).filePath(QStringLiteral("VORKEL.INI"));
+    QCOMPARE(IniFilePath, config + QStringLiteral("/VORKEL.INI"));
+    QVERIFY(SaveSettings(&m_statusBar));
+    QFile::setPermissions(program,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 QTEST_MAIN(TestIniHandler)

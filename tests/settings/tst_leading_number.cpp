@@ -1,12 +1,14 @@
 #include "settings/leading_number.h"
 
 #include <QtTest>
+#include <clocale>
 
 using namespace vorkel;
 
 class TestLeadingNumber : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase();
     void leadingNumber_data();
     void leadingNumber();
     void overflow();
@@ -89,6 +91,13 @@ void TestLeadingNumber::shortText() {
     QFETCH(double, value);
     QFETCH(QString, expected);
     QCOMPARE(ShortNumberText(value), expected);
+}
+
+void TestLeadingNumber::initTestCase() {
+    // The user's locale, as the program gets it; under LC_ALL it must be in force.
+    std::setlocale(LC_ALL, "");
+    const QByteArray wanted = qgetenv("LC_ALL");
+    if (!wanted.isEmpty()) QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), wanted);
 }
 
 QTEST_APPLESS_MAIN(TestLeadingNumber)
