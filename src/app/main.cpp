@@ -1,11 +1,47 @@
 #include "app/form1.h"
 #include "app/quit_signals.h"
 #include "app/startup.h"
+#include "settings/ini_handler.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char* const NoDesktop =
+    "VORKEL needs a graphical desktop, and none was found. (For tests without one, set "
+    "QT_QPA_PLATFORM=offscreen.)\n";
+
+// Qt gives up with an abort when no display answers; say it plainly instead.
+void OnQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
+        std::fputs(NoDesktop, stderr);
+        std::_Exit(1);
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    if (type == QtFatalMsg) std::abort();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && QByteArray(argv[1]) == "--settings-port") {
+        // For scripts: the COM port the program will use, read as the program reads it.
+        QCoreApplication app(argc, argv);
+        std::printf("%d\n", vorkel::PortFromSettingsFile(vorkel::SettingsFilePath()));
+        return 0;
+    }
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs(NoDesktop, stderr);
+        return 1;
+    }
+#endif
+    qInstallMessageHandler(OnQtMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
     vorkel::SetDialogFont();
     vorkel::Form1 form;
     vorkel::Main(form);

@@ -23,6 +23,11 @@ void SetDialogFont() {
     QApplication::setFont(font);
 }
 
+QString SettingsFilePath() {
+    return QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
+        .filePath(QStringLiteral("VORKEL.INI"));
+}
+
 void Main(Form1& form) {
     form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
                                       VersionRevision));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace vorkel {
 
 class Form1;
@@ -7,6 +9,9 @@ class Form1;
 // Prepares the main window: caption, settings file, status panels, the DTC
 // buttons disabled, AdapterState 0; then shows it.
 void Main(Form1& form);
+
+// Where VORKEL.INI is: beside the program, or in the user's configuration folder.
+QString SettingsFilePath();
 
 // The application-wide font: the platform's dialog font where it exists.
 void SetDialogFont();

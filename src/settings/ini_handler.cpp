@@ -57,6 +57,14 @@ void LoadSettings(StatusBar* statusBar) {
     ShowStatus(statusBar);
 }
 
+int PortFromSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    const std::optional<SettingsRead> read = ParseSettingsFile(file.readAll());
+    if (!read) return 1;
+    return read->port ? *read->port : 0;
+}
+
 bool SaveSettings(StatusBar* statusBar) {
     const bool saved = WriteSettingsFile(CommPortNumber, CommSpeed);
     ShowStatus(statusBar);

@@ -32,6 +32,9 @@ class TestForm1 : public QObject {
     void exitEndsTheProgram();
     void menuEntriesOpenOnAClick();
     void programWritesDefaultSettingsBesideItself();
+    void settingsPortForScripts();
+    void noDisplaySaysSo_data();
+    void noDisplaySaysSo();
 };
 
 void TestForm1::initTestCase() {
@@ -198,6 +201,47 @@ void TestForm1::programWritesDefaultSettingsBesideItself() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
              QByteArray("VORKEL v1.00 INI File\r\nComPort=COM1\r\nComSpeed=9600\r\n"));
+}
+
+void TestForm1::settingsPortForScripts() {
+    // Scripts ask the program which port it will use, read by its own rules.
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("vorkel"));
+    QVERIFY(QFile::copy(QStringLiteral(VORKEL_BINARY), program));
+    QFile ini(dir.filePath(QStringLiteral("VORKEL.INI")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("VORKEL v1.00 INI File\ncomport=com33.4\nComSpeed=38400\n");
+    ini.close();
+    QProcess process;
+    process.start(program, {QStringLiteral("--settings-port")});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("33"));
+}
+
+void TestForm1::noDisplaySaysSo_data() {
+    QTest::addColumn<QString>("display"); // empty: none at all
+    QTest::newRow("no DISPLAY") << QString();
+    QTest::newRow("a DISPLAY nobody answers") << QStringLiteral(":97");
+}
+
+void TestForm1::noDisplaySaysSo() {
+    QFETCH(QString, display);
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("vorkel"));
+    QVERIFY(QFile::copy(QStringLiteral(VORKEL_BINARY), program));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, {});
+    QVERIFY(process.waitForFinished(15000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no abort, no core
+    QCOMPARE(process.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(said.contains(QStringLiteral("VORKEL needs a graphical desktop")), qPrintable(said));
+    QVERIFY2(!said.contains(QStringLiteral("Reinstalling")), qPrintable(said));
 }
 
 QTEST_MAIN(TestForm1)
