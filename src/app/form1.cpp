@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHash>
@@ -60,6 +61,23 @@ QFont CountLabelFont() {
 
 } // namespace
 
+QString ResultText(const QString& partNumber, const QString& model, const QString& count,
+                   const QStringList& lines) {
+    QString text = QStringLiteral("Cluster part number: %1\nCluster type: %2\nDTC count: %3\n")
+                       .arg(partNumber, model, count);
+    for (const QString& line : lines)
+        text += line + QLatin1Char('\n');
+    return text;
+}
+
+void Form1::CopyResult() {
+    QStringList lines;
+    for (int i = 0; i < DTC_List->count(); ++i)
+        lines << DTC_List->item(i)->text();
+    QGuiApplication::clipboard()->setText(
+        ResultText(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(), lines));
+}
+
 QString WindowCaption(const QString& product, int major, int minor, int revision) {
     return QStringLiteral("%1 v%2.%3%4").arg(product).arg(major).arg(minor).arg(revision);
 }
@@ -88,6 +106,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     connect(mnu_Setup, &QAction::triggered, this, &Form1::mnu_Setup_Click);
     connect(mnu_About, &QAction::triggered, this, &Form1::mnu_About_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(mnu_Copy, &QAction::triggered, this, &Form1::CopyResult);
     connect(MSComm1, &MSComm::portClosed, this, &Form1::OnPortClosed);
     Form_Load();
 }
@@ -162,6 +181,14 @@ void Form1::BuildControls() {
     mnu_Setup->setObjectName(QStringLiteral("mnu_Setup"));
     mnu_About = menuBar()->addAction(QStringLiteral("About"));
     mnu_About->setObjectName(QStringLiteral("mnu_About"));
+
+    // A workshop pastes the result into a job card.
+    mnu_Copy = new QAction(QStringLiteral("Copy"), DTC_List);
+    mnu_Copy->setObjectName(QStringLiteral("mnu_Copy"));
+    mnu_Copy->setShortcut(QKeySequence::Copy);
+    mnu_Copy->setShortcutContext(Qt::WidgetShortcut);
+    DTC_List->addAction(mnu_Copy);
+    DTC_List->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Interval 0 and not started: it never fires until the connection attempt arms it.
     Timer1 = new QTimer(this);

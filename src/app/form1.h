@@ -44,6 +44,7 @@ class Form1 : public QMainWindow {
     QPushButton* Command2 = nullptr; // "Exit"
     QAction* mnu_Setup = nullptr;
     QAction* mnu_About = nullptr;
+    QAction* mnu_Copy = nullptr; // "Copy" in the list's context menu, and Ctrl+C
     QTimer* Timer1 = nullptr;
     MSComm* MSComm1 = nullptr;
 
@@ -63,6 +64,7 @@ class Form1 : public QMainWindow {
     void mnu_Setup_Click();
     void mnu_About_Click();
     void Timer1_Timer();
+    void CopyResult();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,6 +85,11 @@ class Form1 : public QMainWindow {
     QPointer<frmAbout> m_about;
     std::function<void()> m_exitAction;
 };
+
+// The result as plain text for a job card: part number, model, count and the
+// listed lines, one to a line.
+QString ResultText(const QString& partNumber, const QString& model, const QString& count,
+                   const QStringList& lines);
 
 // "VORKEL v1.00" for version 1.0.0: no point between minor and revision.
 QString WindowCaption(const QString& product, int major, int minor, int revision);

@@ -7,6 +7,7 @@
 #include "support/window_driver.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -58,6 +59,7 @@ class TestConnectionControl : public QObject {
     void everyPersonality();
     void lostFrameListsWhatCame_data();
     void lostFrameListsWhatCame();
+    void copyResult();
     void viewTwiceRebuildsTheList();
     void clearErasesEverything();
     void clearWithACodeLeft();
@@ -197,6 +199,31 @@ void TestConnectionControl::lostFrameListsWhatCame() {
     QCOMPARE(messages.texts().size(), 1);
     QVERIFY(messages.texts().first().contains(QStringLiteral("incomplete")));
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+}
+
+void TestConnectionControl::copyResult() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    const QString expected =
+        QStringLiteral("Cluster part number: 3R23-10849-BA\nCluster type: BA Futura\n"
+                       "DTC count: 3\n") +
+        WorkedExample.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QApplication::clipboard()->clear();
+    form.DTC_List->setFocus();
+    QTest::keyClick(form.DTC_List, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), expected);
+    QApplication::clipboard()->clear();
+    QVERIFY(form.DTC_List->actions().contains(form.mnu_Copy));
+    QCOMPARE(form.DTC_List->contextMenuPolicy(), Qt::ActionsContextMenu);
+    form.mnu_Copy->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), expected);
+    // Nothing in the window changed.
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(messages.texts().isEmpty());
 }
 
 void TestConnectionControl::viewTwiceRebuildsTheList() {
