@@ -43,11 +43,17 @@ int main(int argc, char* argv[]) {
     }
 
     vorkelsim::PtyAdapter adapter(command.options);
-    if (!adapter.Start()) {
+    if (command.tcpPort >= 0) {
+        if (!adapter.StartTcp(static_cast<quint16>(command.tcpPort))) {
+            QTextStream(stderr) << "vorkel-sim: cannot listen: " << adapter.ErrorString() << "\n";
+            return 1;
+        }
+        out << "vorkel-sim: WiFi adapter at 127.0.0.1:" << adapter.TcpPort() << Qt::endl;
+    } else if (!adapter.Start()) {
         QTextStream(stderr) << "vorkel-sim: no pseudo-terminal: " << adapter.ErrorString() << "\n";
         return 1;
     }
-    if (command.comPort > 0) {
+    if (command.tcpPort < 0 && command.comPort > 0) {
         QDir().mkpath(command.portsDir);
         const QString link =
             QDir(command.portsDir).filePath(QStringLiteral("COM%1").arg(command.comPort));
@@ -57,7 +63,7 @@ int main(int argc, char* argv[]) {
         }
         out << "vorkel-sim: adapter on COM" << command.comPort << " (" << link << " -> "
             << adapter.SlavePath() << ")" << Qt::endl;
-    } else {
+    } else if (command.tcpPort < 0) {
         out << "vorkel-sim: adapter on " << adapter.SlavePath() << Qt::endl;
     }
     adapter.SetTrace(command.trace);

@@ -3,9 +3,12 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,6 +75,42 @@ PtyAdapter::~PtyAdapter() {
         QFile::remove(m_linkPath);
     blockSignals(true); // ending is not an unplug
     Unplug();
+    m_listenNotifier.reset();
+    if (m_listen >= 0) ::close(m_listen);
+}
+
+bool PtyAdapter::StartTcp(quint16 port) {
+    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_listen < 0 ||
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listen, 1) != 0 ||
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        m_error = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    m_tcpPort = ntohs(address.sin_port);
+    m_listenNotifier = std::make_unique<QSocketNotifier>(m_listen, QSocketNotifier::Read);
+    connect(m_listenNotifier.get(), &QSocketNotifier::activated, this, &PtyAdapter::OnClient);
+    return true;
+}
+
+void PtyAdapter::OnClient() {
+    const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (client < 0) return;
+    if (m_master >= 0) { // one client at a time, as the adapter's own server takes
+        ::close(client);
+        return;
+    }
+    m_master = client;
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyAdapter::OnReadable);
 }
 
 bool PtyAdapter::Start() {
@@ -148,6 +187,14 @@ bool PtyAdapter::SpeedMismatch() const {
 void PtyAdapter::OnReadable() {
     char buffer[4096];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+    if (n == 0 && m_listen >= 0) {
+        // The WiFi client left: wait for the next one.
+        m_queue.clear();
+        m_notifier.reset();
+        ::close(m_master);
+        m_master = -1;
+        return;
+    }
     if (n <= 0) return;
     const QByteArray bytes(buffer, static_cast<qsizetype>(n));
     m_received += bytes;

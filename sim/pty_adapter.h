@@ -22,6 +22,10 @@ class PtyAdapter : public QObject {
     ~PtyAdapter() override;
 
     bool Start(); // opens the pseudo-terminal
+    // Listens on 127.0.0.1:port instead, as a WiFi adapter does (0: any free
+    // port); one client at a time, the next may connect when it leaves.
+    bool StartTcp(quint16 port);
+    quint16 TcpPort() const { return m_tcpPort; }
     QString ErrorString() const { return m_error; }
     QString SlavePath() const { return m_slavePath; }
     bool LinkAs(const QString& linkPath); // a link to the slave, removed again at the end
@@ -58,6 +62,7 @@ class PtyAdapter : public QObject {
     };
 
     void OnReadable();
+    void OnClient();
     void Feed(char byte);
     void Enqueue(const Answer& answer);
     void Pump();
@@ -73,6 +78,9 @@ class PtyAdapter : public QObject {
     QString m_linkPath;
     QString m_error;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    int m_listen = -1; // the TCP socket clients connect to
+    quint16 m_tcpPort = 0;
+    std::unique_ptr<QSocketNotifier> m_listenNotifier;
     QTimer m_pumpTimer;
     QElapsedTimer m_clock;
     std::deque<Pending> m_queue;

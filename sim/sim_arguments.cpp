@@ -99,6 +99,14 @@ const std::vector<OptionSpec>& OptionTable() {
              return l.comPort >= 1 && l.comPort <= 255 ? QString()
                                                        : QStringLiteral("--com takes 1 to 255");
          }},
+        {"tcp", "port",
+         "Listen on 127.0.0.1:<port> like a WiFi adapter (these use 35000) instead of a serial "
+         "line; 0 takes a free port, e.g. --tcp 35000.",
+         [](L& l, const QString& v) {
+             const QString error = WholeNumber(v, "tcp", l.tcpPort);
+             return error.isEmpty() && l.tcpPort > 65535 ? QStringLiteral("--tcp takes 0 to 65535")
+                                                         : error;
+         }},
         {"ports-dir", "dir", "Folder for the COM link, e.g. --ports-dir build/ports.",
          [](L& l, const QString& v) {
              l.portsDir = v;
@@ -317,6 +325,7 @@ QString Description(const QString& portsDir) {
             "  vorkel-sim --com 1 --codes 9317            one stored code (B1317)\n"
             "  vorkel-sim --com 1 --personality bt-slow   a slow Bluetooth adapter\n"
             "  vorkel-sim --com 1 --no-data 22E21A        the cluster ignores one request\n"
+            "  vorkel-sim --tcp 35000                     a WiFi adapter at 127.0.0.1:35000\n"
             "  vorkel-sim --com 1 --wire-baud 38400 --trace\n\nPersonalities:\n")
             .arg(portsDir.isEmpty() ? QStringLiteral("the ports folder") : portsDir);
     for (const Personality& p : Personalities())

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "link/exchange.h"
@@ -60,6 +61,7 @@ class TestConnectionControl : public QObject {
     void lostFrameListsWhatCame_data();
     void lostFrameListsWhatCame();
     void copyResult();
+    void wifiAdapterThroughSocat();
     void viewTwiceRebuildsTheList();
     void clearErasesEverything();
     void clearWithACodeLeft();
@@ -224,6 +226,33 @@ void TestConnectionControl::copyResult() {
     QCOMPARE(ListLines(form), WorkedExample);
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
     QVERIFY(messages.texts().isEmpty());
+}
+
+void TestConnectionControl::wifiAdapterThroughSocat() {
+    // A WiFi adapter listens on TCP; socat gives it a serial line as COM5.
+    vorkelsim::PtyAdapter wifi(FastAdapter());
+    QVERIFY2(wifi.StartTcp(0), qPrintable(wifi.ErrorString()));
+    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
+    QVERIFY2(!socat.isEmpty(), "socat is missing: scripts/install-deps --tests installs it");
+    QTemporaryDir ports;
+    const QString link = ports.filePath(QStringLiteral("COM5"));
+    QProcess bridge;
+    bridge.start(socat, {QStringLiteral("pty,link=%1,raw,echo=0").arg(link),
+                         QStringLiteral("tcp:127.0.0.1:%1").arg(wifi.TcpPort())});
+    QVERIFY(bridge.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).exists(), 5000);
+    SetPortsFolder(ports.path());
+    Form1 form;
+    windowdriver::Start(form, 5);
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+    Click(form.Connect_Command);
+    SetPortsFolder(QString());
+    bridge.terminate();
+    QVERIFY(bridge.waitForFinished(5000));
 }
 
 void TestConnectionControl::viewTwiceRebuildsTheList() {
