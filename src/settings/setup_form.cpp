@@ -1,5 +1,6 @@
 #include "settings/setup_form.h"
 
+#include "common/message_box.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
@@ -61,6 +62,7 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
 
     connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
+    connect(CommPort_List, &QListWidget::itemClicked, this, &Setup_Form::ExplainBlockedPort);
 }
 
 bool Setup_Form::event(QEvent* event) {
@@ -69,12 +71,57 @@ bool Setup_Form::event(QEvent* event) {
 }
 
 void Setup_Form::FillPortList() {
+    // The ports that can be opened, in order; after them, greyed and not
+    // selectable, the devices that are there but cannot be opened now, so a
+    // user outside dialout sees the adapter and what to do.
+    QList<QListWidgetItem*> blocked;
     for (int port = 1; port <= 255; ++port) {
-        if (!ComPortExists(static_cast<std::int16_t>(port))) continue;
-        auto* item = new QListWidgetItem(QStringLiteral("COM%1").arg(port));
-        item->setToolTip(DeviceForPort(port).shownName);
-        CommPort_List->addItem(item);
+        const PortProbe probe = ProbeComPort(static_cast<std::int16_t>(port));
+        if (probe.problem == PortProblem::None) {
+            auto* item = new QListWidgetItem(QStringLiteral("COM%1").arg(port));
+            item->setToolTip(DeviceForPort(port).shownName);
+            CommPort_List->addItem(item);
+            continue;
+        }
+        const char* shortReason = nullptr;
+        switch (probe.problem) {
+        case PortProblem::NoPermission:
+            shortReason = "no access";
+            break;
+        case PortProblem::InUse:
+            shortReason = "in use";
+            break;
+        case PortProblem::StaleLock:
+            shortReason = "locked";
+            break;
+        case PortProblem::None:
+        case PortProblem::NotFound:
+        case PortProblem::Other:
+            break;
+        }
+        if (!shortReason) continue;
+        // "(COM33 ...)": it does not begin with "COM", so selecting the port in
+        // memory never lands on it.
+        auto* item = new QListWidgetItem(
+            QStringLiteral("(COM%1 %2)").arg(port).arg(QLatin1String(shortReason)));
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(DescribePortProblem(static_cast<std::int16_t>(port), probe));
+        blocked << item;
     }
+    for (QListWidgetItem* item : blocked)
+        CommPort_List->addItem(item);
+}
+
+void Setup_Form::ExplainBlockedPort(QListWidgetItem* item) {
+    if (!item || (item->flags() & Qt::ItemIsSelectable)) return;
+    Message message;
+    message.title = QStringLiteral("Setup");
+    message.text =
+        QStringLiteral("%1 cannot be used now.").arg(item->text().mid(1).section(' ', 0, 0));
+    message.informative = item->toolTip();
+    message.icon = MessageIcon::Information;
+    ShowMessage(message);
 }
 
 void Setup_Form::Form_Activate() {

@@ -4,6 +4,7 @@
 
 class QGroupBox;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace vorkel {
@@ -36,6 +37,8 @@ class Setup_Form : public QDialog {
 
   private:
     void FillPortList();
+    // A click on a port that cannot be used says why and what to do.
+    void ExplainBlockedPort(QListWidgetItem* item);
 
     MSComm* m_mainPort;
     StatusBar* m_mainStatusBar;

@@ -1,5 +1,6 @@
-// A program killed while it holds the port leaves no lock file behind, and a
-// lock file left by another user's killed program is named to the user.
+// The port and the other programs and users around it: a program killed while
+// it holds the port leaves no lock file behind, a lock file left by another
+// user's killed program is named, and Setup shows a user the ports they may not open.
 #include "support/sim_fixture.h"
 
 #include <QtTest>
@@ -18,22 +19,23 @@ QString LockFileOf(const QString& device) {
 
 } // namespace
 
-class TestQuitSignals : public QObject {
+class TestPortUsers : public QObject {
     Q_OBJECT
   private slots:
     void signalClosesThePort_data();
     void signalClosesThePort();
     void staleLockOfAnotherUserIsNamed();
+    void setupShowsPortsTheUserMayNotOpen();
 };
 
-void TestQuitSignals::signalClosesThePort_data() {
+void TestPortUsers::signalClosesThePort_data() {
     QTest::addColumn<int>("signal");
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGHUP") << int(SIGHUP);
     QTest::newRow("SIGINT") << int(SIGINT);
 }
 
-void TestQuitSignals::signalClosesThePort() {
+void TestPortUsers::signalClosesThePort() {
     QFETCH(int, signal);
     SimFixture fixture(FastAdapter());
     const QString lock = LockFileOf(fixture.sim().SlavePath());
@@ -51,7 +53,7 @@ void TestQuitSignals::signalClosesThePort() {
     QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));
 }
 
-void TestQuitSignals::staleLockOfAnotherUserIsNamed() {
+void TestPortUsers::staleLockOfAnotherUserIsNamed() {
     if (::geteuid() != 0) QSKIP("needs root to act as a second user");
     const passwd* nobody = ::getpwnam("nobody");
     QVERIFY(nobody);
@@ -91,5 +93,36 @@ void TestQuitSignals::staleLockOfAnotherUserIsNamed() {
     QVERIFY2(!said.contains(QStringLiteral("Another program")), qPrintable(said));
 }
 
-QTEST_GUILESS_MAIN(TestQuitSignals)
-#include "tst_quit_signals.moc"
+void TestPortUsers::setupShowsPortsTheUserMayNotOpen() {
+    if (::geteuid() != 0) QSKIP("needs root to act as a user outside dialout");
+    const passwd* nobody = ::getpwnam("nobody");
+    QVERIFY(nobody);
+    SimFixture fixture(FastAdapter()); // COM7, left as it is: root's alone
+    const auto usable = fixture.addPort(3);
+    const QString usableDevice = QFileInfo(usable->SlavePath()).canonicalFilePath();
+    QVERIFY(::chmod(usableDevice.toLocal8Bit().constData(), 0666) == 0);
+    QVERIFY(::chmod(fixture.portsDir().toLocal8Bit().constData(), 0755) == 0);
+    QTemporaryDir place(QStringLiteral("/tmp/vorkel-setup-XXXXXX"));
+    QVERIFY(::chmod(place.path().toLocal8Bit().constData(), 0755) == 0);
+    const QString user = place.filePath(QStringLiteral("port_user"));
+    QVERIFY(QFile::copy(QStringLiteral(PORT_USER), user));
+    QProcess setup;
+    setup.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+        if (::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(3);
+    });
+    setup.start(user, {QStringLiteral("setup"), fixture.portsDir(), QStringLiteral("3")});
+    QVERIFY(setup.waitForFinished(15000));
+    QCOMPARE(setup.exitCode(), 0);
+    const QStringList entries = QString::fromLocal8Bit(setup.readAllStandardOutput())
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // The usable port as always, and COM7 shown greyed with why and what to do.
+    QVERIFY2(entries.size() >= 2, qPrintable(entries.join('\n')));
+    QVERIFY2(entries.first().startsWith(QStringLiteral("COM3|1|")), qPrintable(entries.join('\n')));
+    const QStringList blocked = entries.filter(QStringLiteral("(COM7 no access)|0|"));
+    QCOMPARE(blocked.size(), 1);
+    QVERIFY2(blocked.first().contains(QStringLiteral("sudo usermod -aG dialout")),
+             qPrintable(blocked.first()));
+}
+
+QTEST_GUILESS_MAIN(TestPortUsers)
+#include "tst_port_users.moc"
