@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Checks an installed VORKEL the way Debian users meet it.
+#   check_install.sh install BUILD_DIR STAGE   cmake --install --strip into STAGE
+#   check_install.sh deb SOURCE_DIR WORK       the Release .deb, its contents and lintian
+set -euo pipefail
+mode="$1"
+fail() { echo "FAIL: $*"; exit 1; }
+
+if [ "$mode" = install ]; then
+    build="$2"; stage="$3"
+    rm -rf "$stage"
+    cmake --install "$build" --prefix "$stage/usr" --strip >/dev/null
+else
+    source_dir="$2"; work="$3"
+    rm -rf "$work"; mkdir -p "$work"
+    deb=$("$source_dir/scripts/package" "$work/build" | tail -n 1)
+    [ -f "$deb" ] || fail "no package was made"
+    stage="$work/stage"
+    dpkg-deb -x "$deb" "$stage"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for needed in qt6-qpa-plugins fonts-liberation libqt6widgets6 libqt6serialport6; do
+        grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
+    done
+    grep -q -- '-dev' <<<"$depends" && fail "Depends names a development package: $depends"
+    [ "$(dpkg-deb -f "$deb" Description | wc -l)" -ge 4 ] || fail "no long Description"
+    errors=$(lintian "$deb" 2>/dev/null | grep '^E:' || true)
+    [ -z "$errors" ] || fail "lintian errors: $errors"
+    echo "lintian: $(lintian "$deb" 2>/dev/null | grep -c '^W:' || true) warnings"
+fi
+
+for path in usr/bin/vorkel usr/bin/vorkel-sim usr/share/applications/vorkel.desktop \
+            usr/share/icons/hicolor/scalable/apps/vorkel.svg \
+            usr/share/metainfo/au.vorkel.Vorkel.metainfo.xml \
+            usr/share/doc/vorkel/copyright usr/share/doc/vorkel/changelog.gz; do
+    [ -e "$stage/$path" ] || fail "missing: $path"
+done
+for size in 16 24 32 48 64 128 256; do
+    icon="$stage/usr/share/icons/hicolor/${size}x${size}/apps/vorkel.png"
+    [ -e "$icon" ] || fail "missing icon of $size px"
+    # PNG width and height: two big-endian numbers from byte 17 of the file.
+    hex=$(od -An -tx1 -j16 -N8 "$icon" | tr -d ' \n')
+    width=$((16#${hex:0:8})); height=$((16#${hex:8:8}))
+    [ "$width $height" = "$size $size" ] || fail "the $size px icon is $width x $height"
+done
+for binary in vorkel vorkel-sim; do
+    sections=$(readelf -S "$stage/usr/bin/$binary")
+    grep -q '\.debug_info' <<<"$sections" && fail "$binary keeps debug information"
+    grep -q '\.symtab' <<<"$sections" && fail "$binary is not stripped"
+    readelf -d "$stage/usr/bin/$binary" | grep -qiE 'rpath|runpath' && fail "$binary has a RUNPATH"
+done
+desktop-file-validate "$stage/usr/share/applications/vorkel.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$stage/usr/share/metainfo/au.vorkel.Vorkel.metainfo.xml" >/dev/null ||
+    fail "AppStream metainfo"
+# The installed simulator names the folder it really puts its link in.
+help=$("$stage/usr/bin/vorkel-sim" --help)
+grep -qF "Its COM link goes into $stage/usr/bin/ports." <<<"$help" || fail "vorkel-sim --help: $help"
+echo "installed layout complete ($mode)"
