@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     vorkel::Form1Controls& ui = rig->form->controls();
     if (!ui.MSComm1->PortOpen()) vorkel::OpenComPort(*ui.MSComm1);
-    vorkel::AdapterState = 1;
+    vorkel::AdapterState = vorkel::AdapterInitialised;
     rig->pieces =
         QByteArray(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1))
             .split('\0');

@@ -203,6 +203,8 @@ void Form1::Form_Load() {
 }
 
 void Form1::Connect_Command_Click() {
+    // The caption is the connection switch, as the system has always had it:
+    // only a completed identification makes it "Disconnect".
     if (Connect_Command->text() != QLatin1String("Connect")) {
         // Closing the port ends any wait that is running; it then unwinds quietly.
         DisconnectSteps();
@@ -214,7 +216,7 @@ void Form1::Connect_Command_Click() {
         ConnectSteps();
     } catch (const LinkError& error) {
         Timer1->stop();
-        const bool connected = AdapterState == 1;
+        const bool connected = AdapterState == AdapterInitialised;
         ReportFailure(error,
                       connected ? QStringLiteral("Reading the trouble codes")
                                 : QStringLiteral("Connecting to the cluster"),
@@ -228,8 +230,10 @@ void Form1::Connect_Command_Click() {
 void Form1::ConnectSteps() {
     ConnectAdapter(m_controls);
     // The port test failed (reported, nothing opened): nothing more is sent.
-    if (AdapterState != 1) return;
+    if (AdapterState != AdapterInitialised) return;
     Pause(100);
+    // The count is read a second time although the attempt just read it: the
+    // system always has, and adapters and clusters are used to that rhythm.
     ReadDtcCount(m_controls);
     if (DTC_label->text() != QLatin1String("0")) {
         Command1->setEnabled(true);
@@ -372,7 +376,7 @@ void Form1::Timer1_Timer() {
         message.icon = MessageIcon::Critical;
         ShowMessage(message);
     }
-    AdapterState = 3;
+    AdapterState = AdapterTimedOut;
 }
 
 } // namespace vorkel

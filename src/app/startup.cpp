@@ -39,7 +39,7 @@ void Main(Form1& form) {
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
     form.DTC_Clear_Button->setEnabled(false);
     form.Command1->setEnabled(false);
-    AdapterState = 0;
+    AdapterState = AdapterNotInitialised;
     form.show();
 }
 

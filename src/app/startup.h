@@ -7,7 +7,7 @@ namespace vorkel {
 class Form1;
 
 // Prepares the main window: caption, settings file, status panels, the DTC
-// buttons disabled, AdapterState 0; then shows it.
+// buttons disabled, AdapterState not initialised; then shows it.
 void Main(Form1& form);
 
 // Where VORKEL.INI is: beside the program, or in the user's configuration folder.

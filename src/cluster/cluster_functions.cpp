@@ -46,9 +46,21 @@ QString ClusterPartNumber() {
            PartSuffix;
 }
 
-void ClusterTypeName(const QString& replyData, QLabel* clusterInfo) {
-    ClusterCodes[0] = Piece(replyData, 1, 2);
-    ClusterCodes[1] = Piece(replyData, 4, 2);
+QString PrefixOfReply(const QString& prefixData) {
+    QString prefix;
+    for (const int position : {1, 4, 7, 10})
+        prefix += CharacterOfPiece(Piece(prefixData, position, 2));
+    return prefix;
+}
+
+QString BaseTextOfReply(const QString& baseData) {
+    // The byte at position 4 is not part of the base number.
+    return Piece(baseData, 1, 2) + Piece(baseData, 7, 2) + Piece(baseData, 10, 2);
+}
+
+void NameCluster(const QString& modelData) {
+    ClusterCodes[0] = Piece(modelData, 1, 2);
+    ClusterCodes[1] = Piece(modelData, 4, 2);
     if (const ModelRow* row = FindModelRow(PartPrefix, ClusterCodes[0])) {
         SuffixLetters[0] = QLatin1String(row->letter);
         ClusterModel = QLatin1String(row->name);
@@ -56,26 +68,25 @@ void ClusterTypeName(const QString& replyData, QLabel* clusterInfo) {
     if (const LetterRow* row = FindLetterRow(ClusterCodes[1]))
         SuffixLetters[1] = QLatin1String(row->letter);
     PartSuffix = SuffixLetters[0] + SuffixLetters[1];
+}
+
+void ClusterTypeName(const QString& replyData, QLabel* clusterInfo) {
+    NameCluster(replyData);
     if (clusterInfo) clusterInfo->setText(ClusterModel);
 }
 
 void IdentifyCluster(Form1Controls& ui) {
-    const QString prefixData =
-        ReadIdentifier(ui, QStringLiteral("22e21a"), QStringLiteral("62 E2 1A "));
-    PartPrefix.clear();
-    for (const int position : {1, 4, 7, 10})
-        PartPrefix += CharacterOfPiece(Piece(prefixData, position, 2));
+    PartPrefix =
+        PrefixOfReply(ReadIdentifier(ui, QStringLiteral("22e21a"), QStringLiteral("62 E2 1A ")));
     Pause(250);
 
-    const QString baseData =
-        ReadIdentifier(ui, QStringLiteral("22e217"), QStringLiteral("62 E2 17 "));
-    // The byte at position 4 is not part of the base number.
-    PartBaseText = Piece(baseData, 1, 2) + Piece(baseData, 7, 2) + Piece(baseData, 10, 2);
+    PartBaseText =
+        BaseTextOfReply(ReadIdentifier(ui, QStringLiteral("22e217"), QStringLiteral("62 E2 17 ")));
     Pause(250);
 
     const QString modelData =
         ReadIdentifier(ui, QStringLiteral("22e219"), QStringLiteral("62 E2 19 "));
-    // ClusterTypeName stores the two codes from this text and names the model.
+    // ClusterTypeName stores the two codes from this text, names the model and shows it.
     ClusterTypeName(modelData, ui.ClusterInfotext);
     Pause(250);
 

@@ -17,6 +17,16 @@ void IdentifyCluster(Form1Controls& ui);
 // the 0xE219 reply, and shows the model in clusterInfo (when given).
 void ClusterTypeName(const QString& replyData, QLabel* clusterInfo);
 
+// The pure parts of the identification, from the data texts of the replies
+// (the text after the marker, through its CR):
+// the prefix, four reply bytes as characters ("33 52 32 33" gives "3R23");
+QString PrefixOfReply(const QString& prefixData);
+// the base-number digits as received: bytes 1, 3 and 4 ("01 00 08 49" gives "010849");
+QString BaseTextOfReply(const QString& baseData);
+// the codes of the 0xE219 reply into ClusterCodes, and from them and PartPrefix
+// the suffix letters, PartSuffix and ClusterModel (kept when a table has no row).
+void NameCluster(const QString& modelData);
+
 // The cluster part number: prefix, base number in plain decimal, suffix.
 QString ClusterPartNumber();
 

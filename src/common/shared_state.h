@@ -13,8 +13,11 @@ extern std::int16_t CommPortNumber;
 extern QString CommSpeed;
 // Full path of VORKEL.INI beside the program.
 extern QString IniFilePath;
-// 0 no initialised adapter, 1 initialisation completed, 3 connection time-out fired.
+// Where the adapter stands: one of the three values below.
 extern std::int16_t AdapterState;
+inline constexpr std::int16_t AdapterNotInitialised = 0;
+inline constexpr std::int16_t AdapterInitialised = 1; // the connection attempt completed
+inline constexpr std::int16_t AdapterTimedOut = 3;    // the connection time-out fired
 // Number of codes the last trouble-code reply reported (at most 255).
 extern std::int16_t DtcCount;
 // Codes as four upper-case hex digits; entries 1 to 20 are written by the list reader.

@@ -48,7 +48,7 @@ QString AdapterBanner(const QString& resetAnswer) {
 }
 
 void ConnectAdapter(Form1Controls& ui) {
-    AdapterState = 0;
+    AdapterState = AdapterNotInitialised;
     const PortProbe probe = ProbeComPort(CommPortNumber);
     if (probe.problem != PortProblem::None) {
         ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
@@ -86,7 +86,7 @@ void ConnectAdapter(Form1Controls& ui) {
     Pause(250);
     ReadDtcCount(ui);
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connected"));
-    AdapterState = 1;
+    AdapterState = AdapterInitialised;
 }
 
 } // namespace vorkel

@@ -10,7 +10,7 @@ inline constexpr int ConnectionTimeoutMs = 6000;
 
 // The connection attempt: tests and opens the port, resets and configures the
 // adapter, identifies the cluster and reads the trouble-code count. Ends with
-// "Connected" and AdapterState 1; a wait that cannot complete throws LinkError.
+// "Connected" and AdapterState initialised; a wait that cannot complete throws LinkError.
 // A port that cannot be opened is reported here and ends the attempt quietly.
 void ConnectAdapter(Form1Controls& ui);
 

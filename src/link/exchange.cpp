@@ -52,7 +52,7 @@ ScopedLinkLimits::~ScopedLinkLimits() {
 }
 
 void Exchange::CheckStillWaiting() const {
-    if (AdapterState == 3) throw LinkError(LinkFailure::ConnectTimedOut);
+    if (AdapterState == AdapterTimedOut) throw LinkError(LinkFailure::ConnectTimedOut);
     if (!m_comm.PortOpen()) {
         throw LinkError(m_comm.LastCloseReason() == MSComm::CloseReason::Lost
                             ? LinkFailure::PortLost

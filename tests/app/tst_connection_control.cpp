@@ -433,7 +433,7 @@ void TestConnectionControl::failedAttemptSendsNothingMore() {
              QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
     QVERIFY(fixture.sim().Received().isEmpty());
     VerifyDisconnected(form);
-    QCOMPARE(int(AdapterState), 0);
+    QCOMPARE(AdapterState, AdapterNotInitialised);
 }
 
 void TestConnectionControl::secondConnectClickIsIgnored() {

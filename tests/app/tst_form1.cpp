@@ -142,7 +142,7 @@ void TestForm1::startState() {
     QVERIFY(form.Connect_Command->isEnabled());
     QVERIFY(form.Command2->isEnabled());
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
-    QCOMPARE(int(AdapterState), 0);
+    QCOMPARE(AdapterState, AdapterNotInitialised);
     QVERIFY(form.ClusterInfotext->text().isEmpty());
     QVERIFY(form.Part_Label->text().isEmpty());
     QVERIFY(form.DTC_label->text().isEmpty());

@@ -31,7 +31,44 @@ class TestClusterTypeName : public QObject {
     void keepsEarlierValues();
     void partNumber_data();
     void partNumber();
+    void replyPieces_data();
+    void replyPieces();
 };
+
+void TestClusterTypeName::replyPieces_data() {
+    QTest::addColumn<QString>("prefixData");
+    QTest::addColumn<QString>("baseData");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("baseText");
+    QTest::newRow("worked example") << "33 52 32 33 \r"
+                                    << "01 00 08 49 \r"
+                                    << "3R23"
+                                    << "010849";
+    QTest::newRow("padding shown") << "35 52 37 39 00 \r"
+                                   << "02 00 07 99 00 00 \r"
+                                   << "5R79"
+                                   << "020799";
+    QTest::newRow("no blank before the CR") << "33 52 37 33\r"
+                                            << "00 00 12 34\r"
+                                            << "3R73"
+                                            << "001234";
+    QTest::newRow("short: missing pieces give code 0")
+        << "33 52\r"
+        << "01\r" << QStringLiteral("3R") + QChar(0) + QChar(0) << "01";
+    QTest::newRow("lower case hex") << "33 52 32 3a \r"
+                                    << "01 00 08 49 \r"
+                                    << "3R2:"
+                                    << "010849";
+}
+
+void TestClusterTypeName::replyPieces() {
+    QFETCH(QString, prefixData);
+    QFETCH(QString, baseData);
+    QFETCH(QString, prefix);
+    QFETCH(QString, baseText);
+    QCOMPARE(PrefixOfReply(prefixData), prefix);
+    QCOMPARE(BaseTextOfReply(baseData), baseText);
+}
 
 void TestClusterTypeName::modelTable_data() {
     QTest::addColumn<QString>("prefix");

@@ -86,7 +86,7 @@ void TestConnectAdapter::workedExample() {
     QCOMPARE(TextColour(form.DTC_label), QColor(255, 0, 0));
     QCOMPARE(form.StatusBar1->panelText(1), QStringLiteral("ELM327 v1.5"));
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    QCOMPARE(int(AdapterState), 1);
+    QCOMPARE(AdapterState, AdapterInitialised);
     QVERIFY(!form.Timer1->isActive());
     QVERIFY(form.MSComm1->PortOpen());
     QCOMPARE(
@@ -238,7 +238,7 @@ void TestConnectAdapter::failures() {
         QVERIFY2(outcome.elapsedMs >= ConnectionTimeoutMs,
                  qPrintable(QString::number(outcome.elapsedMs)));
         QCOMPARE(messages.messages().first().title, QStringLiteral("Error!"));
-        QCOMPARE(int(AdapterState), 3);
+        QCOMPARE(AdapterState, AdapterTimedOut);
         QVERIFY(!form.Timer1->isActive());
     }
 }
@@ -255,7 +255,7 @@ void TestConnectAdapter::portMissing() {
     QCOMPARE(messages.messages().first().title, QStringLiteral("ERROR!"));
     QCOMPARE(messages.messages().first().icon, MessageIcon::Critical);
     QVERIFY(messages.messages().first().informative.contains(QStringLiteral("COM9")));
-    QCOMPARE(int(AdapterState), 0);
+    QCOMPARE(AdapterState, AdapterNotInitialised);
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
     QVERIFY(!form.Timer1->isActive());
     QVERIFY(!form.MSComm1->PortOpen());

@@ -80,7 +80,7 @@ QStringList KnownDescriptionLines() {
 void UseComPort(int port) {
     vorkel::CommPortNumber = static_cast<std::int16_t>(port);
     vorkel::CommSpeed = QStringLiteral("38400");
-    vorkel::AdapterState = 0;
+    vorkel::AdapterState = vorkel::AdapterNotInitialised;
     vorkel::DtcCount = 0;
     vorkel::DtcCodes.fill(QString());
     vorkel::PartPrefix.clear();
