@@ -61,6 +61,8 @@ class TestConnectionControl : public QObject {
     void lostFrameListsWhatCame_data();
     void lostFrameListsWhatCame();
     void copyResult();
+    void speedSearch_data();
+    void speedSearch();
     void wifiAdapterThroughSocat();
     void viewTwiceRebuildsTheList();
     void clearErasesEverything();
@@ -253,6 +255,55 @@ void TestConnectionControl::wifiAdapterThroughSocat() {
     SetPortsFolder(QString());
     bridge.terminate();
     QVERIFY(bridge.waitForFinished(5000));
+}
+
+void TestConnectionControl::speedSearch_data() {
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("adapter at 38400, set to 9600")
+        << "9600" << QStringList{"--baud", "38400"}
+        << "The adapter answers at 38400 baud: choose 38400 in Setup.";
+    QTest::newRow("adapter at 115200, set to 9600")
+        << "9600" << QStringList{"--baud", "115200"}
+        << "The adapter answers at 115200 baud: choose 115200 in Setup.";
+    QTest::newRow("a slow adapter at 9600, set to 38400")
+        << "38400" << QStringList{"--baud", "9600", "--latency", "300"}
+        << "The adapter answers at 9600 baud: choose 9600 in Setup.";
+    QTest::newRow("adapter at 57600") << "38400" << QStringList{"--baud", "57600"}
+                                      << "The adapter answers at 57600 baud, which Setup does not "
+                                         "offer: write ComSpeed=57600 into VORKEL.INI.";
+    QTest::newRow("silent adapter")
+        << "9600" << QStringList{"--silent"}
+        << "Nothing answered at 9600, 38400, 19200, 57600 or 115200 baud: check the cable, the "
+           "ignition and the port.";
+}
+
+void TestConnectionControl::speedSearch() {
+    QFETCH(QString, configured);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, advice);
+    SimFixture fixture(Sim(arguments));
+    const auto other = fixture.addPort(12);
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    CommSpeed = configured;
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    // The message comes at most 8 s after the click: the 6 s time-out, then the search.
+    QVERIFY2(clock.elapsed() <= 8000, qPrintable(QString::number(clock.elapsed())));
+    VerifyDisconnected(form);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
+    QCOMPARE(messages.messages().first().informative, advice);
+    // The settings are not changed behind the user's back, and no other port is touched.
+    QCOMPARE(CommSpeed, configured);
+    QVERIFY(other->Received().isEmpty());
+    // Only the reset and the harmless "ATI" went to the adapter: never a lone CR.
+    for (const QString& command : fixture.commands())
+        QVERIFY2(command == QLatin1String("atz") || command == QLatin1String("ATI"),
+                 qPrintable(command));
 }
 
 void TestConnectionControl::viewTwiceRebuildsTheList() {

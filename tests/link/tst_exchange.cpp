@@ -1,10 +1,10 @@
-#include "app/form1.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
-#include "link/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
+#include "link/serial_port.h"
+#include "support/link_rig.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
 
@@ -141,10 +141,9 @@ void TestExchange::everyFailureHasWords() {
 
 void TestExchange::finishReadsThroughThePrompt() {
     SimFixture fixture;
-    Form1 form;
-    MessageRecorder messages;
-    ConnectAdapter(form.controls());
-    Exchange exchange(*form.MSComm1);
+    LinkRig rig;
+    OpenAndSetUp(*rig.MSComm1);
+    Exchange exchange(*rig.MSComm1);
     exchange.Send(QStringLiteral("220200"));
     exchange.WaitForMarker(QStringLiteral("62 02 "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("00 03 \r"));
@@ -152,15 +151,14 @@ void TestExchange::finishReadsThroughThePrompt() {
     exchange.Finish();
     QVERIFY(exchange.PromptSeen());
     QTest::qWait(50);
-    QCOMPARE(form.MSComm1->InBufferCount(), 0);
+    QCOMPARE(rig.MSComm1->InBufferCount(), 0);
 }
 
 void TestExchange::answerLinesEndAtTheEmptyLine() {
     SimFixture fixture;
-    Form1 form;
-    MessageRecorder messages;
-    ConnectAdapter(form.controls());
-    Exchange exchange(*form.MSComm1);
+    LinkRig rig;
+    OpenAndSetUp(*rig.MSComm1);
+    Exchange exchange(*rig.MSComm1);
     exchange.Send(QStringLiteral("1800ff00"));
     exchange.WaitForMarker(QStringLiteral("728 "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("10 0B 58 03 92 01 20 A6 \r"));
@@ -176,10 +174,9 @@ void TestExchange::lineFeedsAreDropped() {
     vorkelsim::SimOptions options;
     options.lineFeeds = true;
     SimFixture fixture(options);
-    Form1 form;
-    MessageRecorder messages;
-    ConnectAdapter(form.controls());
-    Exchange exchange(*form.MSComm1);
+    LinkRig rig;
+    OpenAndSetUp(*rig.MSComm1);
+    Exchange exchange(*rig.MSComm1);
     exchange.Send(QStringLiteral("22e21a"));
     exchange.WaitForMarker(QStringLiteral("62 E2 1A "));
     QCOMPARE(exchange.ReadLine(), QStringLiteral("33 52 32 33 \r"));
@@ -189,11 +186,13 @@ void TestExchange::gatheredTextIsCapped() {
     vorkelsim::SimOptions options;
     options.banner = QString(20000, QLatin1Char('E'));
     SimFixture fixture(options);
-    Form1 form;
-    MessageRecorder messages;
-    ConnectAdapter(form.controls());
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    QVERIFY(form.StatusBar1->panelText(1).size() <= GatheredTextCap);
+    LinkRig rig;
+    OpenComPort(*rig.MSComm1);
+    Exchange exchange(*rig.MSComm1);
+    exchange.Send(QStringLiteral("atz"));
+    const QString answer = exchange.WaitForBanner();
+    QVERIFY(answer.endsWith(QLatin1Char('>')));
+    QVERIFY(answer.size() <= GatheredTextCap);
 }
 
 QTEST_MAIN(TestExchange)
