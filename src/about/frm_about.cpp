@@ -1,6 +1,6 @@
 #include "about/frm_about.h"
 
-#include "common/twips.h"
+#include "common/controls.h"
 #include "version.h"
 
 #include <QFrame>
@@ -48,35 +48,22 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setFixedSize(TwipsToPixels(5730), TwipsToPixels(3210));
     setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(TwipsRect(4245, 2400, 1260, 345));
+    cmdOK = MakeButton(this, "cmdOK", "OK", TwipsRect(4245, 2400, 1260, 345));
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(true);
 
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(TwipsRect(120, 120, 480, 480));
+    picIcon = MakeLabel(this, "picIcon", TwipsRect(120, 120, 480, 480));
     picIcon->setPixmap(QPixmap(QStringLiteral(":/vorkel.xpm")));
 
-    lblDescription = new QLabel(this);
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setGeometry(TwipsRect(1050, 720, 3885, 1170));
+    lblDescription = MakeLabel(this, "lblDescription", TwipsRect(1050, 720, 3885, 1170));
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lblDisclaimer = new QLabel(this);
-    lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setGeometry(TwipsRect(240, 2160, 3870, 945));
+    lblDisclaimer = MakeLabel(this, "lblDisclaimer", TwipsRect(240, 2160, 3870, 945));
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer->setWordWrap(true);
 
-    lblTitle = new QLabel(this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setGeometry(TwipsRect(1050, 240, 3885, 240));
-
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setGeometry(TwipsRect(1050, 480, 3885, 225));
+    lblTitle = MakeLabel(this, "lblTitle", TwipsRect(1050, 240, 3885, 240));
+    lblVersion = MakeLabel(this, "lblVersion", TwipsRect(1050, 480, 3885, 225));
 
     // Grey under white, one pixel apart: an etched line between description and warning.
     Line1_1 = MakeLine(

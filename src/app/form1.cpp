@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
 #include "about/frm_about.h"
-#include "app/form1_layout.h"
+#include "common/controls.h"
 #include "common/dialog_font.h"
 #include "common/message_box.h"
 #include "common/pause.h"
@@ -21,7 +21,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
@@ -50,6 +49,11 @@ class BusyScope {
   private:
     bool& m_busy;
 };
+
+// The window's client area and the width of each status panel, in twips.
+constexpr int Form1ClientWidth = 4200;
+constexpr int Form1ClientHeight = 3660;
+constexpr int StatusPanelWidth = 1300;
 
 QFont CountLabelFont() {
     QFont font;
@@ -88,17 +92,6 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
     BuildControls();
 
-    m_controls.Connect_Command = Connect_Command;
-    m_controls.Command1 = Command1;
-    m_controls.DTC_Clear_Button = DTC_Clear_Button;
-    m_controls.DTC_List = DTC_List;
-    m_controls.DTC_label = DTC_label;
-    m_controls.Part_Label = Part_Label;
-    m_controls.ClusterInfotext = ClusterInfotext;
-    m_controls.StatusBar1 = StatusBar1;
-    m_controls.Timer1 = Timer1;
-    m_controls.MSComm1 = MSComm1;
-
     connect(Connect_Command, &QPushButton::clicked, this, &Form1::Connect_Command_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(DTC_Clear_Button, &QPushButton::clicked, this, &Form1::DTC_Clear_Button_Click);
@@ -123,56 +116,27 @@ void Form1::BuildControls() {
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    QHash<QString, QWidget*> made;
-    QWidget* previousInTabOrder = nullptr;
-    for (const ControlLayout& c : Form1Layout) {
-        QWidget* container = c.container ? made.value(QLatin1String(c.container)) : client;
-        const QString caption = QLatin1String(c.caption);
-        QWidget* widget = nullptr;
-        switch (c.kind) {
-        case ControlKind::Frame:
-            widget = new QGroupBox(caption, container);
-            break;
-        case ControlKind::Label:
-            widget = new QLabel(caption, container);
-            break;
-        case ControlKind::StatusBar:
-            widget = new StatusBar(TwipsToPixels(StatusPanelWidth), container);
-            break;
-        case ControlKind::Button: {
-            auto* button = new QPushButton(caption, container);
-            button->setAutoDefault(false);
-            widget = button;
-            break;
-        }
-        case ControlKind::List: {
-            auto* list = new QListWidget(container);
-            list->setSelectionMode(QAbstractItemView::SingleSelection);
-            widget = list;
-            break;
-        }
-        }
-        widget->setObjectName(QLatin1String(c.name));
-        widget->setGeometry(TwipsRect(c.left, c.top, c.width, c.height));
-        made.insert(QLatin1String(c.name), widget);
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previousInTabOrder) setTabOrder(previousInTabOrder, widget);
-            previousInTabOrder = widget;
-        }
-    }
-    ClusterInfo = qobject_cast<QGroupBox*>(made.value(QStringLiteral("ClusterInfo")));
-    ClusterInfotext = qobject_cast<QLabel*>(made.value(QStringLiteral("ClusterInfotext")));
-    StatusBar1 = qobject_cast<StatusBar*>(made.value(QStringLiteral("StatusBar1")));
-    Command1 = qobject_cast<QPushButton*>(made.value(QStringLiteral("Command1")));
-    Connect_Command = qobject_cast<QPushButton*>(made.value(QStringLiteral("Connect_Command")));
-    Frame1 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame1")));
-    DTC_label = qobject_cast<QLabel*>(made.value(QStringLiteral("DTC_label")));
-    Frame2 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame2")));
-    DTC_List = qobject_cast<QListWidget*>(made.value(QStringLiteral("DTC_List")));
-    Frame3 = qobject_cast<QGroupBox*>(made.value(QStringLiteral("Frame3")));
-    Part_Label = qobject_cast<QLabel*>(made.value(QStringLiteral("Part_Label")));
-    DTC_Clear_Button = qobject_cast<QPushButton*>(made.value(QStringLiteral("DTC_Clear_Button")));
-    Command2 = qobject_cast<QPushButton*>(made.value(QStringLiteral("Command2")));
+    // In tab-index order, each container before what it holds.
+    ClusterInfo = MakeFrame(client, "ClusterInfo", "Cluster Type", TwipsRect(120, 2640, 1575, 615));
+    ClusterInfotext = MakeLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
+    StatusBar1 = new StatusBar(TwipsToPixels(StatusPanelWidth), client);
+    Place(StatusBar1, "StatusBar1", TwipsRect(0, 3285, 4200, 375));
+    Command1 = MakeButton(client, "Command1", "View DTC", TwipsRect(1080, 2040, 965, 495));
+    Connect_Command =
+        MakeButton(client, "Connect_Command", "Connect", TwipsRect(60, 2040, 965, 495));
+    Frame1 = MakeFrame(client, "Frame1", "DTC #", TwipsRect(3240, 2640, 855, 615));
+    DTC_label = MakeLabel(Frame1, "DTC_label", TwipsRect(105, 240, 705, 315));
+    Frame2 = MakeFrame(client, "Frame2", "DTC List", TwipsRect(120, 0, 3975, 1935));
+    DTC_List = MakeList(Frame2, "DTC_List", TwipsRect(120, 240, 3735, 1620));
+    Frame3 = MakeFrame(client, "Frame3", "Cluster Part #", TwipsRect(1680, 2640, 1575, 615));
+    Part_Label = MakeLabel(Frame3, "Part_Label", TwipsRect(120, 240, 1335, 255));
+    DTC_Clear_Button =
+        MakeButton(client, "DTC_Clear_Button", "Clear DTC", TwipsRect(2100, 2040, 965, 495));
+    Command2 = MakeButton(client, "Command2", "Exit", TwipsRect(3120, 2040, 965, 495));
+    setTabOrder(Command1, Connect_Command);
+    setTabOrder(Connect_Command, DTC_List);
+    setTabOrder(DTC_List, DTC_Clear_Button);
+    setTabOrder(DTC_Clear_Button, Command2);
 
     DTC_label->setAlignment(Qt::AlignCenter);
     DTC_label->setFont(CountLabelFont());
@@ -228,19 +192,19 @@ void Form1::Connect_Command_Click() {
 }
 
 void Form1::ConnectSteps() {
-    ConnectAdapter(m_controls);
+    ConnectAdapter(*this);
     // The port test failed (reported, nothing opened): nothing more is sent.
     if (AdapterState != AdapterInitialised) return;
     Pause(100);
     // The count is read a second time although the attempt just read it: the
     // system always has, and adapters and clusters are used to that rhythm.
-    ReadDtcCount(m_controls);
+    ReadDtcCount(*this);
     if (DTC_label->text() != QLatin1String("0")) {
         Command1->setEnabled(true);
         DTC_Clear_Button->setEnabled(true);
         DTC_List->clear();
         Pause(100);
-        ReadDtcList(m_controls);
+        ReadDtcList(*this);
     }
 }
 
@@ -278,7 +242,7 @@ void Form1::Command1_Click() {
     BusyScope busy(m_busy);
     try {
         DTC_List->clear();
-        ReadDtcList(m_controls);
+        ReadDtcList(*this);
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
     }
@@ -289,9 +253,9 @@ void Form1::DTC_Clear_Button_Click() {
     BusyScope busy(m_busy);
     bool erased = false;
     try {
-        EraseDtcCodes(m_controls);
+        EraseDtcCodes(*this);
         erased = true;
-        ShowCodesAfterClearing(m_controls);
+        ShowCodesAfterClearing(*this);
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
                       erased

@@ -23,32 +23,23 @@ class StatusBar;
 
 // The main window: the trouble-code list, the four buttons, the cluster
 // information and the status bar, with their handlers.
-class Form1 : public QMainWindow {
+// The controls the lower modules use come from Form1Controls; the window is
+// that set of controls and more, so it hands itself to them.
+class Form1 : public QMainWindow, public Form1Controls {
     Q_OBJECT
   public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
     QGroupBox* ClusterInfo = nullptr;
-    QLabel* ClusterInfotext = nullptr;
-    StatusBar* StatusBar1 = nullptr;
-    QPushButton* Command1 = nullptr; // "View DTC"
-    QPushButton* Connect_Command = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QLabel* DTC_label = nullptr;
     QGroupBox* Frame2 = nullptr;
-    QListWidget* DTC_List = nullptr;
     QGroupBox* Frame3 = nullptr;
-    QLabel* Part_Label = nullptr;
-    QPushButton* DTC_Clear_Button = nullptr;
     QPushButton* Command2 = nullptr; // "Exit"
     QAction* mnu_Setup = nullptr;
     QAction* mnu_About = nullptr;
     QAction* mnu_Copy = nullptr; // "Copy" in the list's context menu, and Ctrl+C
-    QTimer* Timer1 = nullptr;
-    MSComm* MSComm1 = nullptr;
-
-    Form1Controls& controls() { return m_controls; }
+    Form1Controls& controls() { return *this; }
     // True while an exchange with the adapter runs under one of the handlers.
     bool ExchangeRunning() const { return m_busy; }
     Setup_Form* SetupDialog() const { return m_setup; }
@@ -78,7 +69,6 @@ class Form1 : public QMainWindow {
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
 
-    Form1Controls m_controls;
     bool m_busy = false;
     bool m_exiting = false;
     QPointer<Setup_Form> m_setup;

@@ -1,10 +1,10 @@
 #include "settings/setup_form.h"
 
+#include "common/controls.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
-#include "common/twips.h"
 #include "link/serial_port.h"
 #include "settings/ini_handler.h"
 #include "settings/leading_number.h"
@@ -16,25 +16,6 @@
 #include <QPushButton>
 
 namespace vorkel {
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect rect) {
-    auto* button = new QPushButton(QLatin1String(caption), parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(rect);
-    button->setAutoDefault(false); // Enter and Escape have no special meaning here
-    return button;
-}
-
-QListWidget* MakeList(QWidget* parent, const char* name, QRect rect) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(QLatin1String(name));
-    list->setGeometry(rect);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    return list;
-}
-
-} // namespace
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
@@ -45,15 +26,11 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     setFixedSize(TwipsToPixels(3570), TwipsToPixels(1920));
     setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
 
-    Frame1 = new QGroupBox(QStringLiteral("Comm Ports"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(TwipsRect(120, 120, 1575, 1215));
+    Frame1 = MakeFrame(this, "Frame1", "Comm Ports", TwipsRect(120, 120, 1575, 1215));
     CommPort_List = MakeList(Frame1, "CommPort_List", TwipsRect(120, 240, 1335, 840));
     SaveConfig = MakeButton(this, "SaveConfig", "Save", TwipsRect(960, 1440, 735, 375));
     SetupCancel = MakeButton(this, "SetupCancel", "Cancel", TwipsRect(1800, 1440, 735, 375));
-    Frame2 = new QGroupBox(QStringLiteral("Comm Speed"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(TwipsRect(1800, 120, 1695, 1215));
+    Frame2 = MakeFrame(this, "Frame2", "Comm Speed", TwipsRect(1800, 120, 1695, 1215));
     Speed_List = MakeList(Frame2, "Speed_List", TwipsRect(120, 240, 1455, 840));
 
     setTabOrder(CommPort_List, SaveConfig);
