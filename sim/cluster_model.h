@@ -34,20 +34,20 @@ struct ClusterScenario {
 // ReadDiagnosticTroubleCodesByStatus (0x18) and ClearDiagnosticInformation (0x14).
 class ClusterModel {
   public:
-    explicit ClusterModel(ClusterScenario scenario) : m_scenario(std::move(scenario)) {}
+    // The scenario stays the caller's (the adapter's options): a change to it
+    // takes effect at the next request.
+    explicit ClusterModel(ClusterScenario& scenario) : m_scenario(scenario) {}
 
     // The response payload (positive or 7F negative) to a request payload.
     Bytes Respond(const Bytes& request);
 
     const std::vector<DtcRecord>& Codes() const { return m_scenario.codes; }
-    // The cluster's faults can be switched while the simulator runs (tests).
-    ClusterScenario& MutableScenario() { return m_scenario; }
 
   private:
     Bytes ReadDataByIdentifier(const Bytes& request);
     Bytes ReadCodes() const;
 
-    ClusterScenario m_scenario;
+    ClusterScenario& m_scenario;
 };
 
 Bytes NegativeResponse(std::uint8_t service, std::uint8_t code);

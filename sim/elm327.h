@@ -30,6 +30,8 @@ struct Answer {
 class Elm327 {
   public:
     explicit Elm327(SimOptions options);
+    Elm327(const Elm327&) = delete; // the cluster works on this adapter's own options
+    Elm327& operator=(const Elm327&) = delete;
 
     // Feeds received bytes; returns the answers to the commands they complete.
     std::vector<Answer> Receive(const QByteArray& bytes);
@@ -38,9 +40,9 @@ class Elm327 {
     QByteArray StoppedText() const;
 
     const SimOptions& Options() const { return m_options; }
-    // Faults can be switched while the simulator runs (tests).
+    // Faults, and the cluster's scenario, can be switched while the simulator
+    // runs (tests); every change takes effect at the next command.
     SimOptions& MutableOptions() { return m_options; }
-    ClusterModel& Cluster() { return m_cluster; }
 
   private:
     Answer Execute(const QByteArray& received);

@@ -1,5 +1,4 @@
 #include "app/form1.h"
-#include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "link/exchange.h"
@@ -236,14 +235,13 @@ void TestConnectionControl::wifiAdapterThroughSocat() {
     QVERIFY2(wifi.StartTcp(0), qPrintable(wifi.ErrorString()));
     const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
     QVERIFY2(!socat.isEmpty(), "socat is missing: scripts/install-deps --tests installs it");
-    QTemporaryDir ports;
-    const QString link = ports.filePath(QStringLiteral("COM5"));
+    SimFixture serial(FastAdapter()); // its ports folder, for the program's port links
+    const QString link = QDir(serial.portsDir()).filePath(QStringLiteral("COM5"));
     QProcess bridge;
     bridge.start(socat, {QStringLiteral("pty,link=%1,raw,echo=0").arg(link),
                          QStringLiteral("tcp:127.0.0.1:%1").arg(wifi.TcpPort())});
     QVERIFY(bridge.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(link).exists(), 5000);
-    SetPortsFolder(ports.path());
     Form1 form;
     windowdriver::Start(form, 5);
     MessageRecorder messages;
@@ -252,7 +250,6 @@ void TestConnectionControl::wifiAdapterThroughSocat() {
     QCOMPARE(ListLines(form), WorkedExample);
     QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
     Click(form.Connect_Command);
-    SetPortsFolder(QString());
     bridge.terminate();
     QVERIFY(bridge.waitForFinished(5000));
 }
