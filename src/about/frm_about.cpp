@@ -42,11 +42,7 @@ QString AboutDisclaimerText() {
 }
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(5730), TwipsToPixels(3210));
-    setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
+    PrepareDialog(this, "frmAbout", 5730, 3210);
 
     cmdOK = MakeButton(this, "cmdOK", "OK", TwipsRect(4245, 2400, 1260, 345));
     cmdOK->setDefault(true);

@@ -2,7 +2,9 @@
 
 #include "common/twips.h"
 
+#include <QDialog>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -11,6 +13,16 @@
 // its name (also its Qt objectName), its caption and its place in twips
 // within its container. The container owns it.
 namespace vorkel {
+
+// A dialog of fixed client size with the program's icon, a title bar and a
+// close button but no minimise or maximise; it deletes itself once closed.
+inline void PrepareDialog(QDialog* dialog, const char* name, int widthTwips, int heightTwips) {
+    dialog->setObjectName(QLatin1String(name));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dialog->setFixedSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
+    dialog->setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
+}
 
 inline void Place(QWidget* control, const char* name, QRect twips) {
     control->setObjectName(QLatin1String(name));

@@ -19,12 +19,8 @@ namespace vorkel {
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
-    setObjectName(QStringLiteral("Setup_Form"));
+    PrepareDialog(this, "Setup_Form", 3570, 1920);
     setWindowTitle(QStringLiteral("Setup"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsToPixels(3570), TwipsToPixels(1920));
-    setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));
 
     Frame1 = MakeFrame(this, "Frame1", "Comm Ports", TwipsRect(120, 120, 1575, 1215));
     CommPort_List = MakeList(Frame1, "CommPort_List", TwipsRect(120, 240, 1335, 840));
