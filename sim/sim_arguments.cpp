@@ -54,7 +54,7 @@ namespace {
 
 // One option of vorkel-sim: declared once, with its help text and what it does.
 // apply returns an error text, or nothing when the value is understood.
-struct OptionSpec {
+struct SimOption {
     const char* name;
     const char* valueName; // nullptr: a switch without a value
     const char* help;
@@ -81,9 +81,9 @@ void Insert(CommandSet& set, const QString& value) {
 
 // Options are applied in this order, so --personality comes first and the
 // options after it change what it set.
-const std::vector<OptionSpec>& OptionTable() {
+const std::vector<SimOption>& OptionTable() {
     using L = SimCommandLine;
-    static const std::vector<OptionSpec> table = {
+    static const std::vector<SimOption> table = {
         {"personality", "name",
          "Behave like a family of real adapters (see below), e.g. --personality genuine.",
          [](L& l, const QString& v) {
@@ -343,11 +343,11 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
     QCommandLineParser parser;
     parser.setApplicationDescription(Description(defaultPortsDir));
     parser.addHelpOption();
-    std::vector<QCommandLineOption> options;
-    for (const OptionSpec& spec : OptionTable()) {
-        options.emplace_back(QStringList{QLatin1String(spec.name)}, QString::fromUtf8(spec.help),
-                             spec.valueName ? QLatin1String(spec.valueName) : QString());
-        parser.addOption(options.back());
+    std::vector<QCommandLineOption> parsed;
+    for (const SimOption& option : OptionTable()) {
+        parsed.emplace_back(QStringList{QLatin1String(option.name)}, QString::fromUtf8(option.help),
+                            option.valueName ? QLatin1String(option.valueName) : QString());
+        parser.addOption(parsed.back());
     }
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
@@ -358,13 +358,13 @@ SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& de
         result.helpText = parser.helpText();
         return result;
     }
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        const OptionSpec& spec = OptionTable()[i];
-        if (!parser.isSet(options[i])) continue;
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
+        const SimOption& option = OptionTable()[i];
+        if (!parser.isSet(parsed[i])) continue;
         const QStringList values =
-            spec.valueName ? parser.values(options[i]) : QStringList{QString()};
+            option.valueName ? parser.values(parsed[i]) : QStringList{QString()};
         for (const QString& value : values) {
-            const QString error = spec.apply(result, value);
+            const QString error = option.apply(result, value);
             if (!error.isEmpty() && result.error.isEmpty()) result.error = error;
         }
     }

@@ -31,6 +31,17 @@ QStringList Descriptions(int n) {
 const QStringList WorkedExample{"B1201,Fuel Sender Circuit Failure", "B2680,Odometer Changed",
                                 "U1900,CAN Comms Bus Fault Receive Error"};
 
+// A window on a simulated adapter made from vorkel-sim's arguments, its
+// messages recorded.
+struct WindowOnSim {
+    explicit WindowOnSim(const QStringList& arguments) : fixture(Sim(arguments)) {
+        windowdriver::Start(form, fixture.comPort());
+    }
+    SimFixture fixture;
+    Form1 form;
+    MessageRecorder messages;
+};
+
 void Click(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -159,10 +170,8 @@ void TestConnectionControl::everyPersonality_data() {
 
 void TestConnectionControl::everyPersonality() {
     QFETCH(QStringList, arguments);
-    SimFixture fixture(Sim(arguments));
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    MessageRecorder messages;
+    WindowOnSim rig(arguments);
+    auto& [fixture, form, messages] = rig;
     Click(form.Connect_Command);
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
     QCOMPARE(form.StatusBar1->panelText(1), fixture.sim().Adapter().Options().banner);
@@ -193,10 +202,8 @@ void TestConnectionControl::lostFrameListsWhatCame_data() {
 void TestConnectionControl::lostFrameListsWhatCame() {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, lines);
-    SimFixture fixture(Sim(arguments));
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    MessageRecorder messages;
+    WindowOnSim rig(arguments);
+    auto& [fixture, form, messages] = rig;
     Click(form.Connect_Command);
     QCOMPARE(ListLines(form), lines);
     QCOMPARE(messages.texts().size(), 1);
@@ -205,10 +212,8 @@ void TestConnectionControl::lostFrameListsWhatCame() {
 }
 
 void TestConnectionControl::copyResult() {
-    SimFixture fixture(Sim({}));
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    MessageRecorder messages;
+    WindowOnSim rig({});
+    auto& [fixture, form, messages] = rig;
     Click(form.Connect_Command);
     const QString expected =
         QStringLiteral("Cluster part number: 3R23-10849-BA\nCluster type: BA Futura\n"
