@@ -21,8 +21,8 @@ LinkLimits& Limits() {
 // arrives; four wake-ups a second cost nothing measurable.
 class WakeTimer {
   public:
-    WakeTimer() {
-        m_timer.setInterval(std::clamp(Limits().silenceMs / 4, 5, 250));
+    explicit WakeTimer(int limitMs = Limits().silenceMs) {
+        m_timer.setInterval(std::clamp(limitMs / 4, 5, 250));
         m_timer.start();
     }
 
@@ -165,6 +165,18 @@ std::optional<QString> Exchange::ReadAnswerLine() {
         if (line == QLatin1String("\r") || line.endsWith(QLatin1Char('>'))) return std::nullopt;
         if (!IsOtherUnitFrame(line)) return line;
     }
+}
+
+bool Exchange::PromptWithin(int limitMs) {
+    QString gathered;
+    WakeTimer wake(limitMs);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < limitMs) {
+        if (ReadOne(gathered) == Step::Character && gathered.endsWith(QLatin1String("\r>")))
+            return true;
+    }
+    return false;
 }
 
 void Exchange::Finish() {

@@ -69,6 +69,10 @@ class Exchange {
     // it can be taken for a later answer.
     void Finish();
 
+    // Whether the adapter's prompt comes, after a line end, within limitMs
+    // (noise is most unlikely to hold "\r>"). For probing, so no other bound.
+    bool PromptWithin(int limitMs);
+
     bool PromptSeen() const { return m_promptSeen; }
 
     // The cluster answered "busy, answer pending" (7F xx 78): the real answer
