@@ -47,6 +47,16 @@ QString AdapterBanner(const QString& resetAnswer) {
     return WithoutClosingLineEnds(resetAnswer.mid(elm));
 }
 
+void SendSetUpCommands(Exchange& exchange) {
+    static const char* const setup[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
+    for (const char* command : setup) {
+        exchange.Send(QString::fromLatin1(command));
+        exchange.GatherUntil(
+            [](const QString& gathered) { return gathered.contains(QLatin1String("OK\r")); }, true);
+        exchange.Finish();
+    }
+}
+
 void ConnectAdapter(Form1Controls& ui) {
     AdapterState = AdapterNotInitialised;
     const PortProbe probe = ProbeComPort(CommPortNumber);
@@ -73,13 +83,7 @@ void ConnectAdapter(Form1Controls& ui) {
     ui.Timer1->stop();
     ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
 
-    static const char* const setup[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
-    for (const char* command : setup) {
-        exchange.Send(QString::fromLatin1(command));
-        exchange.GatherUntil(
-            [](const QString& gathered) { return gathered.contains(QLatin1String("OK\r")); }, true);
-        exchange.Finish();
-    }
+    SendSetUpCommands(exchange);
 
     Pause(250);
     IdentifyCluster(ui);

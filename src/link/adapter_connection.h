@@ -6,6 +6,8 @@
 
 namespace vorkel {
 
+class Exchange;
+
 inline constexpr int ConnectionTimeoutMs = 6000;
 
 // The connection attempt: tests and opens the port, resets and configures the
@@ -13,6 +15,10 @@ inline constexpr int ConnectionTimeoutMs = 6000;
 // "Connected" and AdapterState initialised; a wait that cannot complete throws LinkError.
 // A port that cannot be opened is reported here and ends the attempt quietly.
 void ConnectAdapter(Form1Controls& ui);
+
+// The four set-up commands after the reset (CAN auto-formatting, protocol,
+// the cluster's request header, headers on), each awaited up to its "OK".
+void SendSetUpCommands(Exchange& exchange);
 
 // The adapter's identification from its reset answer: the text from the first
 // "ELM" to the prompt, without the line ends that close it. Without "ELM",

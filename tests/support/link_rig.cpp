@@ -1,6 +1,7 @@
 #include "support/link_rig.h"
 
 #include "common/shared_state.h"
+#include "link/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
 
@@ -25,10 +26,5 @@ void OpenAndSetUp(vorkel::MSComm& comm) {
     vorkel::Exchange exchange(comm);
     exchange.Send(QStringLiteral("atz"));
     exchange.WaitForBanner();
-    for (const char* command : {"atcaf1", "atspa6", "atsh720", "ath1"}) {
-        exchange.Send(QLatin1String(command));
-        exchange.GatherUntil(
-            [](const QString& gathered) { return gathered.contains(QLatin1String("OK\r")); }, true);
-        exchange.Finish();
-    }
+    vorkel::SendSetUpCommands(exchange);
 }
