@@ -208,16 +208,25 @@ QByteArray Elm327::OtherUnitLine() {
     return FrameLine(frame.left(4), frame.mid(4));
 }
 
-QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames) {
+QByteArray Elm327::FormatFrames(const std::vector<Bytes>& frames, int cut, int error) {
     QByteArray out;
     if (m_headers || !m_autoFormat) {
         const QByteArray id =
             QByteArray::number(m_header == 0x7DF ? 0x7E8 : m_header + 8, 16).toUpper();
         const bool busy = m_options.otherUnits && m_headers;
         if (busy) out += OtherUnitLine();
-        for (const Bytes& frame : frames) {
-            out +=
-                FrameLine(m_headers ? id + (m_spaces ? " " : "") : QByteArray(), HexBytes(frame));
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            QByteArray line = FrameLine(m_headers ? id + (m_spaces ? " " : "") : QByteArray(),
+                                        HexBytes(frames[i]));
+            const int at = static_cast<int>(i);
+            if (at == cut || at == error) {
+                line.chop(LineEnd().size());
+                // Cut after the first digit of the fourth byte: "728 21 80 20 D".
+                if (at == cut) line.truncate(std::min<qsizetype>(line.size() - 2, 14));
+                if (at == error) line += "<DATA ERROR";
+                line += LineEnd();
+            }
+            out += line;
             if (busy) out += OtherUnitLine();
         }
         return out;
@@ -270,8 +279,13 @@ void Elm327::Request(const QString& command, Answer& answer) {
     const Bytes request = HexToBytes(command);
     const Bytes response = m_cluster.Respond(request);
     std::vector<Bytes> frames = SegmentPayload(response, m_options.padding, m_options.padByte);
-    if (m_options.dropFrame > 0 && static_cast<std::size_t>(m_options.dropFrame) < frames.size())
-        frames.erase(frames.begin() + m_options.dropFrame);
+    const bool multiFrame = frames.size() > 1;
+    const auto damaged = [&](int n) {
+        return multiFrame && n >= 0 && n < int(frames.size()) ? n : -1;
+    };
+    const int cut = damaged(m_options.cutFrame);
+    const int error = damaged(m_options.errorFrame);
+    if (damaged(m_options.dropFrame) >= 0) frames.erase(frames.begin() + m_options.dropFrame);
     const auto busy = [&] {
         return FormatFrames(SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding,
                                            m_options.padByte));
@@ -296,7 +310,7 @@ void Elm327::Request(const QString& command, Answer& answer) {
             {delay, FormatFrames({frames.front()}) + "BUFFER FULL" + LineEnd() + Closing()});
         return;
     }
-    answer.segments.push_back({delay, FormatFrames(frames) + Closing()});
+    answer.segments.push_back({delay, FormatFrames(frames, cut, error) + Closing()});
 }
 
 } // namespace vorkelsim

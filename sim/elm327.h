@@ -50,7 +50,8 @@ class Elm327 {
     void Request(const QString& command, Answer& answer);
     QByteArray LineEnd() const { return m_lineFeeds ? QByteArray("\r\n") : QByteArray("\r"); }
     QByteArray Closing() const { return LineEnd() + '>'; }
-    QByteArray FormatFrames(const std::vector<Bytes>& frames);
+    // cut and error: the frame whose line is damaged that way (-1: none).
+    QByteArray FormatFrames(const std::vector<Bytes>& frames, int cut = -1, int error = -1);
     QByteArray HexBytes(const Bytes& bytes, std::size_t from = 0, std::size_t to = SIZE_MAX) const;
     QByteArray FrameLine(const QByteArray& header, const QByteArray& bytes) const;
     QByteArray OtherUnitLine();

@@ -225,8 +225,17 @@ const std::vector<SimOption>& OptionTable() {
              Insert(l.options.endless, v);
              return QString();
          }},
-        {"drop-frame", "n", "Consecutive frame n of a long answer is lost, e.g. --drop-frame 2.",
+        {"drop-frame", "n",
+         "Frame n of a long answer is lost (0: the first frame), e.g. --drop-frame 2.",
          [](L& l, const QString& v) { return WholeNumber(v, "drop-frame", l.options.dropFrame); }},
+        {"cut-frame", "n",
+         "The line of frame n of a long answer ends in the middle of a byte, e.g. --cut-frame 1.",
+         [](L& l, const QString& v) { return WholeNumber(v, "cut-frame", l.options.cutFrame); }},
+        {"error-frame", "n",
+         "The line of frame n of a long answer ends in \"<DATA ERROR\", e.g. --error-frame 0.",
+         [](L& l, const QString& v) {
+             return WholeNumber(v, "error-frame", l.options.errorFrame);
+         }},
         {"negative", "service:code",
          "Negative response for a service, e.g. --negative 18:31 or --negative 14:22.",
          [](L& l, const QString& v) {

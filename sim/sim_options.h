@@ -44,10 +44,13 @@ struct SimOptions {
     int pendingRepeatMs = 1500; // between those frames
     CommandSet endless;         // noise without end and never a prompt
     CommandSet stopped;         // "STOPPED", as when the request is interrupted
-    int dropFrame = 0;          // n > 0: consecutive frame n of a long answer is lost
-    QString unplugOn;           // close the line while answering this command...
-    int unplugAfterBytes = 0;   // ...after this many bytes of its answer
-    QByteArray lateLine;        // sent unasked right after every answer to the cluster
+    // Frame n of a long (multi-frame) answer, 0 the first frame; -1: none.
+    int dropFrame = -1;       // lost without a word, as clones on a busy bus lose frames
+    int cutFrame = -1;        // its line ends in the middle of a byte (a serial overrun)
+    int errorFrame = -1;      // its line carries the adapter's "<DATA ERROR" after the bytes
+    QString unplugOn;         // close the line while answering this command...
+    int unplugAfterBytes = 0; // ...after this many bytes of its answer
+    QByteArray lateLine;      // sent unasked right after every answer to the cluster
 
     // The cluster
     ClusterScenario cluster;

@@ -260,6 +260,9 @@ void Form1::DTC_Clear_Button_Click() {
         ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
                       erased
                           ? QStringLiteral("The codes were erased, but reading them back failed.")
+                      : error.failure() == LinkFailure::DamagedAnswer
+                          ? QStringLiteral("Whether the codes were erased is not known: press "
+                                           "View DTC to see what is left.")
                           : QStringLiteral("The codes were not erased."));
     }
 }

@@ -4,6 +4,8 @@
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_list.h"
 #include "link/exchange.h"
+#include "link/link_error.h"
+#include "link/reply_lines.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -19,8 +21,10 @@ void ClearDtcCodes(Form1Controls& ui) {
 void EraseDtcCodes(Form1Controls& ui) {
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("14FF00"));
-    exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+    const QString gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+    const QString line = LineOfMarker(gathered, exchange.ReadLine());
     exchange.Finish();
+    if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
 }
 
 void ShowCodesAfterClearing(Form1Controls& ui) {

@@ -1,6 +1,8 @@
 #include "dtc/dtc_count.h"
 
 #include "link/exchange.h"
+#include "link/link_error.h"
+#include "link/reply_lines.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -53,6 +55,9 @@ void ReadDtcCount(Form1Controls& ui) {
     const QString gathered = exchange.WaitForMarker(marker);
     const QString valueText = exchange.ReadLine();
     exchange.Finish();
+    // A count read out of a cut or error-marked frame would be a made-up number.
+    const QString line = LineOfMarker(gathered, valueText);
+    if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
     const int count = HexTextValue(CountValueText(gathered, marker, valueText));
 
     QPalette palette = ui.DTC_label->palette();

@@ -5,6 +5,7 @@
 #include "dtc/dtc_reply.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
+#include "link/reply_lines.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -20,54 +21,49 @@ void ReadDtcList(Form1Controls& ui) {
 
     QString line1;
     for (;;) {
-        exchange.WaitForMarker(QStringLiteral("728 "));
+        exchange.WaitForMarker(ClusterHeader);
         line1 = exchange.ReadLine();
         int code = 0;
         if (!IsNegativeFrame(line1, code)) break;
         if (code != 0x78) {
             exchange.Finish();
-            throw LinkError(LinkFailure::NegativeResponse, QStringLiteral("728 ") + line1.trimmed(),
-                            code);
+            throw LinkError(LinkFailure::NegativeResponse, ClusterHeader + line1.trimmed(), code);
         }
         // Busy, answer pending: the real answer follows as a further frame.
         exchange.MarkPending();
     }
 
-    // The frames are taken in their order: a frame that is missing or out of
-    // order ends the list there, and the user is told it is incomplete.
+    // The frames are taken in their order, each only when it is whole: the
+    // first that is missing, damaged or out of order ends the list there, and
+    // the user is told it is incomplete.
     QStringList lines{line1};
     const int wanted =
-        std::min(DtcLinesNeeded(DtcCountOfLine1(line1, caption)), FramesInMessage(line1));
-    bool incomplete = false;
+        IsWholeDtcFrame(line1, 1, line1)
+            ? std::min(DtcLinesNeeded(DtcCountOfLine1(line1, caption)), FramesInMessage(line1))
+            : 1;
     while (lines.size() < wanted) {
         const std::optional<QString> line = exchange.ReadAnswerLine();
-        if (!line) {
-            incomplete = true; // the answer ended before the frames its length calls for
-            break;
-        }
-        if (!line->startsWith(QLatin1String("728 "))) {
+        if (!line) break; // the answer ended before the frames its length calls for
+        if (!line->startsWith(ClusterHeader)) {
             // Not a frame: the adapter's own message ("BUFFER FULL") breaks the reply off.
             const AnswerProblem problem = ClassifyAnswer(*line);
             exchange.Finish();
             if (problem.failure != LinkFailure::Unexpected)
                 throw LinkError(problem.failure, line->trimmed(), problem.responseCode);
-            incomplete = true;
             break;
         }
-        if (!IsConsecutiveFrame(*line, static_cast<int>(lines.size()) + 1)) {
-            incomplete = true;
-            break;
-        }
+        if (!IsWholeDtcFrame(*line, static_cast<int>(lines.size()) + 1, line1)) break;
         lines << *line;
     }
     exchange.Finish();
 
     const DtcReply reply = DecodeDtcReply(lines, caption);
     DtcCount = static_cast<std::int16_t>(reply.count);
+    // Codes not held are emptied, so no code of an earlier, longer list shows.
     for (int k = 1; k <= std::min(reply.count, MaxDtcCodesRead); ++k)
         DtcCodes[static_cast<std::size_t>(k)] = reply.codes[static_cast<std::size_t>(k)];
     ListDtcDescriptions(ui.DTC_List);
-    if (incomplete) throw LinkError(LinkFailure::IncompleteList);
+    if (!reply.complete) throw LinkError(LinkFailure::IncompleteList);
 }
 
 } // namespace vorkel

@@ -1,6 +1,7 @@
 #include "dtc/dtc_reply.h"
 
 #include "dtc/dtc_count.h"
+#include "link/reply_lines.h"
 #include "link/reply_text.h"
 
 #include <algorithm>
@@ -34,16 +35,22 @@ QString FieldText(const QStringList& lines, Field field) {
     return Piece(lines.at(field.line - 1), field.position, 2);
 }
 
-bool UsesSingleFrameRule(const QString& line1, const QString& countCaption) {
+// The ISO 15765-2 message length of a single or first frame; 0 for another line.
+int MessageLength(const QString& line1) {
     switch (FrameKindOfLine1(line1)) {
     case DtcFrameKind::Single:
-        return true;
+        return HexTextValue(Piece(line1, 2, 1));
     case DtcFrameKind::First:
-        return false;
+        return (HexTextValue(Piece(line1, 2, 1)) << 8) | HexTextValue(Piece(line1, 4, 2));
     case DtcFrameKind::Unknown:
         break;
     }
-    return countCaption == QLatin1String("1");
+    return 0;
+}
+
+// Code k of a single frame: payload bytes 3k-1 and 3k, behind one protocol-control byte.
+QString SingleFrameCode(const QString& line1, int k) {
+    return Piece(line1, 9 * k + 1, 2) + Piece(line1, 9 * k + 4, 2);
 }
 
 } // namespace
@@ -68,26 +75,63 @@ int DtcLinesNeeded(int count) {
 }
 
 int DtcCountOfLine1(const QString& line1, const QString& countCaption) {
-    if (!UsesSingleFrameRule(line1, countCaption)) return HexTextValue(Piece(line1, 10, 2));
-    if (FrameKindOfLine1(line1) == DtcFrameKind::Single)
-        return HexTextValue(Piece(line1, 7, 2)) >= 1 ? 1 : 0;
-    return 1; // the caption says one code; the reply's own count is not consulted
+    switch (FrameKindOfLine1(line1)) {
+    case DtcFrameKind::First:
+        return HexTextValue(Piece(line1, 10, 2));
+    case DtcFrameKind::Single: {
+        const int countByte = HexTextValue(Piece(line1, 7, 2));
+        // The caption says one code; the reply's own count is not consulted.
+        if (countCaption == QLatin1String("1")) return countByte >= 1 ? 1 : 0;
+        return countByte;
+    }
+    case DtcFrameKind::Unknown:
+        break;
+    }
+    return 0;
+}
+
+bool IsWholeDtcFrame(const QString& line, int lineNumber, const QString& line1) {
+    const std::optional<QByteArray> bytes =
+        ClusterFrameBytes(lineNumber == 1 ? ClusterHeader + line : line);
+    if (!bytes) return false;
+    const int pci = static_cast<std::uint8_t>(bytes->at(0));
+    const auto size = static_cast<int>(bytes->size());
+    if (lineNumber == 1) {
+        if (pci >= 0x01 && pci <= 0x07) return size > pci;
+        return (pci >> 4) == 1 && size >= 8;
+    }
+    if (FrameKindOfLine1(line1) != DtcFrameKind::First || pci != (0x20 | ((lineNumber - 1) & 0xF)))
+        return false;
+    const int left = MessageLength(line1) - 6 - 7 * (lineNumber - 2);
+    return left > 0 && size >= 1 + std::min(7, left);
 }
 
 DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption) {
     DtcReply reply;
     const QString line1 = lines.value(0);
-    reply.count = std::min(DtcCountOfLine1(line1, countCaption), 255);
-    if (UsesSingleFrameRule(line1, countCaption)) {
-        if (reply.count == 1) reply.codes[1] = Piece(line1, 10, 2) + Piece(line1, 13, 2);
+    if (!IsWholeDtcFrame(line1, 1, line1)) {
+        reply.complete = false;
         return reply;
     }
-    const int read = std::min(reply.count, MaxDtcCodesRead);
-    for (int k = 1; k <= read; ++k) {
+    int wholeLines = 1;
+    while (wholeLines < lines.size() &&
+           IsWholeDtcFrame(lines.at(wholeLines), wholeLines + 1, line1))
+        ++wholeLines;
+    const bool single = FrameKindOfLine1(line1) == DtcFrameKind::Single;
+    const int length = MessageLength(line1);
+    // Payload bytes that came in whole frames; code k needs bytes 3k-1 and 3k.
+    const int bytesHeld = single ? length : std::min(length, 6 + 7 * (wholeLines - 1));
+    const int held = std::max(0, (bytesHeld - 1) / 3);
+
+    reply.count = std::min(DtcCountOfLine1(line1, countCaption), 255);
+    const int wanted = std::min(reply.count, MaxDtcCodesRead);
+    for (int k = 1; k <= std::min(wanted, held); ++k) {
         const CodePlace& place = CodePlaces[k - 1];
         reply.codes[static_cast<std::size_t>(k)] =
-            FieldText(lines, place.high) + FieldText(lines, place.low);
+            single ? SingleFrameCode(line1, k)
+                   : FieldText(lines, place.high) + FieldText(lines, place.low);
     }
+    reply.complete = held >= wanted;
     return reply;
 }
 
@@ -95,27 +139,16 @@ int FramesInMessage(const QString& line1) {
     switch (FrameKindOfLine1(line1)) {
     case DtcFrameKind::Single:
         return 1;
-    case DtcFrameKind::First: {
-        const int length =
-            (HexTextValue(Piece(line1, 2, 1)) << 8) | HexTextValue(Piece(line1, 4, 2));
-        const int afterFirst = std::max(0, length - 6); // six bytes ride in the first frame
-        return 1 + (afterFirst + 6) / 7;
-    }
+    case DtcFrameKind::First: // six bytes ride in the first frame, seven in each further one
+        return 1 + (std::max(0, MessageLength(line1) - 6) + 6) / 7;
     case DtcFrameKind::Unknown:
         break;
     }
     return std::numeric_limits<int>::max();
 }
 
-bool IsConsecutiveFrame(const QString& line, int lineNumber) {
-    const QString expected =
-        QStringLiteral("728 2%1 ").arg((lineNumber - 1) & 0xF, 1, 16).toUpper();
-    return line.startsWith(expected) ||
-           line == expected.chopped(1) + QLatin1Char('\r'); // a frame with no data bytes
-}
-
 bool IsNegativeFrame(const QString& line1, int& code) {
-    if (FrameKindOfLine1(line1) != DtcFrameKind::Single ||
+    if (FrameKindOfLine1(line1) != DtcFrameKind::Single || !IsWholeDtcFrame(line1, 1, line1) ||
         Piece(line1, 4, 2) != QLatin1String("7F"))
         return false;
     code = Piece(line1, 10, 2).toInt(nullptr, 16);

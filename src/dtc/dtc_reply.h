@@ -21,28 +21,36 @@ int DtcLinesNeeded(int count);
 
 struct DtcReply {
     int count = 0;                                    // what DtcCount becomes
-    std::array<QString, MaxDtcCodesRead + 1> codes{}; // 1..min(count, 20)
+    std::array<QString, MaxDtcCodesRead + 1> codes{}; // 1..min(count, 20); empty when not held
+    bool complete = true; // every code the count calls for (up to 20) came in whole frames
 };
 
-// The count and the codes from the lines read. The single-frame positions are
-// used for a single frame, the multi-frame table for a first frame; for a line
-// that is neither, the count caption decides ("1": single frame). Lines that
-// were not received give empty fields.
+// The count and the codes from the lines read. Only whole frames count (see
+// IsWholeDtcFrame), and the first that is not ends the reading: the codes
+// before it are taken, and the reply is not complete. A single frame's codes
+// stand at its own positions, a first frame's at the multi-frame table's;
+// with the count caption "1" a single frame counts one code whatever its
+// count byte says. A damaged line 1 gives no code at all.
 DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption);
 
-// The count that decides how many lines to read, from line 1 alone.
+// The count that decides how many lines to read, from line 1 alone (0 for a
+// line 1 that is neither a single nor a first frame).
 int DtcCountOfLine1(const QString& line1, const QString& countCaption);
+
+// Whether a reply line is the whole frame its place calls for: line 1 (the
+// text after the first "728 ") a single frame 0L with its L bytes or a first
+// frame 1L LL with 8 bytes; line n >= 2 (with its own "728 ") the consecutive
+// frame 2x of sequence n-1 with 8 bytes, or what the first frame's length
+// leaves for the last one. Pairs of hex digits only: a cut line or one that
+// carries the adapter's error marker is not whole.
+bool IsWholeDtcFrame(const QString& line, int lineNumber, const QString& line1);
 
 // How many frames the reply's ISO 15765-2 message has, from line 1's
 // protocol-control bytes: 1 for a single frame, from the length for a first
 // frame; for a line that is neither, as many as asked for (no limit).
 int FramesInMessage(const QString& line1);
 
-// Whether a further line ("728 21 ...") is the consecutive frame that belongs
-// at line lineNumber (2 and up): its sequence number counts 1, 2, ... F, 0.
-bool IsConsecutiveFrame(const QString& line, int lineNumber);
-
-// A single frame "03 7F 18 xx": the cluster refused; code set to xx.
+// A whole single frame "03 7F 18 xx": the cluster refused; code set to xx.
 bool IsNegativeFrame(const QString& line1, int& code);
 
 } // namespace vorkel

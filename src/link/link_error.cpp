@@ -117,10 +117,14 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation) {
                                       "plug it in again, then press Connect.");
         break;
     case LinkFailure::IncompleteList:
-        words.text = QStringLiteral("%1: the list arrived incomplete (a frame was missing or out "
-                                    "of order); only the codes read are listed.")
+        words.text = QStringLiteral("%1: the list arrived incomplete (a frame was missing, damaged "
+                                    "or out of order); only the codes read are listed.")
                          .arg(what);
         words.advice = QStringLiteral("Press View DTC to read the list again.");
+        break;
+    case LinkFailure::DamagedAnswer:
+        words.text = QStringLiteral("%1 failed: the cluster's answer arrived damaged.").arg(what);
+        words.advice = QStringLiteral("Try again.");
         break;
     case LinkFailure::Refused:
         words.text = QStringLiteral("%1 failed: the adapter did not accept the command.").arg(what);

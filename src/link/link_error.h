@@ -14,7 +14,8 @@ enum class LinkFailure {
     PendingNoAnswer,  // the cluster said "busy" (7F xx 78) and never answered
     PendingTooLong,   // the cluster kept saying "busy" past the pending bound
     EndlessAnswer,    // bytes kept coming past the answer bound, never the prompt
-    IncompleteList,   // a frame of the code list was missing or out of order
+    IncompleteList,   // a frame of the code list was missing, damaged or out of order
+    DamagedAnswer,    // the cluster's answer came as a damaged frame
     Refused,          // "?": the adapter did not understand the command
     NoData,           // "NO DATA": the cluster did not answer
     Stopped,          // "STOPPED": the adapter interrupted the request

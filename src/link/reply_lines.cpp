@@ -13,6 +13,25 @@ bool IsOtherUnitFrame(const QString& line) {
     return !line.startsWith(ClusterHeader) && frame.match(line).hasMatch();
 }
 
+std::optional<QByteArray> ClusterFrameBytes(const QString& line) {
+    static const QRegularExpression frame(QStringLiteral("^728((?: [0-9A-F]{2})+) ?\r?$"));
+    const QRegularExpressionMatch match = frame.match(line);
+    if (!match.hasMatch()) return std::nullopt;
+    return QByteArray::fromHex(match.captured(1).toLatin1());
+}
+
+bool IsWholeSingleFrame(const QString& line) {
+    const std::optional<QByteArray> bytes = ClusterFrameBytes(line);
+    if (!bytes) return false;
+    const int pci = static_cast<std::uint8_t>(bytes->at(0));
+    return pci >= 0x01 && pci <= 0x07 && bytes->size() > pci;
+}
+
+QString LineOfMarker(const QString& gathered, const QString& rest) {
+    return CurrentLine(gathered.endsWith(QLatin1Char('\r')) ? gathered.chopped(1) : gathered) +
+           rest;
+}
+
 bool IsPendingFrame(const QString& line) {
     static const QRegularExpression pending(
         QStringLiteral("^728 0[3-7] 7F [0-9A-F]{2} 78( |\r|$)"));

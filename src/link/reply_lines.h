@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 // Pure readings of the adapter's reply lines, as it prints them with headers
 // on: "728 03 54 FF 00 \r". No I/O here.
@@ -16,6 +18,21 @@ QString CurrentLine(const QString& gathered);
 // identifier other than 728, then bytes. Adapters without a receive filter
 // print these among the cluster's lines.
 bool IsOtherUnitFrame(const QString& line);
+
+// The bytes of a whole frame line of the cluster's: "728 ", then pairs of hex
+// digits with one blank between them (a blank after the last one allowed),
+// then the CR or the line's end, and nothing else. A line cut short, a digit
+// missing from a pair, or the adapter's own marker after the bytes ("<DATA
+// ERROR", "<RX ERROR") gives nothing: its bytes cannot be trusted.
+std::optional<QByteArray> ClusterFrameBytes(const QString& line);
+
+// A whole single frame "728 0L ..." that carries its L bytes (padding may follow).
+bool IsWholeSingleFrame(const QString& line);
+
+// The whole line that a marker wait ended in: the line's start in what was
+// gathered (which ends with the marker, or with the CR right after it) and
+// the rest that the next read line returned.
+QString LineOfMarker(const QString& gathered, const QString& rest);
 
 // A cluster frame "728 03 7F xx 78": busy, the answer is still to come.
 bool IsPendingFrame(const QString& line);

@@ -66,6 +66,13 @@ bool LooksDisconnected(Form1& form) {
            !form.DTC_Clear_Button->isEnabled();
 }
 
+QStringList ListedLines(Form1& form) {
+    QStringList lines;
+    for (int i = 0; i < form.DTC_List->count(); ++i)
+        lines << form.DTC_List->item(i)->text();
+    return lines;
+}
+
 } // namespace
 
 class TestFaultSuite : public QObject {
@@ -160,7 +167,21 @@ void TestFaultSuite::fault_data() {
         quick);
     row("view: bytes one by one, line feeds on", View, {"--split", "--linefeeds"}, NoClick, "",
         true, quick);
-    row("view: list count disagrees", View, {"--list-count", "9"}, NoClick, "", true, quick);
+    row("view: list count disagrees", View, {"--list-count", "9"}, NoClick, "incomplete", true,
+        quick);
+    // Frames damaged on the way: only whole frames are read, and the list says it is short.
+    for (const Step step : {Connect, View}) {
+        const QString at = step == Connect ? QStringLiteral("connect: ") : QStringLiteral("view: ");
+        row(at + "the first frame lost", step, {"--drop-frame", "0"}, NoClick, "incomplete", true,
+            quick);
+        row(at + "the first frame cut short", step, {"--cut-frame", "0"}, NoClick, "incomplete",
+            true, quick);
+        row(at + "a frame cut short", step, {"--cut-frame", "1"}, NoClick, "incomplete", true,
+            quick);
+        row(at + "a frame with DATA ERROR", step,
+            {"--personality", "busy-bus", "--error-frame", "1"}, NoClick, "incomplete", true,
+            quick);
+    }
     row("view: leftover frames", View, {"--late-line", "728 21 80 20 D9 00 20 "}, NoClick, "", true,
         quick);
     row("view: silent adapter", View, {"--silent"}, NoClick, "stopped answering", false, silence);
@@ -292,6 +313,20 @@ void TestFaultSuite::fault() {
     }
     QCOMPARE(form.MSComm1->PortOpen(), connected);
     QVERIFY(connected ? LooksConnected(form) : LooksDisconnected(form));
+
+    // What a read listed is what the cluster holds, in its order; a shorter
+    // list was said; and View DTC on a healthy answer lists every code.
+    if (connected && step != Clear) {
+        const QStringList shown = ListedLines(form);
+        fixture.sim().Adapter().MutableOptions() = FastAdapter(); // the same three codes
+        const qsizetype said = messages.texts().size();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QCOMPARE(messages.texts().size(), said);
+        const QStringList all = ListedLines(form);
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(all.mid(0, shown.size()), shown);
+        if (shown.size() < all.size()) QCOMPARE(said, 1);
+    }
 
     // A later Connect to a healthy adapter succeeds.
     if (connected) QTest::mouseClick(form.Connect_Command, Qt::LeftButton);

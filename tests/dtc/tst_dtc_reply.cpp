@@ -64,8 +64,8 @@ class TestDtcReply : public QObject {
     void everyCodePosition_data();
     void everyCodePosition();
     void negativeFrame();
-    void frameOrder_data();
-    void frameOrder();
+    void wholeFrame_data();
+    void wholeFrame();
     void hexTextValue_data();
     void hexTextValue();
     void countValueText_data();
@@ -95,32 +95,58 @@ void TestDtcReply::decode_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("codes");
+    QTest::addColumn<bool>("complete");
     QTest::newRow("worked example, three codes")
         << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "3" << 3
-        << QStringList{"9201", "A680", "D900"};
+        << QStringList{"9201", "A680", "D900"} << true;
     QTest::newRow("single-frame example")
-        << QStringList{"05 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"};
+        << QStringList{"05 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"} << true;
     QTest::newRow("no codes, count byte 00")
-        << QStringList{"02 58 00 \r"} << "0" << 0 << QStringList{};
+        << QStringList{"02 58 00 \r"} << "0" << 0 << QStringList{} << true;
     QTest::newRow("no codes, padding shown")
-        << ReplyLines({0x58, 0x00}, true) << "0" << 0 << QStringList{};
-    QTest::newRow("one code, padding shown")
-        << ReplyLines({0x58, 0x01, 0x93, 0x17, 0x20}, true) << "1" << 1 << QStringList{"9317"};
+        << ReplyLines({0x58, 0x00}, true) << "0" << 0 << QStringList{} << true;
+    QTest::newRow("one code, padding shown") << ReplyLines({0x58, 0x01, 0x93, 0x17, 0x20}, true)
+                                             << "1" << 1 << QStringList{"9317"} << true;
     // The count changed between the count request and the list request.
     QTest::newRow("label says 1, reply has 3")
         << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "1" << 3
-        << QStringList{"9201", "A680", "D900"};
+        << QStringList{"9201", "A680", "D900"} << true;
     QTest::newRow("label says 3, reply has 1")
-        << QStringList{"05 58 01 93 17 20 \r"} << "3" << 1 << QStringList{"9317"};
+        << QStringList{"05 58 01 93 17 20 \r"} << "3" << 1 << QStringList{"9317"} << true;
     QTest::newRow("label says 1, reply has none")
-        << QStringList{"02 58 00 \r"} << "1" << 0 << QStringList{};
-    QTest::newRow("unreadable frame, label 1: single-frame positions")
-        << QStringList{"xx 58 01 93 17 20 \r"} << "1" << 1 << QStringList{"9317"};
-    QTest::newRow("unreadable frame, label 3: multi-frame positions")
-        << QStringList{"xx 0B 58 03 92 01 20 A6 \r"} << "3" << 3 << QStringList{"9201", "A6", ""};
+        << QStringList{"02 58 00 \r"} << "1" << 0 << QStringList{} << true;
+    // Damaged or missing frames: only whole frames before the first bad one count.
     QTest::newRow("count 5, only two lines came")
         << ReplyLines(CodesPayload(5)).mid(0, 2) << "5" << 5
-        << QStringList{CodeText(1), CodeText(2), CodeText(3), CodeText(4), ""};
+        << QStringList{CodeText(1), CodeText(2), CodeText(3), CodeText(4), ""} << false;
+    QTest::newRow("unreadable frame, label 1")
+        << QStringList{"xx 58 01 93 17 20 \r"} << "1" << 0 << QStringList{""} << false;
+    QTest::newRow("unreadable frame, label 3")
+        << QStringList{"xx 0B 58 03 92 01 20 A6 \r"} << "3" << 0 << QStringList{"", ""} << false;
+    QTest::newRow("first frame lost, label 3")
+        << QStringList{"21 80 20 D9 00 20 \r"} << "3" << 0 << QStringList{""} << false;
+    QTest::newRow("first frame lost, label 1")
+        << QStringList{"21 80 20 D9 00 20 \r"} << "1" << 0 << QStringList{""} << false;
+    QTest::newRow("first frame under label 1: multi-frame rule")
+        << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 \r"} << "1" << 3
+        << QStringList{"9201", "A680", "D900"} << true;
+    QTest::newRow("second line cut in a byte")
+        << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 0\r"} << "3" << 3
+        << QStringList{"9201", "", ""} << false;
+    QTest::newRow("second line with an error marker")
+        << QStringList{"10 0B 58 03 92 01 20 A6 \r", "728 21 80 20 D9 00 20 <DATA ERROR\r"} << "3"
+        << 3 << QStringList{"9201", "", ""} << false;
+    QTest::newRow("line 1 with an error marker")
+        << QStringList{"10 0B 58 03 92 01 20 A6 <RX ERROR\r", "728 21 80 20 D9 00 20 \r"} << "3"
+        << 0 << QStringList{"", "", ""} << false;
+    QTest::newRow("single frame short of its length")
+        << QStringList{"05 58 01 93 \r"} << "1" << 0 << QStringList{""} << false;
+    QTest::newRow("length holds fewer codes than the count byte")
+        << QStringList{"10 08 58 03 92 01 20 A6 \r", "728 21 80 20 \r"} << "3" << 3
+        << QStringList{"9201", "A680", ""} << false;
+    QTest::newRow("count byte 25: twenty codes read, complete")
+        << ReplyLines(CodesPayload(25)).mid(0, 9) << "25" << 25
+        << QStringList{CodeText(1), CodeText(2), CodeText(3)} << true;
 }
 
 void TestDtcReply::decode() {
@@ -128,8 +154,10 @@ void TestDtcReply::decode() {
     QFETCH(QString, caption);
     QFETCH(int, count);
     QFETCH(QStringList, codes);
+    QFETCH(bool, complete);
     const DtcReply reply = DecodeDtcReply(lines, caption);
     QCOMPARE(reply.count, count);
+    QCOMPARE(reply.complete, complete);
     for (int k = 1; k <= codes.size(); ++k)
         QCOMPARE(reply.codes[static_cast<std::size_t>(k)], codes[k - 1]);
 }
@@ -160,33 +188,54 @@ void TestDtcReply::negativeFrame() {
     QVERIFY(!IsNegativeFrame(QStringLiteral("10 0B 7F 03 92 01 20 A6 \r"), code));
 }
 
-void TestDtcReply::frameOrder_data() {
+void TestDtcReply::wholeFrame_data() {
     QTest::addColumn<QString>("line1");
     QTest::addColumn<int>("frames");
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("lineNumber");
-    QTest::addColumn<bool>("inOrder");
+    QTest::addColumn<bool>("whole");
+    const QString three = QStringLiteral("10 0B 58 03 92 01 20 A6 \r");
     QTest::newRow("three codes: two frames, 21 second")
-        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "728 21 80 20 D9 00 20 \r" << 2 << true;
-    QTest::newRow("22 where 21 is due")
-        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "728 22 80 20 D9 00 20 \r" << 2 << false;
+        << three << 2 << "728 21 80 20 D9 00 20 \r" << 2 << true;
+    QTest::newRow("padding after the last byte")
+        << three << 2 << "728 21 80 20 D9 00 20 00 00 \r" << 2 << true;
+    QTest::newRow("no blank before the CR") << three << 2 << "728 21 80 20 D9 00 20\r" << 2 << true;
+    QTest::newRow("22 where 21 is due") << three << 2 << "728 22 80 20 D9 00 20 \r" << 2 << false;
     QTest::newRow("twenty codes: nine frames")
-        << "10 3E 58 14 92 01 20 93 \r" << 9 << "728 28 20 \r" << 9 << true;
-    QTest::newRow("a single frame") << "05 58 01 93 17 20 \r" << 1 << "728 21 \r" << 2 << true;
+        << "10 3E 58 14 92 01 20 93 \r" << 9 << "728 28 01 02 03 04 05 06 07 \r" << 9 << true;
+    QTest::newRow("a frame past a single frame")
+        << "05 58 01 93 17 20 \r" << 1 << "728 21 \r" << 2 << false;
     QTest::newRow("sequence wraps to 20")
-        << "10 80 58 2A 92 01 20 93 \r" << 19 << "728 20 01 02 \r" << 17 << true;
-    QTest::newRow("another unit's frame")
-        << "10 0B 58 03 92 01 20 A6 \r" << 2 << "7E8 21 80 20 D9 00 20 \r" << 2 << false;
+        << "10 80 58 2A 92 01 20 93 \r" << 19 << "728 20 01 02 03 04 05 06 07 \r" << 17 << true;
+    QTest::newRow("another unit's frame") << three << 2 << "7E8 21 80 20 D9 00 20 \r" << 2 << false;
+    QTest::newRow("cut in a byte") << three << 2 << "728 21 80 20 D9 0\r" << 2 << false;
+    QTest::newRow("fewer bytes than the length leaves")
+        << three << 2 << "728 21 80 20 D9 00 \r" << 2 << false;
+    QTest::newRow("a full frame short of its 8 bytes")
+        << "10 3E 58 14 92 01 20 93 \r" << 9 << "728 21 01 02 03 04 05 06 \r" << 2 << false;
+    QTest::newRow("DATA ERROR after the bytes")
+        << three << 2 << "728 21 80 20 D9 00 20 <DATA ERROR\r" << 2 << false;
+    QTest::newRow("RX ERROR after the bytes")
+        << three << 2 << "728 21 80 20 D9 00 20 <RX ERROR\r" << 2 << false;
+    QTest::newRow("two blanks") << three << 2 << "728 21 80  20 D9 00 20 \r" << 2 << false;
+    QTest::newRow("lower-case digits") << three << 2 << "728 21 80 20 d9 00 20 \r" << 2 << false;
+    QTest::newRow("line 1: whole first frame") << three << 2 << three << 1 << true;
+    QTest::newRow("line 1: first frame of 7 bytes")
+        << "10 0B 58 03 92 01 20 \r" << 2 << "10 0B 58 03 92 01 20 \r" << 1 << false;
+    QTest::newRow("line 1: a consecutive frame (first lost)")
+        << "21 80 20 D9 00 20 \r" << INT_MAX << "21 80 20 D9 00 20 \r" << 1 << false;
+    QTest::newRow("line 1: single frame short of its length")
+        << "05 58 01 93 \r" << 1 << "05 58 01 93 \r" << 1 << false;
 }
 
-void TestDtcReply::frameOrder() {
+void TestDtcReply::wholeFrame() {
     QFETCH(QString, line1);
     QFETCH(int, frames);
     QFETCH(QString, line);
     QFETCH(int, lineNumber);
-    QFETCH(bool, inOrder);
+    QFETCH(bool, whole);
     QCOMPARE(FramesInMessage(line1), frames);
-    QCOMPARE(IsConsecutiveFrame(line, lineNumber), inOrder);
+    QCOMPARE(IsWholeDtcFrame(line, lineNumber, line1), whole);
 }
 
 void TestDtcReply::hexTextValue_data() {

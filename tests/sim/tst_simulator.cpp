@@ -265,6 +265,15 @@ void TestSimulator::faults_data() {
     QTest::newRow("a consecutive frame lost")
         << QStringList{"--code-count", "5", "--drop-frame", "1"} << QByteArray("1800ff00\r")
         << QByteArray("728 10 11 58 05 92 01 20 93 \r728 22 20 94 99 20 \r\r>");
+    QTest::newRow("the first frame lost")
+        << QStringList{"--drop-frame", "0"} << QByteArray("1800ff00\r")
+        << QByteArray("728 21 80 20 D9 00 20 \r\r>");
+    QTest::newRow("a frame cut in a byte")
+        << QStringList{"--cut-frame", "1"} << QByteArray("1800ff00\r")
+        << QByteArray("728 10 0B 58 03 92 01 20 A6 \r728 21 80 20 D\r\r>");
+    QTest::newRow("a frame with DATA ERROR")
+        << QStringList{"--error-frame", "0"} << QByteArray("1800ff00\r")
+        << QByteArray("728 10 0B 58 03 92 01 20 A6 <DATA ERROR\r728 21 80 20 D9 00 20 \r\r>");
     QTest::newRow("genuine: padding shown")
         << QStringList{"--personality", "genuine", "--reset-delay", "0"} << QByteArray("220200\r")
         << QByteArray("728 04 62 02 00 03 00 00 00 \r\r>");
