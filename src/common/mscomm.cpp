@@ -66,15 +66,18 @@ bool MSComm::setPortOpen(bool open) {
     }
     if (m_port.isOpen()) return true;
     m_openError.clear();
+    m_openErrorCode = QSerialPort::NoError;
     const PortDevice device = DeviceForPort(m_commPort);
     if (device.device.isEmpty()) {
         m_openError = tr("no device for COM%1").arg(m_commPort);
+        m_openErrorCode = QSerialPort::DeviceNotFoundError;
         return false;
     }
     m_port.setPortName(device.device);
     if (!applySettings()) return false;
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_openError = m_port.errorString();
+        m_openErrorCode = m_port.error();
         return false;
     }
     // A pseudo-terminal has no modem lines; that is harmless.

@@ -33,6 +33,8 @@ class MSComm : public QObject {
     bool setPortOpen(bool open);
     bool PortOpen() const { return m_port.isOpen(); }
     QString OpenError() const { return m_openError; }
+    // The serial port's error for a failed open; NoError when the settings were refused.
+    QSerialPort::SerialPortError OpenErrorCode() const { return m_openErrorCode; }
 
     // Changes the speed of the open port (looking for the adapter's own speed).
     bool ChangeSpeed(qint32 baud) { return m_port.isOpen() && m_port.setBaudRate(baud); }
@@ -65,6 +67,7 @@ class MSComm : public QObject {
     int m_rThreshold = 0;
     int m_sThreshold = 0;
     QString m_openError;
+    QSerialPort::SerialPortError m_openErrorCode = QSerialPort::NoError;
     CloseReason m_closeReason = CloseReason::None;
     QString m_lostReason;
 };

@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSerialPortInfo>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <csignal>
+#include <limits>
 #include <unistd.h>
 #endif
 
@@ -40,17 +42,24 @@ QString BuiltInDevice(int portNumber) {
 
 } // namespace
 
+bool IsPlaceholderPort(const QString& device, const QByteArray& sysfsType) {
+    return device.startsWith(QLatin1String("/dev/ttyS")) && sysfsType.trimmed() == "0";
+}
+
 bool DevicePresent(const QString& device) {
-    if (device.isEmpty() || !QFileInfo::exists(device)) return false;
-#ifndef Q_OS_WIN
-    static const QString serial = QStringLiteral("/dev/ttyS");
-    if (device.startsWith(serial)) {
-        // UART type 0: the kernel's placeholder with no port behind it.
-        QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5)));
-        if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0") return false;
+    if (device.isEmpty()) return false;
+#ifdef Q_OS_WIN
+    // \\.\COMn is no file to look at; the system's list of ports says it.
+    const QString name = device.mid(4);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.portName().compare(name, Qt::CaseInsensitive) == 0) return true;
     }
+    return false;
+#else
+    if (!QFileInfo::exists(device)) return false;
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5)));
+    return !(type.open(QIODevice::ReadOnly) && IsPlaceholderPort(device, type.readAll()));
 #endif
-    return true;
 }
 
 DeviceLock LockOfDevice(const QString& device) {
@@ -71,13 +80,17 @@ DeviceLock LockOfDevice(const QString& device) {
         const QFileInfo folderInfo{QLatin1String(folder)};
         if (!folderInfo.isReadable() || (!QFileInfo::exists(path) && !folderInfo.isWritable()))
             continue;
+        if (!QFileInfo::exists(path)) return lock;
         qint64 pid = 0;
         QString host;
         QString application;
-        if (!QFileInfo::exists(path) || !QLockFile(path).getLockInfo(&pid, &host, &application))
-            return lock;
         lock.path = path;
-        lock.ownerRunning = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        // kill() of a pid past pid_t's range would name a process group, or
+        // every process: such a lock, like a garbled one, has no owner.
+        const bool readable = QLockFile(path).getLockInfo(&pid, &host, &application);
+        lock.garbled = !readable || pid <= 0 || pid > std::numeric_limits<pid_t>::max();
+        lock.ownerRunning =
+            !lock.garbled && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
         lock.removable = ::geteuid() == 0 || QFileInfo(path).ownerId() == ::geteuid();
         return lock;
     }
@@ -87,7 +100,8 @@ DeviceLock LockOfDevice(const QString& device) {
 
 QString StaleLockFile(const QString& device) {
     const DeviceLock lock = LockOfDevice(device);
-    return !lock.path.isEmpty() && !lock.ownerRunning && !lock.removable ? lock.path : QString();
+    const bool blocks = !lock.ownerRunning && (!lock.removable || lock.garbled);
+    return !lock.path.isEmpty() && blocks ? lock.path : QString();
 }
 
 QStringList PortsFolders() {

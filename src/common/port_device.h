@@ -20,18 +20,24 @@ PortDevice DeviceForPort(int portNumber);
 // serial ports, a UART stands behind it (Linux makes ttyS0-31 whether or not).
 bool DevicePresent(const QString& device);
 
+// A built-in serial port with no UART behind it: a ttyS device whose sysfs
+// type (/sys/class/tty/ttySn/type, given as read) is 0.
+bool IsPlaceholderPort(const QString& device, const QByteArray& sysfsType);
+
 // The lock file that holds a serial device, and whether its process still
 // runs; nothing is opened.
 struct DeviceLock {
-    QString path; // empty: no lock file
-    bool ownerRunning = false;
-    bool removable = false; // we may delete it (our own, or we are root)
+    QString path;              // empty: no lock file
+    bool ownerRunning = false; // a garbled pid, or one no process can have, is stale
+    bool removable = false;    // we may delete it (our own, or we are root)
+    bool garbled = false;      // no pid a process can have: the serial port code never reclaims it
 };
 DeviceLock LockOfDevice(const QString& device);
 
 // The lock file that a serial device's last user left behind although its
-// process has ended (a program killed without closing the port); empty when
-// there is none.
+// process has ended (a program killed without closing the port), and that
+// blocks the device: we may not remove it, or it is garbled; empty when there
+// is none.
 QString StaleLockFile(const QString& device);
 
 // The folders searched for COMn links, in order: "ports" beside the program,

@@ -59,15 +59,20 @@ void SendSetUpCommands(Exchange& exchange) {
 
 void ConnectAdapter(Form1Controls& ui) {
     AdapterState = AdapterNotInitialised;
-    const PortProbe probe = ProbeComPort(CommPortNumber);
+    // The port is opened once: the test before it opens nothing.
+    const PortProbe probe = AssessComPort(CommPortNumber);
     if (probe.problem != PortProblem::None) {
         ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
         return;
     }
     OpenComPort(*ui.MSComm1);
     if (!ui.MSComm1->PortOpen()) {
+        // A speed the port cannot use is the control's refusal, not the device's.
         ReportPortProblem(
-            QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError()));
+            ui.MSComm1->OpenErrorCode() == QSerialPort::NoError
+                ? QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError())
+                : DescribePortProblem(CommPortNumber,
+                                      ProbeOfFailedOpen(CommPortNumber, *ui.MSComm1)));
         return;
     }
 

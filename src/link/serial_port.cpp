@@ -10,21 +10,12 @@
 
 namespace vorkel {
 
-PortProbe ProbeComPort(std::int16_t portNumber) {
+PortProbe ProbeOfFailedOpen(std::int16_t portNumber, const MSComm& comm) {
     PortProbe probe;
     const PortDevice device = DeviceForPort(portNumber);
     probe.device = device.shownName;
-    if (device.device.isEmpty()) {
-        probe.problem = PortProblem::NotFound;
-        return probe;
-    }
-    QSerialPort port(device.device);
-    if (port.open(QIODevice::ReadWrite)) {
-        port.close();
-        return probe;
-    }
-    probe.detail = port.errorString();
-    switch (port.error()) {
+    probe.detail = comm.OpenError();
+    switch (comm.OpenErrorCode()) {
     case QSerialPort::DeviceNotFoundError:
         probe.problem = PortProblem::NotFound;
         break;
@@ -48,14 +39,14 @@ PortProbe ProbeComPort(std::int16_t portNumber) {
         probe.problem = PortProblem::InUse;
         break;
     default:
-        probe.problem = PortProblem::Other;
+        probe.problem = device.device.isEmpty() ? PortProblem::NotFound : PortProblem::Other;
         break;
     }
     return probe;
 }
 
 bool ComPortExists(std::int16_t portNumber) {
-    return ProbeComPort(portNumber).problem == PortProblem::None;
+    return AssessComPort(portNumber).problem == PortProblem::None;
 }
 
 PortProbe AssessComPort(std::int16_t portNumber) {
@@ -71,13 +62,11 @@ PortProbe AssessComPort(std::int16_t portNumber) {
         probe.problem = PortProblem::NoPermission;
         return probe;
     }
-    const DeviceLock lock = LockOfDevice(device.device);
-    if (lock.path.isEmpty()) return probe;
-    if (lock.ownerRunning) {
+    if (LockOfDevice(device.device).ownerRunning) {
         probe.problem = PortProblem::InUse;
-    } else if (!lock.removable) {
+    } else if (const QString stale = StaleLockFile(device.device); !stale.isEmpty()) {
         probe.problem = PortProblem::StaleLock;
-        probe.detail = lock.path;
+        probe.detail = stale;
     }
     return probe;
 }
@@ -133,7 +122,7 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
     case PortProblem::StaleLock:
         return tried + QLatin1Char('\n') +
                QStringLiteral("A stale lock file %1 blocks the port: the program that made it has "
-                              "ended, but you may not remove it. Remove it with: sudo rm %1")
+                              "ended, and it is not cleared by itself. Remove it with: sudo rm %1")
                    .arg(probe.detail);
     case PortProblem::NoPermission:
         why = QStringLiteral("You may not open the port. Join the dialout group "

@@ -17,15 +17,16 @@ struct PortProbe {
     QString detail; // the system's reason, when there is one; the lock file for StaleLock
 };
 
-// Whether COM port n can be opened exclusively right now, and if not, why.
-// Leaves nothing open.
-PortProbe ProbeComPort(std::int16_t portNumber);
+// Whether COM port n could be opened exclusively right now, and if not, why,
+// told without opening it: whether its device is there, whether we may open
+// it, and whether a lock file holds it. Opening a serial device is not a
+// harmless question (it toggles DTR and RTS, which resets Arduino-type
+// boards, and starts a Bluetooth connection), so nothing is opened or sent.
+PortProbe AssessComPort(std::int16_t portNumber);
 bool ComPortExists(std::int16_t portNumber);
 
-// What can be told of COM port n without opening it: whether its device is
-// there, whether we may open it, and whether a lock file holds it. Nothing is
-// sent and no handle is opened.
-PortProbe AssessComPort(std::int16_t portNumber);
+// Why the control's open of COM port n failed, in the same terms.
+PortProbe ProbeOfFailedOpen(std::int16_t portNumber, const MSComm& comm);
 
 // The serial devices present, by COM number, each with why it cannot be
 // used where that is known: "COM33 is /dev/ttyUSB0 (no permission: join

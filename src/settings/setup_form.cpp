@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace vorkel {
 
@@ -36,10 +37,22 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
     connect(CommPort_List, &QListWidget::itemClicked, this, &Setup_Form::ExplainBlockedPort);
+    connect(CommPort_List, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row < 0 || (CommPort_List->item(row)->flags() & Qt::ItemIsSelectable))
+            m_chosenRow = row;
+    });
 }
 
 bool Setup_Form::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Form_Activate();
+    if (event->type() == QEvent::WindowDeactivate && m_explaining) m_leftForExplanation = true;
+    if (event->type() == QEvent::WindowActivate) {
+        // Coming back from the explanation of a greyed entry is no return from
+        // another window: the list and the user's choice stay as they are.
+        if (m_leftForExplanation)
+            m_leftForExplanation = false;
+        else if (!m_explaining)
+            Form_Activate();
+    }
     return QDialog::event(event);
 }
 
@@ -49,7 +62,7 @@ void Setup_Form::FillPortList() {
     // user outside dialout sees the adapter and what to do.
     QList<QListWidgetItem*> blocked;
     for (int port = 1; port <= 255; ++port) {
-        const PortProbe probe = ProbeComPort(static_cast<std::int16_t>(port));
+        const PortProbe probe = AssessComPort(static_cast<std::int16_t>(port));
         if (probe.problem == PortProblem::None) {
             auto* item = new QListWidgetItem(QStringLiteral("COM%1").arg(port));
             item->setToolTip(DeviceForPort(port).shownName);
@@ -94,7 +107,13 @@ void Setup_Form::ExplainBlockedPort(QListWidgetItem* item) {
         QStringLiteral("%1 cannot be used now.").arg(item->text().mid(1).section(' ', 0, 0));
     message.informative = item->toolTip();
     message.icon = MessageIcon::Information;
+    const int scrolled = CommPort_List->verticalScrollBar()->value();
+    m_explaining = true;
     ShowMessage(message);
+    m_explaining = false;
+    // The click may have made the greyed entry current; the user's port stays chosen.
+    CommPort_List->setCurrentRow(m_chosenRow);
+    CommPort_List->verticalScrollBar()->setValue(scrolled);
 }
 
 void Setup_Form::Form_Activate() {

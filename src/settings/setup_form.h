@@ -42,6 +42,9 @@ class Setup_Form : public QDialog {
 
     MSComm* m_mainPort;
     StatusBar* m_mainStatusBar;
+    int m_chosenRow = -1;              // the user's port, greyed entries never
+    bool m_explaining = false;         // a greyed entry's explanation is open
+    bool m_leftForExplanation = false; // ...and it took the activation from the dialog
 };
 
 } // namespace vorkel

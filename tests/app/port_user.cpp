@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     const auto port = static_cast<std::int16_t>(QByteArray(argv[3]).toInt());
     QApplication app(argc, argv);
     if (mode == QLatin1String("probe")) {
-        const vorkel::PortProbe probe = vorkel::ProbeComPort(port);
+        const vorkel::PortProbe probe = vorkel::AssessComPort(port);
         std::puts(qPrintable(probe.problem == vorkel::PortProblem::None
                                  ? QStringLiteral("free")
                                  : vorkel::DescribePortProblem(port, probe)));

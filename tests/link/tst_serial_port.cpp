@@ -25,6 +25,10 @@ class TestSerialPort : public QObject {
     void lineSettings_data();
     void lineSettings();
     void permissionAdvice();
+    void placeholderPorts_data();
+    void placeholderPorts();
+    void lockFiles_data();
+    void lockFiles();
 };
 
 void TestSerialPort::builtInDevices_data() {
@@ -61,7 +65,7 @@ void TestSerialPort::linkInPortsFolder() {
                         fixture.portsDir() + QStringLiteral("/COM4")));
     QVERIFY(DeviceForPort(4).device.isEmpty());
     QVERIFY(!ComPortExists(4));
-    QCOMPARE(ProbeComPort(4).problem, PortProblem::NotFound);
+    QCOMPARE(AssessComPort(4).problem, PortProblem::NotFound);
 }
 
 void TestSerialPort::linkInUserConfigFolder() {
@@ -97,7 +101,7 @@ void TestSerialPort::portInUseWhateverItsName() {
     QSerialPort other(fixture.sim().SlavePath());
     QVERIFY(other.open(QIODevice::ReadWrite));
     QVERIFY(!ComPortExists(3));
-    QCOMPARE(ProbeComPort(3).problem, PortProblem::InUse);
+    QCOMPARE(AssessComPort(3).problem, PortProblem::InUse);
     other.close();
     QVERIFY(ComPortExists(3));
     // Held by this program's own control.
@@ -158,6 +162,52 @@ void TestSerialPort::permissionAdvice() {
     const QString words = DescribePortProblem(33, probe);
     QVERIFY(words.contains(QStringLiteral("/dev/ttyUSB0")));
     QVERIFY(words.contains(QStringLiteral("dialout")));
+}
+
+void TestSerialPort::placeholderPorts_data() {
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<bool>("placeholder");
+    QTest::newRow("ttyS0, no UART") << "/dev/ttyS0" << QByteArray("0\n") << true;
+    QTest::newRow("ttyS31, no UART") << "/dev/ttyS31" << QByteArray("0") << true;
+    QTest::newRow("ttyS0, a 16550A") << "/dev/ttyS0" << QByteArray("4\n") << false;
+    QTest::newRow("ttyS4, type not readable") << "/dev/ttyS4" << QByteArray() << false;
+    QTest::newRow("ttyUSB0 is never one") << "/dev/ttyUSB0" << QByteArray("0\n") << false;
+    QTest::newRow("a pseudo-terminal") << "/dev/pts/3" << QByteArray("0\n") << false;
+}
+
+void TestSerialPort::placeholderPorts() {
+    QFETCH(QString, device);
+    QFETCH(QByteArray, type);
+    QFETCH(bool, placeholder);
+    QCOMPARE(IsPlaceholderPort(device, type), placeholder);
+}
+
+void TestSerialPort::lockFiles_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("problem");
+    const QByteArray own = QByteArray::number(QCoreApplication::applicationPid());
+    QTest::newRow("held by a running process") << own + "\nvorkel\n\n" << int(PortProblem::InUse);
+    QTest::newRow("garbled") << QByteArray("garbage\n") << int(PortProblem::StaleLock);
+    QTest::newRow("pid out of range")
+        << QByteArray("99999999999\nvorkel\n\n") << int(PortProblem::StaleLock);
+    QTest::newRow("pid 0") << QByteArray("0\nvorkel\n\n") << int(PortProblem::StaleLock);
+}
+
+void TestSerialPort::lockFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, problem);
+    SimFixture fixture(FastAdapter(), 3);
+    QString name = QFileInfo(fixture.sim().SlavePath()).canonicalFilePath().mid(5);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    QFile lock(QStringLiteral("/var/lock/LCK..") + name);
+    if (!lock.open(QIODevice::WriteOnly)) QSKIP("the lock folder does not take files");
+    lock.write(content);
+    lock.close();
+    const PortProbe probe = AssessComPort(3);
+    lock.remove();
+    QCOMPARE(int(probe.problem), problem);
+    if (probe.problem == PortProblem::StaleLock) QCOMPARE(probe.detail, lock.fileName());
 }
 
 QTEST_MAIN(TestSerialPort)

@@ -5,12 +5,14 @@
 #include "common/twips.h"
 #include "settings/setup_form.h"
 #include "support/message_recorder.h"
+#include "support/open_counter.h"
 #include "support/sim_fixture.h"
 #include "support/window_driver.h"
 
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QtTest>
 
 using namespace vorkel;
@@ -63,6 +65,8 @@ class TestSetupForm : public QObject {
     void openingWhileConnectedDisconnects();
     void openingDuringAWaitEndsItCleanly();
     void singleInstanceFromTheMenu();
+    void opensNoDeviceButTheAdapter();
+    void greyedEntryKeepsTheChoice();
 
   private:
     QTemporaryDir m_dir;
@@ -306,6 +310,61 @@ void TestSetupForm::singleInstanceFromTheMenu() {
              1);
     // Shown from the menu, it runs its activation by itself.
     QTRY_COMPARE(first->Speed_List->count(), 3);
+}
+
+void TestSetupForm::opensNoDeviceButTheAdapter() {
+    SimFixture fixture(FastAdapter(), 3);
+    auto second = fixture.addPort(12);
+    HideOtherPorts(fixture, {3, 12});
+    const QString adapter = fixture.sim().SlavePath();
+    OpenCounter counter({adapter, second->SlavePath()});
+    Form1 form;
+    windowdriver::Start(form, 3);
+    MessageRecorder messages;
+    for (int i = 0; i < 2; ++i) {
+        form.mnu_Setup_Click();
+        form.SetupDialog()->Form_Activate();
+        QCOMPARE(Entries(form.SetupDialog()->CommPort_List), (QStringList{"COM3", "COM12"}));
+        form.SetupDialog()->SetupCancel_Click();
+    }
+    QCOMPARE(counter.opens(), (QMap<QString, int>{{adapter, 0}, {second->SlavePath(), 0}}));
+    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(counter.opens(), (QMap<QString, int>{{adapter, 1}, {second->SlavePath(), 0}}));
+    QCOMPARE(messages.texts(), QStringList());
+}
+
+void TestSetupForm::greyedEntryKeepsTheChoice() {
+    SimFixture fixture(FastAdapter(), 3);
+    auto second = fixture.addPort(12);
+    auto held = fixture.addPort(5);
+    HideOtherPorts(fixture, {3, 5, 12});
+    QSerialPort other(held->SlavePath()); // another program holds COM5
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    CommPortNumber = 12;
+    CommSpeed = QStringLiteral("9600");
+    Setup_Form setup(nullptr, nullptr);
+    setup.Form_Activate();
+    QListWidget* list = setup.CommPort_List;
+    QCOMPARE(Entries(list), (QStringList{"COM3", "COM12", "(COM5 in use)"}));
+    list->setCurrentRow(0); // chosen, not saved
+    MessageRecorder messages;
+    // The box takes the activation from the dialog and gives it back when closed.
+    messages.setWhileOpen([&setup](const Message&) {
+        QEvent away(QEvent::WindowDeactivate);
+        QApplication::sendEvent(&setup, &away);
+    });
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(2)).center());
+    QEvent back(QEvent::WindowActivate);
+    QApplication::sendEvent(&setup, &back);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("COM5 cannot be used now.")});
+    QCOMPARE(Entries(list), (QStringList{"COM3", "COM12", "(COM5 in use)"}));
+    QCOMPARE(Selected(list), QStringLiteral("COM3"));
+    QCOMPARE(list->currentRow(), 0);
+    // A real return from another window lists afresh, with the port in memory.
+    QApplication::sendEvent(&setup, &back);
+    QCOMPARE(Selected(list), QStringLiteral("COM12"));
 }
 
 QTEST_MAIN(TestSetupForm)
