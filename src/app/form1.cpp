@@ -227,14 +227,16 @@ void Form1::OnPortClosed(MSComm::CloseReason reason) {
     // Whoever closed the port (Disconnect, the Setup dialog, an unplugged
     // adapter), the window must not go on saying it is connected.
     ShowDisconnected();
-    if (reason == MSComm::CloseReason::Lost && !m_busy && !m_exiting) {
-        Message message;
-        message.title = QStringLiteral("VORKEL");
-        message.text = QStringLiteral("The connection to the adapter was lost.");
-        message.informative = QStringLiteral("Check that the adapter is still plugged in, then "
-                                             "press Connect.");
-        ShowMessage(message);
-    }
+    if (reason == MSComm::CloseReason::Lost && !m_busy && !m_exiting) ShowPortLost();
+}
+
+void Form1::ShowPortLost() {
+    Message message;
+    message.title = QStringLiteral("VORKEL");
+    message.text = QStringLiteral("The connection to the adapter was lost.");
+    message.informative =
+        QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
+    ShowMessage(message);
 }
 
 void Form1::Command1_Click() {
@@ -335,7 +337,11 @@ void Form1::Timer1_Timer() {
     // The adapter did not answer at the chosen speed: perhaps it answers at another.
     const QString advice = SpeedSearchAdvice(FindAdapterSpeed(*MSComm1, CommSpeed.toInt()));
     // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.
-    if (!m_exiting && MSComm1->PortOpen()) {
+    // An adapter unplugged during it is told as such.
+    if (!m_exiting && !MSComm1->PortOpen() &&
+        MSComm1->LastCloseReason() == MSComm::CloseReason::Lost) {
+        ShowPortLost();
+    } else if (!m_exiting && MSComm1->PortOpen()) {
         Message message;
         message.text = QStringLiteral("Unable to Connect To ELM");
         message.title = QStringLiteral("Error!");

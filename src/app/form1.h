@@ -66,6 +66,7 @@ class Form1 : public QMainWindow, public Form1Controls {
     void DisconnectSteps();
     void ShowDisconnected();
     void OnPortClosed(MSComm::CloseReason reason);
+    void ShowPortLost();
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
 

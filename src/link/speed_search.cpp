@@ -5,42 +5,79 @@
 #include "link/link_error.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <algorithm>
 
 namespace vorkel {
+namespace {
 
-std::optional<int> FindAdapterSpeed(MSComm& comm, int configured, int totalMs) {
-    QElapsedTimer clock;
-    clock.start();
-    const int tries = static_cast<int>(std::size(StandardSpeeds)) - 1;
-    for (const int speed : StandardSpeeds) {
-        if (speed == configured) continue;
-        const int left = totalMs - static_cast<int>(clock.elapsed());
-        if (left <= 0 || !comm.PortOpen() || !comm.ChangeSpeed(speed)) break;
-        // Never a lone CR: the adapter would repeat its last command, which may
-        // have been a clear. "ATI" only makes it name itself.
-        try {
-            Exchange exchange(comm);
-            exchange.Send(QStringLiteral("ATI"));
-            if (exchange.PromptWithin(std::min(left, totalMs / tries))) return speed;
-        } catch (const LinkError&) {
-            break; // the port closed under the search
-        }
-    }
-    return std::nullopt;
+// Never a lone CR: the adapter would repeat its last command, which may have
+// been a clear. "ATI" only makes it name itself.
+bool AnswersAt(MSComm& comm, int speed, int limitMs) {
+    if (limitMs <= 0 || !comm.PortOpen() || !comm.ChangeSpeed(speed)) return false;
+    Exchange exchange(comm);
+    exchange.Send(QStringLiteral("ATI"));
+    return exchange.PromptWithin(limitMs);
 }
 
-QString SpeedSearchAdvice(std::optional<int> found) {
-    if (found) {
-        if (*found == 9600 || *found == 38400 || *found == 115200)
-            return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.")
-                .arg(*found);
+} // namespace
+
+SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int totalMs) {
+    SpeedSearch search;
+    search.configured = configured;
+    std::vector<int> others;
+    for (const int speed : StandardSpeeds) {
+        if (speed != configured) others.push_back(speed);
+    }
+    // One share for each other speed and one for asking again at the configured one.
+    const int share = totalMs / static_cast<int>(others.size() + 1);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        for (const int speed : others) {
+            if (!comm.PortOpen()) break;
+            search.tried.push_back(speed);
+            if (AnswersAt(comm, speed, share)) {
+                search.found = speed;
+                break;
+            }
+        }
+        if (search.found)
+            search.answersAtConfigured = AnswersAt(
+                comm, configured, std::min(share, totalMs - static_cast<int>(clock.elapsed())));
+    } catch (const LinkError&) {
+        // The port closed under the search: the caller tells the user.
+    }
+    if (comm.PortOpen()) comm.ChangeSpeed(configured);
+    return search;
+}
+
+QString SpeedSearchAdvice(const SpeedSearch& search) {
+    if (search.found && search.answersAtConfigured)
+        return QStringLiteral("The adapter answers at %1 baud, but its reset took longer than "
+                              "6 s: unplug the adapter and plug it in again (a Bluetooth or WiFi "
+                              "adapter: wait until it is paired), then press Connect.")
+            .arg(search.configured);
+    if (search.found) {
+        const int found = *search.found;
+        if (found == 9600 || found == 38400 || found == 115200)
+            return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.").arg(found);
         return QStringLiteral("The adapter answers at %1 baud, which Setup does not offer: write "
                               "ComSpeed=%1 into VORKEL.INI.")
-            .arg(*found);
+            .arg(found);
     }
-    return QStringLiteral("Nothing answered at 9600, 38400, 19200, 57600 or 115200 baud: check "
-                          "the cable, the ignition and the port.");
+    std::vector<int> speeds = search.tried;
+    speeds.push_back(search.configured);
+    std::sort(speeds.begin(), speeds.end());
+    QStringList names;
+    for (const int speed : speeds)
+        names << QString::number(speed);
+    const QString last = names.takeLast();
+    const QString all =
+        names.isEmpty() ? last : names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return QStringLiteral("Nothing answered at %1 baud: check the cable, the ignition and the "
+                          "port.")
+        .arg(all);
 }
 
 } // namespace vorkel

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace vorkel {
 
@@ -10,14 +11,24 @@ class MSComm;
 // The speeds adapters ship with, in the order they are tried.
 inline constexpr int StandardSpeeds[] = {38400, 9600, 115200, 57600, 19200};
 
-// Looks for the adapter at the other standard speeds on the open port, at
-// most totalMs in all: at each it asks "ATI" (the adapter names itself and
-// changes nothing) and looks for the prompt. The speed at which it answered,
-// or nothing. Ends early when the port closes.
-std::optional<int> FindAdapterSpeed(MSComm& comm, int configured, int totalMs = 1800);
+struct SpeedSearch {
+    int configured = 0;
+    std::vector<int> tried;   // the other speeds really asked, in order
+    std::optional<int> found; // the speed at which the adapter answered
+    // It answers at the configured speed too: a USB CDC, Bluetooth or WiFi
+    // link, where the speed does not matter; the reset answer was only late.
+    bool answersAtConfigured = false;
+};
 
-// The second line of "Unable to Connect To ELM": the speed found, or that
-// nothing answered at any speed.
-QString SpeedSearchAdvice(std::optional<int> found);
+// Looks for the adapter at the other standard speeds on the open port, at
+// most totalMs in all, shared so that every speed gets its turn: at each it
+// asks "ATI" (the adapter names itself and changes nothing) and looks for the
+// prompt. Where it answers, it is asked again at the configured speed. Ends
+// early when the port closes; the port is left at the configured speed.
+SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int totalMs = 1800);
+
+// The second line of "Unable to Connect To ELM": the speed found, that the
+// adapter answered late, or that nothing answered at the speeds tried.
+QString SpeedSearchAdvice(const SpeedSearch& search);
 
 } // namespace vorkel

@@ -277,8 +277,17 @@ void TestConnectionControl::speedSearch_data() {
                                          "offer: write ComSpeed=57600 into VORKEL.INI.";
     QTest::newRow("silent adapter")
         << "9600" << QStringList{"--silent"}
-        << "Nothing answered at 9600, 38400, 19200, 57600 or 115200 baud: check the cable, the "
+        << "Nothing answered at 9600, 19200, 38400, 57600 or 115200 baud: check the cable, the "
            "ignition and the port.";
+    QTest::newRow("silent adapter, a hand-edited 4800")
+        << "4800" << QStringList{"--silent"}
+        << "Nothing answered at 4800, 9600, 19200, 38400, 57600 or 115200 baud: check the cable, "
+           "the ignition and the port.";
+    QTest::newRow("a speed-blind link, a reset answered late")
+        << "38400" << QStringList{"--reset-delay", "6500"}
+        << "The adapter answers at 38400 baud, but its reset took longer than 6 s: unplug the "
+           "adapter and plug it in again (a Bluetooth or WiFi adapter: wait until it is paired), "
+           "then press Connect.";
 }
 
 void TestConnectionControl::speedSearch() {

@@ -106,6 +106,8 @@ void TestFaultSuite::fault_data() {
     // Connect
     row("connect: silent adapter", Connect, {"--silent"}, NoClick, timeout, false, timed);
     row("connect: wrong speed", Connect, {"--baud", "9600"}, NoClick, timeout, false, timed);
+    row("connect: unplugged during the speed search", Connect,
+        {"--baud", "9600", "--unplug", "ATI:2"}, NoClick, lost, false, timed);
     row("connect: no ELM in the banner", Connect, {"--banner", "OBDII v1.5"}, NoClick, "", true,
         quick);
     row("connect: junk before the banner", Connect, {"--junk"}, NoClick, "", true, quick);
