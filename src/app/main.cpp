@@ -29,7 +29,8 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && QByteArray(argv[1]) == "--settings-port") {
         // For scripts: the COM port the program will use, read as the program reads it.
         QCoreApplication app(argc, argv);
-        std::printf("%d\n", vorkel::PortFromSettingsFile(vorkel::SettingsFilePath()));
+        const vorkel::SettingsFiles files = vorkel::FindSettingsFiles();
+        std::printf("%d\n", vorkel::PortFromSettingsFile(files.chosen, files.other));
         return 0;
     }
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)

@@ -16,13 +16,18 @@ extern "C" void NoteQuitSignal(int) {
     quitAsked = 1;
 }
 
+// A signal the program was started with ignored (nohup) stays ignored.
+void NoteUnlessIgnored(int signal) {
+    if (std::signal(signal, NoteQuitSignal) == SIG_IGN) std::signal(signal, SIG_IGN);
+}
+
 } // namespace
 
 void EndOnQuitSignals(Form1& form) {
-    std::signal(SIGTERM, NoteQuitSignal);
-    std::signal(SIGINT, NoteQuitSignal);
+    NoteUnlessIgnored(SIGTERM);
+    NoteUnlessIgnored(SIGINT);
 #ifdef SIGHUP
-    std::signal(SIGHUP, NoteQuitSignal);
+    NoteUnlessIgnored(SIGHUP);
 #endif
     // The waits for the adapter turn the event loop too, so this is served in
     // the middle of a request as well.

@@ -23,18 +23,20 @@ void SetDialogFont() {
     QApplication::setFont(font);
 }
 
-QString SettingsFilePath() {
-    return QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
-        .filePath(QStringLiteral("VORKEL.INI"));
+SettingsFiles FindSettingsFiles() {
+    const QString program = QCoreApplication::applicationDirPath();
+    const QString config = UserConfigFolder();
+    const QString chosen = ChooseSettingsFolder(program, config);
+    const QString name = QStringLiteral("VORKEL.INI");
+    return {QDir(chosen).filePath(name), QDir(chosen == program ? config : program).filePath(name)};
 }
 
 void Main(Form1& form) {
     form.setWindowTitle(WindowCaption(QString::fromLatin1(ProductName), VersionMajor, VersionMinor,
                                       VersionRevision));
-    IniFilePath =
-        QDir(ChooseSettingsFolder(QCoreApplication::applicationDirPath(), UserConfigFolder()))
-            .filePath(QStringLiteral("VORKEL.INI"));
-    LoadSettings(form.StatusBar1);
+    const SettingsFiles files = FindSettingsFiles();
+    IniFilePath = files.chosen;
+    LoadSettings(form.StatusBar1, files.other);
     form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
     form.DTC_Clear_Button->setEnabled(false);

@@ -10,8 +10,13 @@ class Form1;
 // buttons disabled, AdapterState not initialised; then shows it.
 void Main(Form1& form);
 
-// Where VORKEL.INI is: beside the program, or in the user's configuration folder.
-QString SettingsFilePath();
+// Where VORKEL.INI is kept (beside the program, or in the user's configuration
+// folder), and the other of the two places, where an earlier run may have kept it.
+struct SettingsFiles {
+    QString chosen;
+    QString other;
+};
+SettingsFiles FindSettingsFiles();
 
 // The application-wide font: the platform's dialog font where it exists.
 void SetDialogFont();

@@ -104,6 +104,18 @@ QString StaleLockFile(const QString& device) {
     return !lock.path.isEmpty() && blocks ? lock.path : QString();
 }
 
+void GiveToFolderOwner(const QString& file) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(file);
+#else
+    const QFileInfo folder(QFileInfo(file).absolutePath());
+    if (::geteuid() != 0 || folder.ownerId() == 0) return;
+    // A file left as root's is no loss of data: nothing more to do when this fails.
+    if (::chown(QFile::encodeName(file).constData(), folder.ownerId(), folder.groupId()) != 0)
+        return;
+#endif
+}
+
 QStringList PortsFolders() {
     if (!PortsFolderOverride().isEmpty()) return {PortsFolderOverride()};
     return {QCoreApplication::applicationDirPath() + QStringLiteral("/ports"),

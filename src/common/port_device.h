@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// The one place that knows how a COM port number becomes a device.
+// The one place that knows how a COM port number becomes a device, and the
+// platform's other facts about files: lock files and owners.
 namespace vorkel {
 
 struct PortDevice {
@@ -39,6 +40,10 @@ DeviceLock LockOfDevice(const QString& device);
 // blocks the device: we may not remove it, or it is garbled; empty when there
 // is none.
 QString StaleLockFile(const QString& device);
+
+// A file that root made in a folder of another user's becomes that user's
+// (sudo vorkel from a user's folder), so the user can still change it.
+void GiveToFolderOwner(const QString& file);
 
 // The folders searched for COMn links, in order: "ports" beside the program,
 // then in the user's configuration folder; only the one set, when set.

@@ -30,13 +30,6 @@ class WakeTimer {
     QTimer m_timer;
 };
 
-QString Trimmed(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    t.remove(QLatin1Char('>'));
-    return t.simplified().right(200);
-}
-
 } // namespace
 
 const LinkLimits& CurrentLinkLimits() {
@@ -66,6 +59,8 @@ void Exchange::Send(const QString& text) {
     m_promptSeen = false;
     m_pendingSeen = false;
     m_lineEndTaken = false;
+    m_request = text;
+    m_heard.clear();
     m_sinceSend.start();
     if (!m_comm.Output(text.toLatin1() + '\r')) {
         CheckStillWaiting();
@@ -82,6 +77,8 @@ Exchange::Step Exchange::ReadOne(QString& gathered) {
     // Adapters with line feeds on send CR LF; dropping the LF keeps the
     // fixed character positions of the reply lines.
     if (c == QLatin1String("\n")) return Step::Nothing;
+    m_heard += c;
+    if (m_heard.size() > GatheredTextCap) m_heard.remove(0, m_heard.size() - GatheredTextCap / 2);
     if (c == QLatin1String("\r") && IsPendingFrame(CurrentLine(gathered))) m_pendingSeen = true;
     gathered += c;
     if (gathered.size() > GatheredTextCap)
@@ -90,17 +87,17 @@ Exchange::Step Exchange::ReadOne(QString& gathered) {
     return Step::Character;
 }
 
-void Exchange::CheckBounds(const QString& gathered) const {
+void Exchange::CheckBounds() const {
     const LinkLimits& limits = Limits();
     if (m_pendingSeen) {
         if (m_sinceSend.elapsed() > limits.pendingChainMs)
-            throw LinkError(LinkFailure::PendingTooLong, Trimmed(gathered));
+            throw LinkError(LinkFailure::PendingTooLong, WhatTheAdapterSent(m_heard, m_request));
     } else if (m_sinceSend.elapsed() > limits.endlessAnswerMs) {
-        throw LinkError(LinkFailure::EndlessAnswer, Trimmed(gathered));
+        throw LinkError(LinkFailure::EndlessAnswer, WhatTheAdapterSent(m_heard, m_request));
     }
     if (m_silence.elapsed() > limits.silenceMs) {
         throw LinkError(m_pendingSeen ? LinkFailure::PendingNoAnswer : LinkFailure::NoAnswer,
-                        Trimmed(gathered));
+                        WhatTheAdapterSent(m_heard, m_request));
     }
 }
 
@@ -111,7 +108,7 @@ QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool p
     m_silence.start();
     for (;;) {
         const Step step = ReadOne(gathered);
-        if (bounds == Bounds::Answer) CheckBounds(gathered);
+        if (bounds == Bounds::Answer) CheckBounds();
         if (step == Step::Nothing) continue;
         if (done(gathered)) return gathered;
         if (promptEndsAnswer && gathered.endsWith(QLatin1Char('>'))) {
@@ -122,7 +119,8 @@ QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool p
                 m_promptSeen = false;
                 continue;
             }
-            throw LinkError(problem.failure, Trimmed(gathered), problem.responseCode);
+            throw LinkError(problem.failure, WhatTheAdapterSent(m_heard, m_request),
+                            problem.responseCode);
         }
     }
 }

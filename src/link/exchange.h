@@ -85,13 +85,15 @@ class Exchange {
     QString Gather(const std::function<bool(const QString&)>& done, bool promptEndsAnswer,
                    Bounds bounds);
     Step ReadOne(QString& gathered);
-    void CheckBounds(const QString& gathered) const;
+    void CheckBounds() const;
     void CheckStillWaiting() const;
 
     MSComm& m_comm;
     bool m_promptSeen = false;
     bool m_pendingSeen = false;
     bool m_lineEndTaken = false; // the marker's wait read the CR of its line
+    QString m_request;           // what was sent last, to tell its echo apart
+    QString m_heard;             // what arrived since, for the failure messages
     QElapsedTimer m_silence;     // since the last character arrived
     QElapsedTimer m_sinceSend;   // since the request went out
 };

@@ -1,6 +1,8 @@
 #include "link/reply_lines.h"
 
 #include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
 
 namespace vorkel {
 
@@ -30,6 +32,29 @@ bool IsWholeSingleFrame(const QString& line) {
 QString LineOfMarker(const QString& gathered, const QString& rest) {
     return CurrentLine(gathered.endsWith(QLatin1Char('\r')) ? gathered.chopped(1) : gathered) +
            rest;
+}
+
+QString WhatTheAdapterSent(const QString& heard, const QString& request) {
+    constexpr int most = 200;
+    const qsizetype end = std::max<qsizetype>(0, heard.lastIndexOf(QLatin1Char('\r')));
+    QStringList lines;
+    for (const QString& raw : heard.left(end).split(QLatin1Char('\r'))) {
+        const QString line = QString(raw).remove(QLatin1Char('>')).simplified();
+        if (line.isEmpty() || line.compare(request, Qt::CaseInsensitive) == 0 ||
+            (!lines.isEmpty() && lines.last() == line))
+            continue;
+        lines << line;
+    }
+    if (lines.isEmpty())
+        return QString(heard)
+            .replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .remove(QLatin1Char('>'))
+            .simplified()
+            .right(most);
+    QString text = lines.takeLast().right(most);
+    while (!lines.isEmpty() && lines.last().size() + 3 + text.size() <= most)
+        text = lines.takeLast() + QStringLiteral(" | ") + text;
+    return text;
 }
 
 bool IsPendingFrame(const QString& line) {

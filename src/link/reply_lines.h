@@ -34,6 +34,12 @@ bool IsWholeSingleFrame(const QString& line);
 // the rest that the next read line returned.
 QString LineOfMarker(const QString& gathered, const QString& rest);
 
+// What the adapter sent, for the user: the last whole lines heard since the
+// request, without its echo, the prompt and empty lines, a line repeated in a
+// row told once, joined by " | ", at most 200 characters; the tail of what
+// came when no line ended ("7" is no answer anyone can read).
+QString WhatTheAdapterSent(const QString& heard, const QString& request);
+
 // A cluster frame "728 03 7F xx 78": busy, the answer is still to come.
 bool IsPendingFrame(const QString& line);
 

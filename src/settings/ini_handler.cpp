@@ -1,6 +1,7 @@
 #include "settings/ini_handler.h"
 
 #include "common/message_box.h"
+#include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "settings/settings_file.h"
@@ -17,7 +18,11 @@ bool WriteSettingsFile(std::int16_t port, const QString& speed) {
     QSaveFile file(IniFilePath);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(FormatSettingsFile(port, speed));
-        if (file.commit()) return true;
+        if (file.commit()) {
+            // Saved by root (sudo) in a user's folder: still the user's file.
+            GiveToFolderOwner(IniFilePath);
+            return true;
+        }
     }
     Message message;
     message.title = QStringLiteral("ERROR!");
@@ -37,15 +42,17 @@ void ShowStatus(StatusBar* statusBar) {
     if (statusBar) statusBar->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
 }
 
+// The file at path, or the one at otherPath when path has none.
+std::optional<SettingsRead> ReadSettingsFile(const QString& path, const QString& otherPath) {
+    QFile file(QFile::exists(path) || otherPath.isEmpty() ? path : otherPath);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return ParseSettingsFile(file.readAll());
+}
+
 } // namespace
 
-void LoadSettings(StatusBar* statusBar) {
-    QFile file(IniFilePath);
-    std::optional<SettingsRead> read;
-    if (file.open(QIODevice::ReadOnly)) {
-        read = ParseSettingsFile(file.readAll());
-        file.close();
-    }
+void LoadSettings(StatusBar* statusBar, const QString& otherPath) {
+    const std::optional<SettingsRead> read = ReadSettingsFile(IniFilePath, otherPath);
     if (read) {
         if (read->port) CommPortNumber = *read->port;
         if (read->speed) CommSpeed = *read->speed;
@@ -57,10 +64,8 @@ void LoadSettings(StatusBar* statusBar) {
     ShowStatus(statusBar);
 }
 
-int PortFromSettingsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return 1;
-    const std::optional<SettingsRead> read = ParseSettingsFile(file.readAll());
+int PortFromSettingsFile(const QString& path, const QString& otherPath) {
+    const std::optional<SettingsRead> read = ReadSettingsFile(path, otherPath);
     if (!read) return 1;
     return read->port ? *read->port : 0;
 }

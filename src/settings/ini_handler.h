@@ -10,12 +10,15 @@ class StatusBar;
 
 // A missing or unacceptable file is replaced by the default file and the
 // defaults (COM1, 9600) are taken. A file that cannot be written is reported.
-void LoadSettings(StatusBar* statusBar);
+// When there is no file at IniFilePath but one at otherPath (the folder the
+// program did not choose this time), that one is read and nothing is written:
+// the next Save writes IniFilePath, and nothing the user set is dropped.
+void LoadSettings(StatusBar* statusBar, const QString& otherPath = {});
 
-// The port that LoadSettings would take from the file at path in a fresh run
-// (COM1 for a missing or unacceptable file), without writing anything: for
-// scripts that start the simulator on the program's port.
-int PortFromSettingsFile(const QString& path);
+// The port that LoadSettings would take in a fresh run (COM1 for a missing or
+// unacceptable file), without writing anything: for scripts that start the
+// simulator on the program's port.
+int PortFromSettingsFile(const QString& path, const QString& otherPath = {});
 
 // Rewrites the file from the values in memory; a failure is reported and the
 // values in memory stay as they are. Returns false on failure.

@@ -30,16 +30,20 @@ class TestPortUsers : public QObject {
 
 void TestPortUsers::signalClosesThePort_data() {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
-    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::addColumn<bool>("nohup"); // started with SIGHUP ignored
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP under nohup, then SIGTERM") << int(SIGHUP) << true;
 }
 
 void TestPortUsers::signalClosesThePort() {
     QFETCH(int, signal);
+    QFETCH(bool, nohup);
     SimFixture fixture(FastAdapter());
     const QString lock = LockFileOf(fixture.sim().SlavePath());
     QProcess user;
+    if (nohup) user.setChildProcessModifier([] { std::signal(SIGHUP, SIG_IGN); });
     user.start(QStringLiteral(PORT_USER),
                {QStringLiteral("connect"), fixture.portsDir(), QString::number(fixture.comPort())});
     QVERIFY(user.waitForStarted(5000));
@@ -48,6 +52,11 @@ void TestPortUsers::signalClosesThePort() {
     QCOMPARE(user.readLine().trimmed(), QByteArray("Connected"));
     QVERIFY2(QFileInfo::exists(lock), qPrintable(lock));
     QVERIFY(::kill(static_cast<pid_t>(user.processId()), signal) == 0);
+    if (nohup) {
+        QTest::qWait(500); // the watch looks every 100 ms
+        QCOMPARE(user.state(), QProcess::Running);
+        QVERIFY(::kill(static_cast<pid_t>(user.processId()), SIGTERM) == 0);
+    }
     QTRY_VERIFY_WITH_TIMEOUT(user.state() == QProcess::NotRunning, 5000);
     QCOMPARE(user.exitStatus(), QProcess::NormalExit);
     QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));

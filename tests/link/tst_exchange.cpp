@@ -20,6 +20,8 @@ class TestExchange : public QObject {
     void classify();
     void markers_data();
     void markers();
+    void whatTheAdapterSent_data();
+    void whatTheAdapterSent();
     void otherUnitFrames_data();
     void otherUnitFrames();
     void everyFailureHasWords();
@@ -123,6 +125,27 @@ void TestExchange::otherUnitFrames() {
     QFETCH(bool, pending);
     QCOMPARE(IsOtherUnitFrame(line), otherUnit);
     QCOMPARE(IsPendingFrame(line), pending);
+}
+
+void TestExchange::whatTheAdapterSent_data() {
+    QTest::addColumn<QString>("heard");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a busy chain cut by the bound")
+        << "1800ff00\r728 03 7F 18 78 \r728 03 7F 18 78 \r7"
+        << "728 03 7F 18 78";
+    QTest::newRow("the adapter's message, echo and prompt left out") << "1800FF00\rNO DATA\r\r>"
+                                                                     << "NO DATA";
+    QTest::newRow("two different lines") << "728 03 7F 18 78 \r728 03 7F 18 22 \r\r>"
+                                         << "728 03 7F 18 78 | 728 03 7F 18 22";
+    QTest::newRow("no line ended: the tail") << QString("\x80\xF8") << QString("\x80\xF8");
+    QTest::newRow("long lines: the last that fit")
+        << QString(150, 'A') + "\r" + QString(150, 'B') + "\r" << QString(150, 'B');
+}
+
+void TestExchange::whatTheAdapterSent() {
+    QFETCH(QString, heard);
+    QFETCH(QString, shown);
+    QCOMPARE(WhatTheAdapterSent(heard, QStringLiteral("1800ff00")), shown);
 }
 
 void TestExchange::everyFailureHasWords() {

@@ -43,6 +43,8 @@ class TestIniHandler : public QObject {
     void initTestCase();
     void settingsFolder();
     void readOnlyFolderWithAWritableFile();
+    void fileInTheOtherFolderIsRead();
+    void rootSavesTheFolderOwnersFile();
 
   private:
     QTemporaryDir m_dir;
@@ -232,6 +234,34 @@ void TestIniHandler::readOnlyFolderWithAWritableFile() {
     QVERIFY(SaveSettings(&m_statusBar));
     QFile::setPermissions(program,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestIniHandler::fileInTheOtherFolderIsRead() {
+    QTemporaryDir other;
+    const QString otherFile = other.filePath(QStringLiteral("VORKEL.INI"));
+    WriteAll(otherFile, "VORKEL v1.00 INI File\r\nComPort=COM33\r\nComSpeed=38400\r\n");
+    LoadSettings(&m_statusBar, otherFile);
+    QCOMPARE(int(CommPortNumber), 33);
+    QCOMPARE(CommSpeed, QStringLiteral("38400"));
+    QCOMPARE(PortFromSettingsFile(IniFilePath, otherFile), 33);
+    QVERIFY(!QFile::exists(IniFilePath)); // written at the next Save, not before
+    QVERIFY(SaveSettings(&m_statusBar));
+    QCOMPARE(ReadAll(IniFilePath), ReadAll(otherFile));
+    // The chosen folder's own file wins once it is there.
+    WriteAll(otherFile, QByteArray(DefaultFile).replace("COM1", "COM7"));
+    LoadSettings(&m_statusBar, otherFile);
+    QCOMPARE(int(CommPortNumber), 33);
+}
+
+void TestIniHandler::rootSavesTheFolderOwnersFile() {
+    if (::geteuid() != 0) QSKIP("needs root (sudo vorkel)");
+    const passwd* nobody = ::getpwnam("nobody");
+    QVERIFY(nobody);
+    QTemporaryDir folder;
+    QVERIFY(::chown(folder.path().toLocal8Bit().constData(), nobody->pw_uid, nobody->pw_gid) == 0);
+    IniFilePath = folder.filePath(QStringLiteral("VORKEL.INI"));
+    QVERIFY(SaveSettings(&m_statusBar));
+    QCOMPARE(QFileInfo(IniFilePath).ownerId(), nobody->pw_uid);
 }
 
 QTEST_MAIN(TestIniHandler)
