@@ -36,6 +36,8 @@ QString NormaliseCommand(const QByteArray& line) {
 }
 
 Elm327::Elm327(SimOptions options) : m_options(std::move(options)), m_cluster(m_options.cluster) {
+    if (!m_options.replayLog.isEmpty())
+        m_replay = std::make_unique<ReplayScript>(m_options.replayLog, m_options.replayFast);
     Reset();
 }
 
@@ -75,6 +77,14 @@ Answer Elm327::Execute(const QByteArray& received) {
     if (command.isEmpty()) command = m_lastCommand; // a lone CR repeats the last command
     m_lastCommand = command;
     answer.command = command;
+    if (m_replay) {
+        // The recorded bytes hold the echo and everything else the adapter sent.
+        if (std::optional<std::vector<Segment>> recorded = m_replay->Next(command))
+            answer.segments = std::move(*recorded);
+        else
+            answer.segments.push_back({0, "?\r\r>"}); // like an adapter that does not know it
+        return answer;
+    }
     if (m_options.silent) return answer;
     if (m_echo) answer.segments.push_back({0, received + LineEnd()});
     const int latency = Latency();

@@ -1,29 +1,19 @@
 #pragma once
 
 #include "cluster_model.h"
+#include "replay.h"
+#include "segment.h"
 #include "sim_options.h"
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace vorkelsim {
 
 // The time a request and its answer spend on the CAN bus.
 inline constexpr int BusTimeMs = 3;
-
-// A piece of output and the pause before it.
-struct Segment {
-    int delayMs = 0;
-    QByteArray bytes;
-    int repeatMs = 0; // > 0: sent again after this pause until the host sends something
-};
-
-struct Answer {
-    QString command;        // as the adapter understood it ("ATZ", "22E21A")
-    bool isRequest = false; // an OBD request (interruptible), not an AT command
-    std::vector<Segment> segments;
-};
 
 // The ELM327 command interpreter with the cluster behind it: takes the bytes
 // the host sends and tells what the adapter answers and when. No I/O here.
@@ -44,6 +34,11 @@ class Elm327 {
     // runs (tests); every change takes effect at the next command.
     SimOptions& MutableOptions() { return m_options; }
 
+    // Replaying a log: the commands it had no answer left for.
+    QStringList ReplayUnanswered() const {
+        return m_replay ? m_replay->Unanswered() : QStringList();
+    }
+
   private:
     Answer Execute(const QByteArray& received);
     void AtCommand(const QString& command, Answer& answer);
@@ -60,7 +55,8 @@ class Elm327 {
 
     SimOptions m_options;
     ClusterModel m_cluster;
-    QByteArray m_line; // command characters received so far
+    std::unique_ptr<ReplayScript> m_replay; // the adapter is a recorded log
+    QByteArray m_line;                      // command characters received so far
     QString m_lastCommand;
     bool m_echo = true;
     bool m_headers = false;

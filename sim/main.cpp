@@ -80,5 +80,9 @@ int main(int argc, char* argv[]) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
         QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     }
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    // A replay that left the recorded road says where.
+    for (const QString& command : adapter.Adapter().ReplayUnanswered())
+        QTextStream(stderr) << "vorkel-sim: the log had no answer left for " << command << "\n";
+    return status;
 }

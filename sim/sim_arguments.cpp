@@ -3,6 +3,7 @@
 #include "personalities.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <functional>
 
 namespace vorkelsim {
@@ -110,6 +111,23 @@ const std::vector<SimOption>& OptionTable() {
         {"ports-dir", "dir", "Folder for the COM link, e.g. --ports-dir build/ports.",
          [](L& l, const QString& v) {
              l.portsDir = v;
+             return QString();
+         }},
+        {"replay", "file",
+         "Play back the adapter side of a log of the program's (vorkel.log, or one written in "
+         "its format, see docs/adapter-log.md): each command gets the answer recorded for it, "
+         "e.g. --replay vorkel-20261208-1015.log.",
+         [](L& l, const QString& v) {
+             QFile file(v);
+             if (!file.open(QIODevice::ReadOnly))
+                 return QStringLiteral("--replay: %1: %2").arg(v, file.errorString());
+             l.options.replayLog = file.readAll();
+             if (l.options.replayLog.isEmpty()) l.options.replayLog = "\n";
+             return QString();
+         }},
+        {"replay-fast", nullptr, "With --replay: without the recorded pauses.",
+         [](L& l, const QString&) {
+             l.options.replayFast = true;
              return QString();
          }},
         {"trace", nullptr, "Print every line received and sent with a time stamp.",

@@ -52,6 +52,9 @@ struct SimOptions {
     int unplugAfterBytes = 0; // ...after this many bytes of its answer
     QByteArray lateLine;      // sent unasked right after every answer to the cluster
 
+    QByteArray replayLog;    // a recorded log played back instead of all of the above
+    bool replayFast = false; // ...without its pauses
+
     // The cluster
     ClusterScenario cluster;
 };

@@ -5,6 +5,7 @@
 #include "common/dialog_font.h"
 #include "common/message_box.h"
 #include "common/pause.h"
+#include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/twips.h"
@@ -15,11 +16,15 @@
 #include "link/link_error.h"
 #include "link/speed_search.h"
 #include "settings/setup_form.h"
+#include "version.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -27,6 +32,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
 
 namespace vorkel {
@@ -75,6 +81,7 @@ QString ResultText(const QString& partNumber, const QString& model, const QStrin
 }
 
 void Form1::CopyResult() {
+    m_log.Note(QStringLiteral("Copy"));
     QStringList lines;
     for (int i = 0; i < DTC_List->count(); ++i)
         lines << DTC_List->item(i)->text();
@@ -101,10 +108,16 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(mnu_Copy, &QAction::triggered, this, &Form1::CopyResult);
     connect(MSComm1, &MSComm::portClosed, this, &Form1::OnPortClosed);
+    connect(mnu_SaveLog, &QAction::triggered, this, &Form1::SaveAdapterLog);
+    MSComm1->setLog(&m_log);
+    SetMessageObserver([this](const Message& message) {
+        m_log.Note(QStringLiteral("message: %1 | %2").arg(message.text, message.informative));
+    });
     Form_Load();
 }
 
 Form1::~Form1() {
+    SetMessageObserver({});
     if (m_setup) delete m_setup.data();
     if (m_about) delete m_about.data();
 }
@@ -152,6 +165,9 @@ void Form1::BuildControls() {
     mnu_Copy->setShortcut(QKeySequence::Copy);
     mnu_Copy->setShortcutContext(Qt::WidgetShortcut);
     DTC_List->addAction(mnu_Copy);
+    mnu_SaveLog = new QAction(QStringLiteral("Save Adapter Log..."), DTC_List);
+    mnu_SaveLog->setObjectName(QStringLiteral("mnu_SaveLog"));
+    DTC_List->addAction(mnu_SaveLog);
     DTC_List->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Interval 0 and not started: it never fires until the connection attempt arms it.
@@ -162,6 +178,49 @@ void Form1::BuildControls() {
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 }
 
+void Form1::StartLogSession() {
+    m_log.StartSession(
+        {QStringLiteral("program: %1 %2.%3.%4")
+             .arg(QLatin1String(ProductName))
+             .arg(VersionMajor)
+             .arg(VersionMinor)
+             .arg(VersionRevision),
+         QStringLiteral("started: ") + QDateTime::currentDateTime().toString(Qt::ISODate),
+         QStringLiteral("system: ") + QSysInfo::prettyProductName(),
+         QStringLiteral("port: COM%1 %2")
+             .arg(CommPortNumber)
+             .arg(DeviceForPort(CommPortNumber).shownName),
+         QStringLiteral("speed: ") + CommSpeed});
+}
+
+void Form1::LogWhatIsShown() {
+    QStringList lines;
+    for (int i = 0; i < DTC_List->count(); ++i)
+        lines << DTC_List->item(i)->text();
+    m_log.Note(QStringLiteral("shown: part %1 | model %2 | count %3 | list %4 | %5")
+                   .arg(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(),
+                        lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
+}
+
+void Form1::SaveAdapterLog() {
+    m_log.Note(QStringLiteral("Save Adapter Log"));
+    const QString name =
+        QStringLiteral("vorkel-%1.log")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+    const QString target = QFileDialog::getSaveFileName(this, QStringLiteral("Save Adapter Log"),
+                                                        QDir::home().filePath(name));
+    if (target.isEmpty()) return;
+    QFile::remove(target);
+    if (!QFile::copy(m_log.Path(), target)) {
+        Message message;
+        message.title = QStringLiteral("VORKEL");
+        message.text = QStringLiteral("The adapter log could not be saved.");
+        message.informative = QStringLiteral("From %1 to %2.").arg(m_log.Path(), target);
+        message.icon = MessageIcon::Warning;
+        ShowMessage(message);
+    }
+}
+
 void Form1::Form_Load() {
     Command1->setEnabled(false);
 }
@@ -170,11 +229,14 @@ void Form1::Connect_Command_Click() {
     // The caption is the connection switch, as the system has always had it:
     // only a completed identification makes it "Disconnect".
     if (Connect_Command->text() != QLatin1String("Connect")) {
+        m_log.Note(QStringLiteral("Disconnect"));
         // Closing the port ends any wait that is running; it then unwinds quietly.
         DisconnectSteps();
         return;
     }
     if (m_busy) return; // an attempt is already running
+    StartLogSession();
+    m_log.Note(QStringLiteral("Connect"));
     BusyScope busy(m_busy);
     try {
         ConnectSteps();
@@ -189,6 +251,7 @@ void Form1::Connect_Command_Click() {
         // a failure after the connection was made keeps it when the link still works.
         if (!connected) DisconnectSteps();
     }
+    LogWhatIsShown();
 }
 
 void Form1::ConnectSteps() {
@@ -241,6 +304,7 @@ void Form1::ShowPortLost() {
 
 void Form1::Command1_Click() {
     if (m_busy) return;
+    m_log.Note(QStringLiteral("View DTC"));
     BusyScope busy(m_busy);
     try {
         DTC_List->clear();
@@ -248,10 +312,12 @@ void Form1::Command1_Click() {
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
     }
+    LogWhatIsShown();
 }
 
 void Form1::DTC_Clear_Button_Click() {
     if (m_busy) return;
+    m_log.Note(QStringLiteral("Clear DTC"));
     BusyScope busy(m_busy);
     bool erased = false;
     try {
@@ -267,6 +333,7 @@ void Form1::DTC_Clear_Button_Click() {
                                            "View DTC to see what is left.")
                           : QStringLiteral("The codes were not erased."));
     }
+    LogWhatIsShown();
 }
 
 bool Form1::LinkIsGone(const LinkError& error) const {
@@ -299,6 +366,7 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
 }
 
 void Form1::Command2_Click() {
+    m_log.Note(QStringLiteral("Exit"));
     m_exiting = true;
     Timer1->stop();
     MSComm1->setPortOpen(false);
@@ -317,6 +385,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::mnu_Setup_Click() {
+    m_log.Note(QStringLiteral("Setup"));
     if (!m_setup)
         m_setup = new Setup_Form(MSComm1, StatusBar1); // no owner; deletes itself on close
     m_setup->show();
@@ -325,6 +394,7 @@ void Form1::mnu_Setup_Click() {
 }
 
 void Form1::mnu_About_Click() {
+    m_log.Note(QStringLiteral("About"));
     if (!m_about) m_about = new frmAbout(); // no owner; deletes itself on close
     m_about->show();
     m_about->raise();

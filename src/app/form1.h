@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/frm_about.h"
+#include "common/adapter_log.h"
 #include "common/form1_controls.h"
 #include "common/mscomm.h"
 #include "settings/setup_form.h"
@@ -38,7 +39,8 @@ class Form1 : public QMainWindow, public Form1Controls {
     QPushButton* Command2 = nullptr; // "Exit"
     QAction* mnu_Setup = nullptr;
     QAction* mnu_About = nullptr;
-    QAction* mnu_Copy = nullptr; // "Copy" in the list's context menu, and Ctrl+C
+    QAction* mnu_Copy = nullptr;    // "Copy" in the list's context menu, and Ctrl+C
+    QAction* mnu_SaveLog = nullptr; // "Save Adapter Log..." in the same menu
     Form1Controls& controls() { return *this; }
     // True while an exchange with the adapter runs under one of the handlers.
     bool ExchangeRunning() const { return m_busy; }
@@ -56,6 +58,8 @@ class Form1 : public QMainWindow, public Form1Controls {
     void mnu_About_Click();
     void Timer1_Timer();
     void CopyResult();
+    void SaveAdapterLog();
+    AdapterLog& AdapterLogFile() { return m_log; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,12 +73,15 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ShowPortLost();
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
+    void StartLogSession();
+    void LogWhatIsShown();
 
     bool m_busy = false;
     bool m_exiting = false;
     QPointer<Setup_Form> m_setup;
     QPointer<frmAbout> m_about;
     std::function<void()> m_exitAction;
+    AdapterLog m_log;
 };
 
 // The result as plain text for a job card: part number, model, count and the

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 namespace vorkel {
@@ -36,6 +37,8 @@ void Main(Form1& form) {
                                       VersionRevision));
     const SettingsFiles files = FindSettingsFiles();
     IniFilePath = files.chosen;
+    form.AdapterLogFile().SetPath(
+        QFileInfo(IniFilePath).dir().filePath(QStringLiteral("vorkel.log")));
     LoadSettings(form.StatusBar1, files.other);
     form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));

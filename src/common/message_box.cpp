@@ -10,6 +10,11 @@ MessageHandler& CurrentHandler() {
     return handler;
 }
 
+MessageHandler& CurrentObserver() {
+    static MessageHandler observer;
+    return observer;
+}
+
 void ShowRealBox(const Message& message) {
     QMessageBox box;
     box.setWindowTitle(message.title);
@@ -33,10 +38,15 @@ void ShowRealBox(const Message& message) {
 } // namespace
 
 void ShowMessage(const Message& message) {
+    if (CurrentObserver()) CurrentObserver()(message);
     if (CurrentHandler())
         CurrentHandler()(message);
     else
         ShowRealBox(message);
+}
+
+void SetMessageObserver(MessageHandler observer) {
+    CurrentObserver() = std::move(observer);
 }
 
 MessageHandler SetMessageHandler(MessageHandler handler) {

@@ -24,4 +24,7 @@ void ShowMessage(const Message& message);
 // Replaces the real box (tests); an empty handler restores it. Returns the old one.
 MessageHandler SetMessageHandler(MessageHandler handler);
 
+// Told of every message before it is shown (the adapter log); empty: none.
+void SetMessageObserver(MessageHandler observer);
+
 } // namespace vorkel

@@ -1,8 +1,10 @@
 #include "common/mscomm.h"
 
+#include "common/adapter_log.h"
 #include "common/port_device.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace vorkel {
 
@@ -37,6 +39,18 @@ bool ParseLineSettings(const QString& text, LineSettings& out) {
 
 MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::onError);
+    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::logArrivals);
+}
+
+void MSComm::logArrivals() {
+    // The chunk just delivered stands at the end of the read buffer.
+    const qint64 available = m_port.bytesAvailable();
+    if (m_log && available > m_logged) m_log->Arrived(m_port.peek(available).mid(m_logged));
+    m_logged = available;
+}
+
+void MSComm::note(const QString& text) {
+    if (m_log) m_log->Note(text);
 }
 
 bool MSComm::applySettings() {
@@ -58,7 +72,9 @@ bool MSComm::applySettings() {
 bool MSComm::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {
+            logArrivals();
             m_port.close();
+            note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
             emit portClosed(m_closeReason);
         }
@@ -78,8 +94,15 @@ bool MSComm::setPortOpen(bool open) {
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_openError = m_port.errorString();
         m_openErrorCode = m_port.error();
+        note(QStringLiteral("port COM%1 (%2) not opened: %3")
+                 .arg(m_commPort)
+                 .arg(device.shownName, m_openError));
         return false;
     }
+    m_logged = 0;
+    note(QStringLiteral("port COM%1 (%2) opened at %3")
+             .arg(m_commPort)
+             .arg(device.shownName, m_settings));
     // A pseudo-terminal has no modem lines; that is harmless.
     m_port.setDataTerminalReady(m_dtr);
     m_port.setRequestToSend(m_rts);
@@ -91,6 +114,7 @@ bool MSComm::setPortOpen(bool open) {
 
 bool MSComm::Output(const QByteArray& bytes) {
     if (!m_port.isOpen()) return false;
+    if (m_log) m_log->Wrote(bytes);
     if (m_port.write(bytes) != bytes.size()) return false;
     m_port.flush();
     return true;
@@ -99,14 +123,18 @@ bool MSComm::Output(const QByteArray& bytes) {
 QString MSComm::Input() {
     if (!m_port.isOpen()) return {};
     const qint64 length = m_inputLen > 0 ? m_inputLen : m_port.bytesAvailable();
-    return QString::fromLatin1(m_port.read(length));
+    const QByteArray read = m_port.read(length);
+    m_logged = std::max<qint64>(0, m_logged - read.size());
+    return QString::fromLatin1(read);
 }
 
 void MSComm::DiscardInput() {
     // What the system has received but Qt has not read yet goes as well.
     if (m_port.isOpen()) {
+        logArrivals();
         m_port.clear(QSerialPort::Input);
         m_port.readAll();
+        m_logged = 0;
     }
 }
 
@@ -118,6 +146,7 @@ void MSComm::onError(QSerialPort::SerialPortError error) {
         m_port.isOpen()) {
         m_lostReason = m_port.errorString();
         m_port.close();
+        note(QStringLiteral("port lost: %1").arg(m_lostReason));
         m_closeReason = CloseReason::Lost;
         emit portClosed(m_closeReason);
     }

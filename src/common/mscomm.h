@@ -6,6 +6,8 @@
 
 namespace vorkel {
 
+class AdapterLog;
+
 // The serial communications control: a port chosen by number, configured by a
 // settings text such as "9600,n,8,1", written without waiting and read one
 // character at a time without waiting.
@@ -46,6 +48,10 @@ class MSComm : public QObject {
     qint64 InBufferCount() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
     void DiscardInput();
 
+    // Every byte written and every chunk that arrives, and the port opening
+    // and closing, go to the log (none by default).
+    void setLog(AdapterLog* log) { m_log = log; }
+
     // Why the port was last closed: by the program, or lost under it (unplugged).
     CloseReason LastCloseReason() const { return m_closeReason; }
     QString LostReason() const { return m_lostReason; }
@@ -55,6 +61,8 @@ class MSComm : public QObject {
 
   private:
     void onError(QSerialPort::SerialPortError error);
+    void logArrivals();
+    void note(const QString& text);
     bool applySettings();
 
     QSerialPort m_port;
@@ -70,6 +78,8 @@ class MSComm : public QObject {
     QSerialPort::SerialPortError m_openErrorCode = QSerialPort::NoError;
     CloseReason m_closeReason = CloseReason::None;
     QString m_lostReason;
+    AdapterLog* m_log = nullptr;
+    qint64 m_logged = 0; // bytes waiting in the read buffer that are already logged
 };
 
 // Splits "9600,n,8,1" into its parts; false for a text the port cannot use.

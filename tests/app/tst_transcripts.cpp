@@ -1,0 +1,199 @@
+// Adapter logs replayed through the real window: each file in
+// tests/transcripts is one row, so a user's log becomes a test by being added
+// there. Its "# expect ..." lines say what the window must show.
+#include "app/form1.h"
+#include "common/adapter_log.h"
+#include "common/shared_state.h"
+#include "link/exchange.h"
+#include "support/message_recorder.h"
+#include "support/sim_fixture.h"
+#include "support/window_driver.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vorkel;
+
+namespace {
+
+struct Shown {
+    QString part;
+    QString model;
+    QStringList codes;       // the list after Connect and after View DTC
+    QString message;         // a part of the first message; empty: none at all
+    QString afterClear;      // the count after Clear DTC; empty: not cleared
+    QStringList said;        // every message, to be empty where none is expected
+};
+
+Shown Expected(const QString& path) {
+    QFile file(path);
+    Shown expected;
+    if (!file.open(QIODevice::ReadOnly)) return expected;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        const auto value = [&line](const char* key) {
+            const QString prefix = QStringLiteral("# expect %1:").arg(QLatin1String(key));
+            return line.startsWith(prefix) ? line.mid(prefix.size()).trimmed() : QString();
+        };
+        if (const QString v = value("part"); !v.isEmpty()) expected.part = v;
+        if (const QString v = value("model"); !v.isEmpty()) expected.model = v;
+        if (const QString v = value("codes"); !v.isEmpty())
+            expected.codes = v == QLatin1String("none") ? QStringList() : v.split(QStringLiteral("; "));
+        if (const QString v = value("message"); !v.isEmpty()) expected.message = v;
+        if (const QString v = value("after clear"); !v.isEmpty()) expected.afterClear = v;
+    }
+    return expected;
+}
+
+// Connect, then (when it connected) View DTC and Clear DTC, as a user would.
+Shown Drive(Form1& form, bool clear) {
+    MessageRecorder messages;
+    Shown shown;
+    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    shown.part = form.Part_Label->text();
+    shown.model = form.ClusterInfotext->text();
+    shown.codes = windowdriver::ListLines(form);
+    shown.message = messages.texts().value(0);
+    if (form.Connect_Command->text() == QLatin1String("Disconnect")) {
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        if (windowdriver::ListLines(form) != shown.codes) shown.codes << QStringLiteral("(View differs)");
+        if (clear) {
+            QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
+            shown.afterClear = form.DTC_label->text();
+        }
+    }
+    shown.said = messages.texts();
+    return shown;
+}
+
+} // namespace
+
+class TestTranscripts : public QObject {
+    Q_OBJECT
+  private slots:
+    void replays_data();
+    void replays();
+    void recordedLogReplays_data();
+    void recordedLogReplays();
+    void logKeepsTheLastTenSessions();
+};
+
+void TestTranscripts::replays_data() {
+    QTest::addColumn<QString>("path");
+    const QDir folder(QStringLiteral(TRANSCRIPTS_DIR));
+    for (const QString& name : folder.entryList({QStringLiteral("*.log")}, QDir::Files))
+        QTest::newRow(qPrintable(name)) << folder.filePath(name);
+    QVERIFY(folder.entryList({QStringLiteral("*.log")}).size() >= 7);
+}
+
+void TestTranscripts::replays() {
+    QFETCH(QString, path);
+    const Shown expected = Expected(path);
+    const ScopedLinkLimits limits({1000, 3000, 5000, 500}); // a log that ends mid-answer
+    SimFixture fixture(SimFromArguments({QStringLiteral("--replay"), path, QStringLiteral("--replay-fast")}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    const Shown shown = Drive(form, !expected.afterClear.isEmpty());
+    if (!expected.message.isEmpty()) {
+        QVERIFY2(shown.message.contains(expected.message), qPrintable(shown.message));
+    } else {
+        QCOMPARE(shown.said, QStringList());
+    }
+    QCOMPARE(shown.part, expected.part);
+    QCOMPARE(shown.model, expected.model);
+    QCOMPARE(shown.codes, expected.codes);
+    QCOMPARE(shown.afterClear, expected.afterClear);
+    QCOMPARE(fixture.sim().Adapter().ReplayUnanswered(), QStringList());
+}
+
+void TestTranscripts::recordedLogReplays_data() {
+    QTest::addColumn<QString>("personality");
+    for (const char* name : {"genuine", "clone15", "clone21", "stn", "bt-slow", "busy-bus"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestTranscripts::recordedLogReplays() {
+    QFETCH(QString, personality);
+    QTemporaryDir folder;
+    const QString log = folder.filePath(QStringLiteral("vorkel.log"));
+    Shown recorded;
+    {
+        SimFixture fixture(SimFromArguments({QStringLiteral("--personality"), personality}));
+        Form1 form;
+        windowdriver::Start(form, fixture.comPort());
+        form.AdapterLogFile().SetPath(log);
+        recorded = Drive(form, true);
+        QCOMPARE(recorded.said, QStringList());
+        QCOMPARE(recorded.codes.size(), 3);
+        QCOMPARE(recorded.afterClear, QStringLiteral("0"));
+    }
+    // Left for a maintainer who wants the log as a transcript.
+    if (const QString out = qEnvironmentVariable("VORKEL_TRANSCRIPTS_OUT"); !out.isEmpty())
+        QFile::copy(log, QDir(out).filePath(QStringLiteral("recorded-%1.log").arg(personality)));
+
+    SimFixture replay(SimFromArguments({QStringLiteral("--replay"), log, QStringLiteral("--replay-fast")}));
+    Form1 fresh;
+    windowdriver::Start(fresh, replay.comPort());
+    const Shown replayed = Drive(fresh, true);
+    QCOMPARE(replayed.said, QStringList());
+    QCOMPARE(replayed.part, recorded.part);
+    QCOMPARE(replayed.model, recorded.model);
+    QCOMPARE(replayed.codes, recorded.codes);
+    QCOMPARE(replayed.afterClear, QStringLiteral("0"));
+
+    // Cut in the middle of a line, as a killed program leaves it: it still
+    // replays up to the cut.
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    file.resize(whole.indexOf("62 E2 00 ") + 5); // "... < 728 07 62 E2 0"
+    file.close();
+    SimFixture cut(SimFromArguments({QStringLiteral("--replay"), log, QStringLiteral("--replay-fast")}));
+    Form1 late;
+    windowdriver::Start(late, cut.comPort());
+    const ScopedLinkLimits limits({500, 3000, 5000, 200});
+    const Shown partial = Drive(late, false);
+    QVERIFY2(partial.message.contains(QStringLiteral("stopped answering")), qPrintable(partial.message));
+    QCOMPARE(cut.commands().last(), QStringLiteral("22e200"));
+}
+
+void TestTranscripts::logKeepsTheLastTenSessions() {
+    QTemporaryDir folder;
+    AdapterLog log;
+    log.SetPath(folder.filePath(QStringLiteral("vorkel.log")));
+    const auto sessions = [&log](int from, int to, qsizetype bytes) {
+        for (int session = from; session <= to; ++session) {
+            log.StartSession({QStringLiteral("run %1").arg(session)});
+            log.Wrote(QByteArray("atz\r\n\\\x01"));
+            log.Arrived(QByteArray(bytes, 'A'));
+        }
+        QFile file(log.Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QByteArray text = sessions(1, 15, 100);
+    QCOMPARE(text.count("# session\n"), LogSessionsKept);
+    QVERIFY(text.contains("# run 15\n") && text.contains("# run 6\n") && !text.contains("# run 5\n"));
+    QVERIFY(text.contains(" > atz\\r\\n\\\\\\x01\n"));
+    // Large sessions: whole ones only, the newest, and never 2 MB.
+    text = sessions(16, 20, 700 * 1024);
+    QVERIFY(text.size() < LogMaxBytes);
+    QVERIFY(text.startsWith("# session\n"));
+    QVERIFY(text.contains("# run 20\n"));
+    // A session that babbles past the limit stops its log there.
+    text = sessions(21, 21, 3 * 1024 * 1024);
+    QVERIFY(text.size() <= LogMaxBytes);
+    QVERIFY(text.endsWith("# the log is full\n"));
+
+    // Where the log cannot be written the work goes on, and nothing breaks.
+    Form1 form;
+    SimFixture fixture(FastAdapter());
+    windowdriver::Start(form, fixture.comPort());
+    form.AdapterLogFile().SetPath(QStringLiteral("/dev/null/vorkel.log"));
+    QCOMPARE(Drive(form, false).said, QStringList());
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
+}
+
+QTEST_MAIN(TestTranscripts)
+#include "tst_transcripts.moc"
