@@ -3,10 +3,10 @@
 // model naming.
 #include "cluster/cluster_functions.h"
 #include "cluster/cluster_state.h"
+#include "connection/adapter_connection.h"
 #include "convert/extras.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_reply.h"
-#include "link/adapter_connection.h"
 #include "link/link_error.h"
 
 #include <cstddef>

@@ -15,6 +15,11 @@
 namespace vorkelsim {
 namespace {
 
+double& TimeFactor() {
+    static double factor = 1.0;
+    return factor;
+}
+
 int SpeedOf(speed_t speed) {
     switch (speed) {
     case B1200:
@@ -61,6 +66,14 @@ QString Escaped(const QByteArray& bytes) {
 }
 
 } // namespace
+
+void SetSimTimeScale(double factor) {
+    TimeFactor() = factor;
+}
+
+double SimTimeScale() {
+    return TimeFactor();
+}
 
 PtyAdapter::PtyAdapter(SimOptions options, QObject* parent)
     : QObject(parent), m_adapter(std::move(options)) {
@@ -265,14 +278,15 @@ void PtyAdapter::Enqueue(const Answer& answer) {
 
 void PtyAdapter::Pump() {
     const SimOptions& options = m_adapter.Options();
-    double byteMs = options.wireBaud > 0 ? 10000.0 / options.wireBaud : 0.0;
+    const double scale = SimTimeScale();
+    double byteMs = options.wireBaud > 0 ? 10000.0 * scale / options.wireBaud : 0.0;
     if (options.splitBytes) byteMs = std::max(byteMs, 1.0);
     while (!m_queue.empty() && m_master >= 0) {
         const double now = static_cast<double>(m_clock.elapsed());
         Pending& front = m_queue.front();
         if (front.dueAt < 0)
             front.dueAt =
-                std::max(static_cast<double>(front.enqueuedAt), m_lastEnd) + front.delayMs;
+                std::max(static_cast<double>(front.enqueuedAt), m_lastEnd) + front.delayMs * scale;
         if (now < front.dueAt) {
             m_pumpTimer.start(static_cast<int>(std::ceil(front.dueAt - now)));
             return;

@@ -11,6 +11,12 @@
 
 namespace vorkelsim {
 
+// Every delay of the simulated adapter (reset, latency, busy frames, the wire
+// itself) runs at this factor: 1 unless a test scales time for the program
+// and the simulator alike.
+void SetSimTimeScale(double factor);
+double SimTimeScale();
+
 // The simulated adapter on the master side of a Linux pseudo-terminal. The
 // program opens the slave side with its real serial code. The simulator keeps
 // its own descriptor of the slave open, so it survives the program closing and

@@ -35,8 +35,8 @@ QByteArray UnescapeLogText(const QByteArray& text) {
 
 ReplayScript::ReplayScript(const QByteArray& log, bool fast) {
     static const QRegularExpression event(QStringLiteral("^(\\d+) ([<>!]) ?(.*)$"));
-    QString command;      // the command the arriving chunks answer
-    QString last;         // what a lone CR repeats
+    QString command; // the command the arriving chunks answer
+    QString last;    // what a lone CR repeats
     std::vector<Segment> answer;
     qint64 lastMs = 0;
     const auto flush = [&] {
@@ -69,7 +69,8 @@ ReplayScript::ReplayScript(const QByteArray& log, bool fast) {
             }
             lastMs = ms;
         } else if (match.captured(2) == QLatin1String("<") && !command.isEmpty()) {
-            answer.push_back({fast ? 0 : static_cast<int>(std::max<qint64>(0, ms - lastMs)), bytes});
+            answer.push_back(
+                {fast ? 0 : static_cast<int>(std::max<qint64>(0, ms - lastMs)), bytes});
             lastMs = ms;
         }
     }

@@ -89,7 +89,8 @@ void AdapterLog::GiveUp(const QString& why) {
     m_file.close();
     if (m_failed) return;
     m_failed = true;
-    std::fprintf(stderr, "vorkel: the adapter log %s cannot be written (%s); going on without it.\n",
+    std::fprintf(stderr,
+                 "vorkel: the adapter log %s cannot be written (%s); going on without it.\n",
                  qPrintable(m_path), qPrintable(why));
 }
 

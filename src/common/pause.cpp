@@ -12,15 +12,32 @@ bool& PausesSkipped() {
     return skipped;
 }
 
+double& Factor() {
+    static double factor = 1.0;
+    return factor;
+}
+
 } // namespace
 
 void SetPausesSkipped(bool skipped) {
     PausesSkipped() = skipped;
 }
 
+int Scaled(int milliseconds) {
+    return Factor() == 1.0 ? milliseconds : static_cast<int>(milliseconds * Factor() + 0.5);
+}
+
+void SetTimeScale(double factor) {
+    Factor() = factor;
+}
+
+double TimeScale() {
+    return Factor();
+}
+
 void Pause(int milliseconds) {
     if (milliseconds > 0 && !PausesSkipped())
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
+        QThread::msleep(static_cast<unsigned long>(Scaled(milliseconds)));
 }
 
 void YieldToEventLoop(bool waitForEvents) {

@@ -21,7 +21,7 @@ LinkLimits& Limits() {
 // arrives; four wake-ups a second cost nothing measurable.
 class WakeTimer {
   public:
-    explicit WakeTimer(int limitMs = Limits().silenceMs) {
+    explicit WakeTimer(int limitMs = Scaled(Limits().silenceMs)) {
         m_timer.setInterval(std::clamp(limitMs / 4, 5, 250));
         m_timer.start();
     }
@@ -90,12 +90,12 @@ Exchange::Step Exchange::ReadOne(QString& gathered) {
 void Exchange::CheckBounds() const {
     const LinkLimits& limits = Limits();
     if (m_pendingSeen) {
-        if (m_sinceSend.elapsed() > limits.pendingChainMs)
+        if (m_sinceSend.elapsed() > Scaled(limits.pendingChainMs))
             throw LinkError(LinkFailure::PendingTooLong, WhatTheAdapterSent(m_heard, m_request));
-    } else if (m_sinceSend.elapsed() > limits.endlessAnswerMs) {
+    } else if (m_sinceSend.elapsed() > Scaled(limits.endlessAnswerMs)) {
         throw LinkError(LinkFailure::EndlessAnswer, WhatTheAdapterSent(m_heard, m_request));
     }
-    if (m_silence.elapsed() > limits.silenceMs) {
+    if (m_silence.elapsed() > Scaled(limits.silenceMs)) {
         throw LinkError(m_pendingSeen ? LinkFailure::PendingNoAnswer : LinkFailure::NoAnswer,
                         WhatTheAdapterSent(m_heard, m_request));
     }
@@ -184,7 +184,7 @@ void Exchange::Finish() {
     QElapsedTimer finishing;
     finishing.start();
     // An adapter that never closes its answer is left to it: Send discards the rest later.
-    while (!m_promptSeen && finishing.elapsed() <= Limits().restOfAnswerMs)
+    while (!m_promptSeen && finishing.elapsed() <= Scaled(Limits().restOfAnswerMs))
         ReadOne(gathered);
 }
 

@@ -1,6 +1,7 @@
 #include "link/speed_search.h"
 
 #include "common/mscomm.h"
+#include "common/pause.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 
@@ -22,7 +23,8 @@ bool AnswersAt(MSComm& comm, int speed, int limitMs) {
 
 } // namespace
 
-SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int totalMs) {
+SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs) {
+    const int totalMs = Scaled(fullMs);
     SpeedSearch search;
     search.configured = configured;
     std::vector<int> others;

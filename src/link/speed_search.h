@@ -25,7 +25,7 @@ struct SpeedSearch {
 // asks "ATI" (the adapter names itself and changes nothing) and looks for the
 // prompt. Where it answers, it is asked again at the configured speed. Ends
 // early when the port closes; the port is left at the configured speed.
-SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int totalMs = 1800);
+SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs = 1800);
 
 // The second line of "Unable to Connect To ELM": the speed found, that the
 // adapter answered late, or that nothing answered at the speeds tried.

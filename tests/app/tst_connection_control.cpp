@@ -4,6 +4,7 @@
 #include "link/exchange.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/time_scale.h"
 #include "support/window_driver.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <optional>
 
 using namespace vorkel;
 using windowdriver::ListLines;
@@ -64,6 +66,8 @@ void VerifyDisconnected(Form1& form) {
 class TestConnectionControl : public QObject {
     Q_OBJECT
   private slots:
+    void init() { m_scale.emplace(QuickTime); }
+    void cleanup() { m_scale.reset(); }
     void listsCodes_data();
     void listsCodes();
     void everyPersonality_data();
@@ -92,6 +96,9 @@ class TestConnectionControl : public QObject {
     void busyCursorWhileWaiting();
     void unplugWhileReading();
     void viewFailureKeepsTheConnection();
+
+  private:
+    std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
 };
 
 void TestConnectionControl::listsCodes_data() {

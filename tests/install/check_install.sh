@@ -23,15 +23,16 @@ else
     done
     grep -q -- '-dev' <<<"$depends" && fail "Depends names a development package: $depends"
     [ "$(dpkg-deb -f "$deb" Description | wc -l)" -ge 4 ] || fail "no long Description"
-    errors=$(lintian "$deb" 2>/dev/null | grep '^E:' || true)
-    [ -z "$errors" ] || fail "lintian errors: $errors"
-    echo "lintian: $(lintian "$deb" 2>/dev/null | grep -c '^W:' || true) warnings"
+    said=$(lintian "$deb" 2>/dev/null | grep -E '^(E|W):' || true)
+    [ -z "$said" ] || fail "lintian: $said"
+    echo "lintian: no error, no warning"
 fi
 
 for path in usr/bin/vorkel usr/bin/vorkel-sim usr/share/applications/vorkel.desktop \
             usr/share/icons/hicolor/scalable/apps/vorkel.svg \
             usr/share/metainfo/au.vorkel.Vorkel.metainfo.xml \
-            usr/share/doc/vorkel/copyright usr/share/doc/vorkel/changelog.gz; do
+            usr/share/doc/vorkel/copyright usr/share/doc/vorkel/changelog.gz \
+            usr/share/man/man1/vorkel.1.gz usr/share/man/man1/vorkel-sim.1.gz; do
     [ -e "$stage/$path" ] || fail "missing: $path"
 done
 for size in 16 24 32 48 64 128 256; do
@@ -48,6 +49,12 @@ for binary in vorkel vorkel-sim; do
     grep -q '\.symtab' <<<"$sections" && fail "$binary is not stripped"
     readelf -d "$stage/usr/bin/$binary" | grep -qiE 'rpath|runpath' && fail "$binary has a RUNPATH"
 done
+if command -v man >/dev/null; then
+    for page in vorkel vorkel-sim; do
+        shown=$(MANWIDTH=80 man -l "$stage/usr/share/man/man1/$page.1.gz" 2>&1)
+        grep -q "^NAME" <<<"$shown" || fail "man -l $page.1.gz: $shown"
+    done
+fi
 desktop-file-validate "$stage/usr/share/applications/vorkel.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/au.vorkel.Vorkel.metainfo.xml" >/dev/null ||
     fail "AppStream metainfo"

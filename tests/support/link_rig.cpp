@@ -1,7 +1,7 @@
 #include "support/link_rig.h"
 
 #include "common/shared_state.h"
-#include "link/adapter_connection.h"
+#include "connection/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
 

@@ -1,19 +1,22 @@
 #include "cluster/cluster_state.h"
+#include "common/pause.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
+#include "connection/adapter_connection.h"
 #include "dtc/dtc_count.h"
-#include "link/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "support/link_rig.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/time_scale.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTimer>
 #include <QtTest>
+#include <optional>
 
 using namespace vorkel;
 
@@ -54,7 +57,11 @@ QColor TextColour(const QLabel* label) {
 class TestConnectAdapter : public QObject {
     Q_OBJECT
   private slots:
-    void init() { UseComPort(7); }
+    void init() {
+        UseComPort(7);
+        m_scale.emplace(QuickTime);
+    }
+    void cleanup() { m_scale.reset(); }
     void workedExample();
     void counts_data();
     void counts();
@@ -69,6 +76,9 @@ class TestConnectAdapter : public QObject {
     void portInUse();
     void silenceOutsideAnAttemptIsBounded();
     void unplugClosesThePortOnce();
+
+  private:
+    std::optional<ScopedTimeScale> m_scale;
 };
 
 void TestConnectAdapter::workedExample() {
@@ -94,7 +104,7 @@ void TestConnectAdapter::workedExample() {
     QCOMPARE(PartBaseText, QStringLiteral("010849"));
     QVERIFY(messages.messages().isEmpty());
     // The whole attempt includes the four fixed pauses of 250 ms.
-    QVERIFY(outcome.elapsedMs >= 1000);
+    QVERIFY(outcome.elapsedMs >= Scaled(1000));
 }
 
 void TestConnectAdapter::counts_data() {
@@ -217,6 +227,8 @@ void TestConnectAdapter::failures() {
     QFETCH(int, failure);
     QFETCH(int, responseCode);
     QFETCH(int, boundMs);
+    // The connection time-out at its real 6 s.
+    const ScopedTimeScale scale(failure == int(LinkFailure::ConnectTimedOut) ? 1.0 : QuickTime);
     SimFixture fixture(Sim(arguments));
     LinkRig form;
     MessageRecorder messages;
@@ -289,6 +301,7 @@ void TestConnectAdapter::portInUse() {
 }
 
 void TestConnectAdapter::silenceOutsideAnAttemptIsBounded() {
+    const ScopedTimeScale scale(1.0); // the silence bound at its real 5 s
     SimFixture fixture(Sim({}));
     LinkRig form;
     MessageRecorder messages;

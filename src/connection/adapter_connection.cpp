@@ -1,4 +1,4 @@
-#include "link/adapter_connection.h"
+#include "connection/adapter_connection.h"
 
 #include "cluster/cluster_functions.h"
 #include "common/message_box.h"
@@ -78,7 +78,7 @@ void ConnectAdapter(Form1Controls& ui) {
 
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("atz"));
-    ui.Timer1->setInterval(ConnectionTimeoutMs);
+    ui.Timer1->setInterval(Scaled(ConnectionTimeoutMs));
     ui.Timer1->start();
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
 
