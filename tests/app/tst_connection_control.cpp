@@ -4,6 +4,7 @@
 #include "link/exchange.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/test_parts.h"
 #include "support/time_scale.h"
 #include "support/window_driver.h"
 
@@ -632,5 +633,5 @@ void TestConnectionControl::viewFailureKeepsTheConnection() {
     QVERIFY(form.Command1->isEnabled());
 }
 
-QTEST_MAIN(TestConnectionControl)
+VORKEL_TEST_MAIN_IN_PARTS(TestConnectionControl)
 #include "tst_connection_control.moc"
