@@ -17,10 +17,10 @@ int ExecPart(QObject* test, int argc, char** argv);
 } // namespace testparts
 
 // QTEST_MAIN, for a test that runs in parts.
-#define VORKEL_TEST_MAIN_IN_PARTS(TestObject)                                                     \
-    int main(int argc, char* argv[]) {                                                            \
-        QTEST_MAIN_SETUP()                                                                        \
-        TestObject tc;                                                                            \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                \
-        return testparts::ExecPart(&tc, argc, argv);                                              \
+#define VORKEL_TEST_MAIN_IN_PARTS(TestObject)                                                      \
+    int main(int argc, char* argv[]) {                                                             \
+        QTEST_MAIN_SETUP()                                                                         \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return testparts::ExecPart(&tc, argc, argv);                                               \
     }
