@@ -109,22 +109,32 @@ void TestExchange::otherUnitFrames_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("otherUnit");
     QTest::addColumn<bool>("pending");
-    QTest::newRow("7E8 frame") << "7E8 03 41 0D 00 \r" << true << false;
-    QTest::newRow("72A frame, no blank") << "72A 02 01 00\r" << true << false;
-    QTest::newRow("the cluster") << "728 21 80 20 D9 00 20 \r" << false << false;
-    QTest::newRow("adapter message") << "BUFFER FULL\r" << false << false;
-    QTest::newRow("cluster busy") << "728 03 7F 18 78 \r" << false << true;
-    QTest::newRow("cluster busy, padded") << "728 03 7F 18 78 00 00 00 00 \r" << false << true;
-    QTest::newRow("cluster refuses") << "728 03 7F 18 31 \r" << false << false;
-    QTest::newRow("another unit busy") << "7E8 03 7F 18 78 \r" << true << false;
+    QTest::addColumn<bool>("wholeSingle"); // a count or clear answer that may be read
+    QTest::newRow("7E8 frame") << "7E8 03 41 0D 00 \r" << true << false << false;
+    QTest::newRow("72A frame, no blank") << "72A 02 01 00\r" << true << false << false;
+    QTest::newRow("the cluster") << "728 21 80 20 D9 00 20 \r" << false << false << false;
+    QTest::newRow("adapter message") << "BUFFER FULL\r" << false << false << false;
+    QTest::newRow("cluster busy") << "728 03 7F 18 78 \r" << false << true << true;
+    QTest::newRow("cluster busy, padded")
+        << "728 03 7F 18 78 00 00 00 00 \r" << false << true << true;
+    QTest::newRow("cluster refuses") << "728 03 7F 18 31 \r" << false << false << true;
+    QTest::newRow("another unit busy") << "7E8 03 7F 18 78 \r" << true << false << false;
+    QTest::newRow("count, no blank before the CR")
+        << "728 04 62 02 00 03\r" << false << false << true;
+    QTest::newRow("count cut in a byte") << "728 04 62 02 00 0\r" << false << false << false;
+    QTest::newRow("count short of its length") << "728 04 62 02 00 \r" << false << false << false;
+    QTest::newRow("clear with DATA ERROR")
+        << "728 03 54 FF 00 <DATA ERROR\r" << false << false << false;
 }
 
 void TestExchange::otherUnitFrames() {
     QFETCH(QString, line);
     QFETCH(bool, otherUnit);
     QFETCH(bool, pending);
+    QFETCH(bool, wholeSingle);
     QCOMPARE(IsOtherUnitFrame(line), otherUnit);
     QCOMPARE(IsPendingFrame(line), pending);
+    QCOMPARE(IsWholeSingleFrame(line), wholeSingle);
 }
 
 void TestExchange::whatTheAdapterSent_data() {
