@@ -265,6 +265,11 @@ void TestSimulator::faults_data() {
     QTest::newRow("a consecutive frame lost")
         << QStringList{"--code-count", "5", "--drop-frame", "1"} << QByteArray("1800ff00\r")
         << QByteArray("728 10 11 58 05 92 01 20 93 \r728 22 20 94 99 20 \r\r>");
+    QTest::newRow("replay: the recorded answer, busy frames and all")
+        << QStringList{"--replay", TRANSCRIPTS_DIR "/handwritten-busy-chain.log", "--replay-fast"}
+        << QByteArray("1800ff00\r")
+        << QByteArray("728 03 7F 18 78 \r728 03 7F 18 78 \r728 03 7F 18 78 \r"
+                      "728 10 0B 58 03 92 01 20 A6 \r728 21 80 20 D9 00 20 \r\r>");
     QTest::newRow("the first frame lost")
         << QStringList{"--drop-frame", "0"} << QByteArray("1800ff00\r")
         << QByteArray("728 21 80 20 D9 00 20 \r\r>");
