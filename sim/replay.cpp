@@ -40,10 +40,7 @@ ReplayScript::ReplayScript(const QByteArray& log, bool fast) {
     std::vector<Segment> answer;
     qint64 lastMs = 0;
     const auto flush = [&] {
-        if (!command.isEmpty()) {
-            m_answers[command].push_back(answer);
-            ++m_recorded;
-        }
+        if (!command.isEmpty()) m_answers[command].push_back(answer);
         command.clear();
         answer.clear();
     };

@@ -29,12 +29,10 @@ class ReplayScript {
     std::optional<std::vector<Segment>> Next(const QString& command);
     // The commands that found no answer left, in order.
     const QStringList& Unanswered() const { return m_unanswered; }
-    int Recorded() const { return m_recorded; }
 
   private:
     QMap<QString, std::deque<std::vector<Segment>>> m_answers;
     QStringList m_unanswered;
-    int m_recorded = 0;
 };
 
 // The bytes of an escaped log text; an escape cut at the end is dropped.
