@@ -57,6 +57,7 @@ bool DevicePresent(const QString& device) {
     return false;
 #else
     if (!QFileInfo::exists(device)) return false;
+    if (!device.startsWith(QLatin1String("/dev/ttyS"))) return true; // only those have placeholders
     QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5)));
     return !(type.open(QIODevice::ReadOnly) && IsPlaceholderPort(device, type.readAll()));
 #endif
@@ -99,7 +100,10 @@ DeviceLock LockOfDevice(const QString& device) {
 }
 
 QString StaleLockFile(const QString& device) {
-    const DeviceLock lock = LockOfDevice(device);
+    return StaleLockFile(LockOfDevice(device));
+}
+
+QString StaleLockFile(const DeviceLock& lock) {
     const bool blocks = !lock.ownerRunning && (!lock.removable || lock.garbled);
     return !lock.path.isEmpty() && blocks ? lock.path : QString();
 }

@@ -40,6 +40,7 @@ DeviceLock LockOfDevice(const QString& device);
 // blocks the device: we may not remove it, or it is garbled; empty when there
 // is none.
 QString StaleLockFile(const QString& device);
+QString StaleLockFile(const DeviceLock& lock);
 
 // A file that root made in a folder of another user's becomes that user's
 // (sudo vorkel from a user's folder), so the user can still change it.

@@ -62,9 +62,10 @@ PortProbe AssessComPort(std::int16_t portNumber) {
         probe.problem = PortProblem::NoPermission;
         return probe;
     }
-    if (LockOfDevice(device.device).ownerRunning) {
+    const DeviceLock lock = LockOfDevice(device.device);
+    if (lock.ownerRunning) {
         probe.problem = PortProblem::InUse;
-    } else if (const QString stale = StaleLockFile(device.device); !stale.isEmpty()) {
+    } else if (const QString stale = StaleLockFile(lock); !stale.isEmpty()) {
         probe.problem = PortProblem::StaleLock;
         probe.detail = stale;
     }
