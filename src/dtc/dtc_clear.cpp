@@ -21,7 +21,17 @@ void ClearDtcCodes(Form1Controls& ui) {
 void EraseDtcCodes(Form1Controls& ui) {
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("14FF00"));
-    const QString gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+    QString gathered;
+    try {
+        gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+    } catch (const LinkError& error) {
+        // The positive answer came, but damaged inside its marker ("54 FF
+        // 00<DATA ERROR", "54 FF 0"): the codes may well be erased.
+        if (error.failure() == LinkFailure::Unexpected &&
+            HeardClusterAnswer(exchange.Heard(), QStringLiteral("54")))
+            throw LinkError(LinkFailure::DamagedAnswer, error.received());
+        throw;
+    }
     const QString line = LineOfMarker(gathered, exchange.ReadLine());
     exchange.Finish();
     if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());

@@ -96,14 +96,16 @@ bool IsWholeDtcFrame(const QString& line, int lineNumber, const QString& line1) 
     if (!bytes) return false;
     const int pci = static_cast<std::uint8_t>(bytes->at(0));
     const auto size = static_cast<int>(bytes->size());
+    // A CAN frame carries 8 bytes: the adapter shows them all (padding shown)
+    // or just what the control byte promises; any other length lost a byte.
     if (lineNumber == 1) {
-        if (pci >= 0x01 && pci <= 0x07) return size > pci;
-        return (pci >> 4) == 1 && size >= 8;
+        if (pci >= 0x01 && pci <= 0x07) return IsWholeSingleFrame(ClusterHeader + line);
+        return (pci >> 4) == 1 && size == 8;
     }
     if (FrameKindOfLine1(line1) != DtcFrameKind::First || pci != (0x20 | ((lineNumber - 1) & 0xF)))
         return false;
     const int left = MessageLength(line1) - 6 - 7 * (lineNumber - 2);
-    return left > 0 && size >= 1 + std::min(7, left);
+    return left > 0 && (size == 8 || size == 1 + std::min(7, left));
 }
 
 DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption) {

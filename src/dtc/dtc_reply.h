@@ -37,11 +37,12 @@ DtcReply DecodeDtcReply(const QStringList& lines, const QString& countCaption);
 // line 1 that is neither a single nor a first frame).
 int DtcCountOfLine1(const QString& line1, const QString& countCaption);
 
-// Whether a reply line is the whole frame its place calls for: line 1 (the
-// text after the first "728 ") a single frame 0L with its L bytes or a first
-// frame 1L LL with 8 bytes; line n >= 2 (with its own "728 ") the consecutive
-// frame 2x of sequence n-1 with 8 bytes, or what the first frame's length
-// leaves for the last one. Pairs of hex digits only: a cut line or one that
+// Whether a reply line is the whole frame its place calls for, at its exact
+// length: line 1 (the text after the first "728 ") a single frame 0L with
+// exactly 1+L or 8 bytes, or a first frame 1L LL with exactly 8; line n >= 2
+// (with its own "728 ") the consecutive frame 2x of sequence n-1 with exactly
+// 8 bytes, the last one exactly what the first frame's length leaves (and
+// its control byte) or 8. Pairs of hex digits only: a cut line or one that
 // carries the adapter's error marker is not whole.
 bool IsWholeDtcFrame(const QString& line, int lineNumber, const QString& line1);
 

@@ -74,6 +74,8 @@ class Exchange {
     bool PromptWithin(int limitMs);
 
     bool PromptSeen() const { return m_promptSeen; }
+    // What arrived since the request (its last 4096 characters at most).
+    const QString& Heard() const { return m_heard; }
 
     // The cluster answered "busy, answer pending" (7F xx 78): the real answer
     // may follow, so a prompt alone no longer ends the wait.

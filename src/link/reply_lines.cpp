@@ -26,7 +26,7 @@ bool IsWholeSingleFrame(const QString& line) {
     const std::optional<QByteArray> bytes = ClusterFrameBytes(line);
     if (!bytes) return false;
     const int pci = static_cast<std::uint8_t>(bytes->at(0));
-    return pci >= 0x01 && pci <= 0x07 && bytes->size() > pci;
+    return pci >= 0x01 && pci <= 0x07 && (bytes->size() == 1 + pci || bytes->size() == 8);
 }
 
 QString LineOfMarker(const QString& gathered, const QString& rest) {
@@ -55,6 +55,15 @@ QString WhatTheAdapterSent(const QString& heard, const QString& request) {
     while (!lines.isEmpty() && lines.last().size() + 3 + text.size() <= most)
         text = lines.takeLast() + QStringLiteral(" | ") + text;
     return text;
+}
+
+bool HeardClusterAnswer(const QString& heard, const QString& answerByte) {
+    const QRegularExpression answer(
+        QStringLiteral("^728 [0-9A-F]{2} %1( |<|$)").arg(QRegularExpression::escape(answerByte)));
+    for (const QString& line : heard.split(QLatin1Char('\r'))) {
+        if (answer.match(line).hasMatch()) return true;
+    }
+    return false;
 }
 
 bool IsPendingFrame(const QString& line) {

@@ -26,7 +26,9 @@ bool IsOtherUnitFrame(const QString& line);
 // ERROR", "<RX ERROR") gives nothing: its bytes cannot be trusted.
 std::optional<QByteArray> ClusterFrameBytes(const QString& line);
 
-// A whole single frame "728 0L ..." that carries its L bytes (padding may follow).
+// A whole single frame "728 0L ...": exactly its L bytes, or exactly the 8
+// bytes of a CAN frame with the padding shown. Any other length lost a byte
+// on the way ("728 04 62 02 00 00 00 00" is not a count of 0).
 bool IsWholeSingleFrame(const QString& line);
 
 // The whole line that a marker wait ended in: the line's start in what was
@@ -39,6 +41,10 @@ QString LineOfMarker(const QString& gathered, const QString& rest);
 // row told once, joined by " | ", at most 200 characters; the tail of what
 // came when no line ended ("7" is no answer anyone can read).
 QString WhatTheAdapterSent(const QString& heard, const QString& request);
+
+// Whether a line of the cluster's begins with this answer byte ("728 03 54 FF
+// 0", cut): its answer came, though perhaps damaged past reading.
+bool HeardClusterAnswer(const QString& heard, const QString& answerByte);
 
 // A cluster frame "728 03 7F xx 78": busy, the answer is still to come.
 bool IsPendingFrame(const QString& line);

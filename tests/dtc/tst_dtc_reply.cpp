@@ -226,6 +226,15 @@ void TestDtcReply::wholeFrame_data() {
         << "21 80 20 D9 00 20 \r" << INT_MAX << "21 80 20 D9 00 20 \r" << 1 << false;
     QTest::newRow("line 1: single frame short of its length")
         << "05 58 01 93 \r" << 1 << "05 58 01 93 \r" << 1 << false;
+    // Exact lengths: 8 bytes, or exactly what the control byte promises.
+    QTest::newRow("padded last frame, a byte lost")
+        << three << 2 << "728 21 80 20 00 20 00 00 \r" << 2 << false;
+    QTest::newRow("line 1: padded single frame, a byte lost")
+        << "05 58 01 93 20 00 00 \r" << 1 << "05 58 01 93 20 00 00 \r" << 1 << false;
+    QTest::newRow("line 1: first frame of 9 bytes")
+        << "10 0B 58 03 92 01 20 A6 80 \r" << 2 << "10 0B 58 03 92 01 20 A6 80 \r" << 1 << false;
+    QTest::newRow("data sheet 0904, last frame as printed")
+        << "10 13 49 04 01 35 36 30 \r" << 3 << "728 22 00 00 00 00 00 00 31 \r" << 3 << true;
 }
 
 void TestDtcReply::wholeFrame() {

@@ -125,6 +125,16 @@ void TestExchange::otherUnitFrames_data() {
     QTest::newRow("count short of its length") << "728 04 62 02 00 \r" << false << false << false;
     QTest::newRow("clear with DATA ERROR")
         << "728 03 54 FF 00 <DATA ERROR\r" << false << false << false;
+    // A CAN frame is 8 bytes: shown whole (genuine, padding shown) or just its
+    // promised bytes (clones); a padded line one byte short lost one.
+    QTest::newRow("count, padding shown")
+        << "728 04 62 02 00 03 00 00 00 \r" << false << false << true;
+    QTest::newRow("count, padding shown, a byte lost")
+        << "728 04 62 02 00 00 00 00 \r" << false << false << false;
+    QTest::newRow("data sheet single frame, padding shown")
+        << "728 03 41 05 46 00 00 00 00\r" << false << false << true;
+    QTest::newRow("a padding byte too many")
+        << "728 03 41 05 46 00 00 00 00 00 \r" << false << false << false;
 }
 
 void TestExchange::otherUnitFrames() {
