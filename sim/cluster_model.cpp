@@ -1,8 +1,41 @@
 #include "cluster_model.h"
 
+#include <QString>
+#include <QStringList>
 #include <algorithm>
 
 namespace vorkelsim {
+namespace {
+
+const char* const KnownCodes[] = {"9201", "9317", "9318", "9342", "9499", "9503", "9579",
+                                  "9583", "9875", "A675", "A680", "A681", "A895", "A896",
+                                  "D900", "E196", "E197", "E198", "E199", "E200"};
+
+} // namespace
+
+bool ParseCodeList(const QString& text, std::vector<DtcRecord>& out) {
+    out.clear();
+    if (text.trimmed().isEmpty()) return true;
+    for (const QString& item : text.split(QLatin1Char(','))) {
+        const QString code = item.trimmed();
+        bool ok = false;
+        const uint value = code.toUInt(&ok, 16);
+        if (!ok || code.size() != 4) return false;
+        out.push_back(
+            {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF), 0x20});
+    }
+    return true;
+}
+
+std::vector<DtcRecord> GeneratedCodes(int n) {
+    std::vector<DtcRecord> codes;
+    for (int i = 0; i < n; ++i) {
+        const uint value = QString::fromLatin1(KnownCodes[i % 20]).toUInt(nullptr, 16);
+        codes.push_back(
+            {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF), 0x20});
+    }
+    return codes;
+}
 
 Bytes NegativeResponse(std::uint8_t service, std::uint8_t code) {
     return {0x7F, service, code};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -51,5 +52,11 @@ class ClusterModel {
 };
 
 Bytes NegativeResponse(std::uint8_t service, std::uint8_t code);
+
+// DTC records from "9201,A680,D900" (status byte 0x20); false on a bad code.
+bool ParseCodeList(const QString& text, std::vector<DtcRecord>& out);
+
+// n codes taken in turn from the twenty the cluster knows.
+std::vector<DtcRecord> GeneratedCodes(int n);
 
 } // namespace vorkelsim

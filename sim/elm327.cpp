@@ -295,6 +295,8 @@ void Elm327::Request(const QString& command, Answer& answer) {
     };
     const int cut = damaged(m_options.cutFrame);
     const int error = damaged(m_options.errorFrame);
+    if (const int n = damaged(m_options.dropByte); n >= 0 && frames[n].size() > 3)
+        frames[n].erase(frames[n].begin() + 3);
     if (damaged(m_options.dropFrame) >= 0) frames.erase(frames.begin() + m_options.dropFrame);
     const auto busy = [&] {
         return FormatFrames(SegmentPayload(NegativeResponse(request[0], 0x78), m_options.padding,
@@ -314,6 +316,14 @@ void Elm327::Request(const QString& command, Answer& answer) {
          i < m_options.pending.value(command, m_options.pending.value(QStringLiteral("*"))); ++i) {
         answer.segments.push_back({delay, busy()});
         delay = m_options.pendingGapMs;
+    }
+    if (InSet(m_options.errorAnswer, command)) {
+        QByteArray line = FormatFrames({frames.front()});
+        line.chop(LineEnd().size());
+        while (line.endsWith(' '))
+            line.chop(1);
+        answer.segments.push_back({delay, line + "<DATA ERROR" + LineEnd() + Closing()});
+        return;
     }
     if (InSet(m_options.bufferFull, command)) {
         answer.segments.push_back(

@@ -297,7 +297,7 @@ void PtyAdapter::Pump() {
                                           static_cast<qsizetype>((now - front.dueAt) / byteMs) + 1);
         qsizetype count = allowed - front.sent;
         if (options.splitBytes) count = std::min<qsizetype>(count, 1);
-        if (count <= 0) {
+        if (count <= 0 && front.sent < front.bytes.size()) { // (an empty segment is done)
             m_pumpTimer.start(std::max(1, static_cast<int>(byteMs)));
             return;
         }

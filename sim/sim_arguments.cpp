@@ -1,17 +1,13 @@
 #include "sim_arguments.h"
 
 #include "personalities.h"
+#include "replay.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <functional>
 
 namespace vorkelsim {
 namespace {
-
-const char* const KnownCodes[] = {"9201", "9317", "9318", "9342", "9499", "9503", "9579",
-                                  "9583", "9875", "A675", "A680", "A681", "A895", "A896",
-                                  "D900", "E196", "E197", "E198", "E199", "E200"};
 
 bool ParseHexByte(const QString& text, std::uint8_t& out) {
     bool ok = false;
@@ -24,34 +20,6 @@ bool ParseHexByte(const QString& text, std::uint8_t& out) {
 QString Normalised(const QString& command) {
     return command.toUpper().remove(QLatin1Char(' '));
 }
-
-} // namespace
-
-bool ParseCodeList(const QString& text, std::vector<DtcRecord>& out) {
-    out.clear();
-    if (text.trimmed().isEmpty()) return true;
-    for (const QString& item : text.split(QLatin1Char(','))) {
-        const QString code = item.trimmed();
-        bool ok = false;
-        const uint value = code.toUInt(&ok, 16);
-        if (!ok || code.size() != 4) return false;
-        out.push_back(
-            {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF), 0x20});
-    }
-    return true;
-}
-
-std::vector<DtcRecord> GeneratedCodes(int n) {
-    std::vector<DtcRecord> codes;
-    for (int i = 0; i < n; ++i) {
-        const uint value = QString::fromLatin1(KnownCodes[i % 20]).toUInt(nullptr, 16);
-        codes.push_back(
-            {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF), 0x20});
-    }
-    return codes;
-}
-
-namespace {
 
 // One option of vorkel-sim: declared once, with its help text and what it does.
 // apply returns an error text, or nothing when the value is understood.
@@ -118,12 +86,8 @@ const std::vector<SimOption>& OptionTable() {
          "its format, see docs/adapter-log.md): each command gets the answer recorded for it, "
          "e.g. --replay vorkel-20261208-1015.log.",
          [](L& l, const QString& v) {
-             QFile file(v);
-             if (!file.open(QIODevice::ReadOnly))
-                 return QStringLiteral("--replay: %1: %2").arg(v, file.errorString());
-             l.options.replayLog = file.readAll();
-             if (l.options.replayLog.isEmpty()) l.options.replayLog = "\n";
-             return QString();
+             const QString problem = LoadReplayLog(v, l.options.replayLog);
+             return problem.isEmpty() ? QString() : QStringLiteral("--replay: ") + problem;
          }},
         {"replay-fast", nullptr, "With --replay: without the recorded pauses.",
          [](L& l, const QString&) {
@@ -249,6 +213,17 @@ const std::vector<SimOption>& OptionTable() {
         {"cut-frame", "n",
          "The line of frame n of a long answer ends in the middle of a byte, e.g. --cut-frame 1.",
          [](L& l, const QString& v) { return WholeNumber(v, "cut-frame", l.options.cutFrame); }},
+        {"drop-byte", "n",
+         "Frame n of a long answer loses its fourth byte on the way (use with --padding), e.g. "
+         "--drop-byte 1.",
+         [](L& l, const QString& v) { return WholeNumber(v, "drop-byte", l.options.dropByte); }},
+        {"error-answer", "request",
+         "The answer ends in \"<DATA ERROR\" right after its last byte, no blank between, as "
+         "some clones write it, e.g. --error-answer 14FF00.",
+         [](L& l, const QString& v) {
+             Insert(l.options.errorAnswer, v);
+             return QString();
+         }},
         {"error-frame", "n",
          "The line of frame n of a long answer ends in \"<DATA ERROR\", e.g. --error-frame 0.",
          [](L& l, const QString& v) {

@@ -20,10 +20,4 @@ struct SimCommandLine {
 // Reads vorkel-sim's arguments (argv[0] first).
 SimCommandLine ParseSimArguments(const QStringList& arguments, const QString& defaultPortsDir);
 
-// DTC records from "9201,A680,D900" (status byte 0x20); false on a bad code.
-bool ParseCodeList(const QString& text, std::vector<DtcRecord>& out);
-
-// n codes taken in turn from the twenty the cluster knows.
-std::vector<DtcRecord> GeneratedCodes(int n);
-
 } // namespace vorkelsim

@@ -48,6 +48,8 @@ struct SimOptions {
     int dropFrame = -1;       // lost without a word, as clones on a busy bus lose frames
     int cutFrame = -1;        // its line ends in the middle of a byte (a serial overrun)
     int errorFrame = -1;      // its line carries the adapter's "<DATA ERROR" after the bytes
+    int dropByte = -1;        // its fourth byte is lost (a padded frame one byte short)
+    CommandSet errorAnswer;   // the answer's line ends "...00<DATA ERROR", no blank between
     QString unplugOn;         // close the line while answering this command...
     int unplugAfterBytes = 0; // ...after this many bytes of its answer
     QByteArray lateLine;      // sent unasked right after every answer to the cluster

@@ -181,6 +181,8 @@ void TestFaultSuite::fault_data() {
         row(at + "a frame with DATA ERROR", step,
             {"--personality", "busy-bus", "--error-frame", "1"}, NoClick, "incomplete", true,
             quick);
+        row(at + "a padded frame a byte short", step, {"--padding", "00", "--drop-byte", "1"},
+            NoClick, "incomplete", true, quick);
     }
     row("view: leftover frames", View, {"--late-line", "728 21 80 20 D9 00 20 "}, NoClick, "", true,
         quick);
@@ -200,6 +202,8 @@ void TestFaultSuite::fault_data() {
         true, pendingChain);
     row("clear: endless noise", Clear, {"--endless", "14FF00"}, NoClick, "not erased", false,
         endless);
+    row("clear: DATA ERROR inside the answer", Clear, {"--error-answer", "14FF00"}, NoClick,
+        "is not known", true, quick);
     row("clear: CAN ERROR", Clear, {"--can-error", "14FF00"}, NoClick, "not erased", true, quick);
     row("clear: the count read back fails", Clear, {"--no-data", "220200"}, NoClick,
         "reading them back failed", true, quick);

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -145,6 +146,8 @@ class TestSimulator : public QObject {
     void otherAdapterShapes();
     void badArguments_data();
     void badArguments();
+    void replayHostileInputs_data();
+    void replayHostileInputs();
 };
 
 void TestSimulator::resetIsByteExact() {
@@ -279,6 +282,12 @@ void TestSimulator::faults_data() {
     QTest::newRow("a frame with DATA ERROR")
         << QStringList{"--error-frame", "0"} << QByteArray("1800ff00\r")
         << QByteArray("728 10 0B 58 03 92 01 20 A6 <DATA ERROR\r728 21 80 20 D9 00 20 \r\r>");
+    QTest::newRow("a padded frame loses a byte")
+        << QStringList{"--padding", "00", "--drop-byte", "1"} << QByteArray("1800ff00\r")
+        << QByteArray("728 10 0B 58 03 92 01 20 A6 \r728 21 80 20 00 20 00 00 \r\r>");
+    QTest::newRow("DATA ERROR straight after the answer")
+        << QStringList{"--error-answer", "14FF00"} << QByteArray("14FF00\r")
+        << QByteArray("728 03 54 FF 00<DATA ERROR\r\r>");
     QTest::newRow("genuine: padding shown")
         << QStringList{"--personality", "genuine", "--reset-delay", "0"} << QByteArray("220200\r")
         << QByteArray("728 04 62 02 00 03 00 00 00 \r\r>");
@@ -499,6 +508,55 @@ void TestSimulator::badArguments() {
     QFETCH(QStringList, arguments);
     QVERIFY(!ParseSimArguments(QStringList{QStringLiteral("vorkel-sim")} + arguments, QString())
                  .error.isEmpty());
+}
+
+void TestSimulator::replayHostileInputs_data() {
+    QTest::addColumn<QByteArray>("log");    // "fifo" and "folder": that, in place of a file
+    QTest::addColumn<QString>("refusal");   // a part of vorkel-sim's message; empty: it replays
+    QTest::addColumn<QByteArray>("answer"); // to atz within half a second, when it replays
+    const QByteArray atz = "0 > atz\\r\n";
+    QTest::newRow("an empty chunk") << atz + "1 < \n2 < ELM327 v1.5\\r\\r>\n"
+                                    << QString() << QByteArray("ELM327 v1.5\r\r>");
+    QTest::newRow("a pause past 2^32 ms is capped, not wrapped")
+        << atz + "4294967396 < ELM327 v1.5\\r\\r>\n"
+        << QString() << QByteArray();
+    QTest::newRow("a bad escape") << atz + "1 < ELM\\xZZ327\n"
+                                  << "line 2: a bad escape" << QByteArray();
+    QTest::newRow("nothing but a bad escape") << atz + "0 < \\xZZ\n"
+                                              << "line 2: a bad escape" << QByteArray();
+    QTest::newRow("an empty file") << QByteArray() << "not an adapter log" << QByteArray();
+    QTest::newRow("no answer lines") << atz + "# session\n"
+                                     << "not an adapter log" << QByteArray();
+    QTest::newRow("a FIFO with no writer")
+        << QByteArray("fifo") << "not a regular file" << QByteArray();
+    QTest::newRow("a folder") << QByteArray("folder") << "not a regular file" << QByteArray();
+}
+
+void TestSimulator::replayHostileInputs() {
+    QFETCH(QByteArray, log);
+    QFETCH(QString, refusal);
+    QFETCH(QByteArray, answer);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vorkel.log"));
+    if (log == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (log == "folder")
+        QVERIFY(QDir().mkdir(path));
+    else if (QFile file(path); file.open(QIODevice::WriteOnly))
+        file.write(log);
+    if (!refusal.isEmpty()) {
+        QProcess sim;
+        sim.start(QStringLiteral(VORKEL_SIM_BINARY), {QStringLiteral("--replay"), path});
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        const QString said = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(said.contains(path) && said.contains(refusal), qPrintable(said));
+        return;
+    }
+    PtyAdapter sim(Options({QStringLiteral("--replay"), path}));
+    QVERIFY(sim.Start());
+    Client client(sim.SlavePath());
+    QCOMPARE(client.talk("atz\r", 500), answer);
 }
 
 QTEST_MAIN(TestSimulator)
