@@ -59,8 +59,10 @@ void SendSetUpCommands(Exchange& exchange) {
 
 void ConnectAdapter(Form1Controls& ui) {
     AdapterState = AdapterNotInitialised;
-    // The port is opened once: the test before it opens nothing.
-    const PortProbe probe = AssessComPort(CommPortNumber);
+    // The port is opened once, and that open decides whether it is free: a
+    // lock file's pid may belong to another process by now. Before it, only
+    // whether there is a serial line at all.
+    const PortProbe probe = FindComPort(CommPortNumber);
     if (probe.problem != PortProblem::None) {
         ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
         return;

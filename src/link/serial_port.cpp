@@ -21,16 +21,22 @@ PortProbe ProbeOfFailedOpen(std::int16_t portNumber, const MSComm& comm) {
         break;
     case QSerialPort::PermissionError: {
         // Qt says "permission" both for a device we may not open and for one
-        // locked by another program.
+        // locked by another program; Windows, for a port another program has.
+        if (!HasFileChecks(device.device)) {
+            probe.problem = PortProblem::InUse;
+            break;
+        }
         const QFileInfo info(device.device);
         probe.problem =
             info.isReadable() && info.isWritable() ? PortProblem::InUse : PortProblem::NoPermission;
         if (probe.problem == PortProblem::InUse) {
-            // A lock left by a program that was killed, which we may not remove.
-            const QString stale = StaleLockFile(device.device);
-            if (!stale.isEmpty()) {
+            // A lock left by a program that was killed, which the serial port
+            // code does not reclaim.
+            const DeviceLock lock = LockOfDevice(device.device);
+            if (const QString stale = StaleLockFile(lock); !stale.isEmpty()) {
                 probe.problem = PortProblem::StaleLock;
                 probe.detail = stale;
+                probe.mayRemove = lock.removable;
             }
         }
         break;
@@ -49,25 +55,34 @@ bool ComPortExists(std::int16_t portNumber) {
     return AssessComPort(portNumber).problem == PortProblem::None;
 }
 
-PortProbe AssessComPort(std::int16_t portNumber) {
+PortProbe FindComPort(std::int16_t portNumber) {
     PortProbe probe;
     const PortDevice device = DeviceForPort(portNumber);
     probe.device = device.shownName;
     if (!DevicePresent(device.device)) {
         probe.problem = PortProblem::NotFound;
-        return probe;
+    } else if (!IsSerialLine(device.device, probe.detail)) {
+        probe.problem = probe.detail.isEmpty() ? PortProblem::NotFound : PortProblem::NotSerial;
     }
-    const QFileInfo info(device.device);
+    return probe;
+}
+
+PortProbe AssessComPort(std::int16_t portNumber) {
+    PortProbe probe = FindComPort(portNumber);
+    const QString device = DeviceForPort(portNumber).device;
+    if (probe.problem != PortProblem::None || !HasFileChecks(device)) return probe;
+    const QFileInfo info(device);
     if (!info.isReadable() || !info.isWritable()) {
         probe.problem = PortProblem::NoPermission;
         return probe;
     }
-    const DeviceLock lock = LockOfDevice(device.device);
+    const DeviceLock lock = LockOfDevice(device);
     if (lock.ownerRunning) {
         probe.problem = PortProblem::InUse;
     } else if (const QString stale = StaleLockFile(lock); !stale.isEmpty()) {
         probe.problem = PortProblem::StaleLock;
         probe.detail = stale;
+        probe.mayRemove = lock.removable;
     }
     return probe;
 }
@@ -77,7 +92,8 @@ QString DescribeSerialDevices(std::int16_t leaveOut) {
     for (int port = 1; port <= 255; ++port) {
         if (port == leaveOut) continue;
         const PortProbe probe = AssessComPort(static_cast<std::int16_t>(port));
-        if (probe.problem == PortProblem::NotFound) continue;
+        if (probe.problem == PortProblem::NotFound || probe.problem == PortProblem::NotSerial)
+            continue;
         QString entry = QStringLiteral("COM%1 is %2").arg(port).arg(probe.device);
         switch (probe.problem) {
         case PortProblem::NoPermission:
@@ -91,6 +107,7 @@ QString DescribeSerialDevices(std::int16_t leaveOut) {
             break;
         case PortProblem::None:
         case PortProblem::NotFound:
+        case PortProblem::NotSerial:
         case PortProblem::Other:
             break;
         }
@@ -117,14 +134,19 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
         why = QStringLiteral("The device was not found: check that the adapter is plugged in, "
                              "and choose its port in Setup.");
         break;
+    case PortProblem::NotSerial:
+        return QStringLiteral("COM%1 is %2, which is not a serial port (%3): choose the adapter's "
+                              "port in Setup.")
+            .arg(portNumber)
+            .arg(probe.device, probe.detail);
     case PortProblem::InUse:
         why = QStringLiteral("Another program is using the port: close it and try again.");
         break;
     case PortProblem::StaleLock:
         return tried + QLatin1Char('\n') +
                QStringLiteral("A stale lock file %1 blocks the port: the program that made it has "
-                              "ended, and it is not cleared by itself. Remove it with: sudo rm %1")
-                   .arg(probe.detail);
+                              "ended, and it is not cleared by itself. Remove it with: %2rm %1")
+                   .arg(probe.detail, probe.mayRemove ? QString() : QStringLiteral("sudo "));
     case PortProblem::NoPermission:
         why = QStringLiteral("You may not open the port. Join the dialout group "
                              "(sudo usermod -aG dialout $USER), then log out and in again.");
@@ -146,7 +168,7 @@ void OpenComPort(MSComm& comm) {
     comm.setRTSEnable(true);
     comm.setRThreshold(1);
     comm.setSThreshold(1);
-    if (ComPortExists(CommPortNumber)) comm.setPortOpen(true);
+    if (FindComPort(CommPortNumber).problem == PortProblem::None) comm.setPortOpen(true);
 }
 
 int FindListEntry(const QString& text, const QListWidget* list) {

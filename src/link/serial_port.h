@@ -9,17 +9,24 @@ namespace vorkel {
 
 class MSComm;
 
-enum class PortProblem { None, NotFound, InUse, StaleLock, NoPermission, Other };
+enum class PortProblem { None, NotFound, NotSerial, InUse, StaleLock, NoPermission, Other };
 
 struct PortProbe {
     PortProblem problem = PortProblem::None;
-    QString device; // what was tried: the device or link name
-    QString detail; // the system's reason, when there is one; the lock file for StaleLock
+    QString device;         // what was tried: the device or link name
+    QString detail;         // the system's reason, when there is one; the lock file for StaleLock;
+                            // what the device is for NotSerial ("a FIFO")
+    bool mayRemove = false; // StaleLock: the lock file is ours to remove, no sudo needed
 };
 
+// Whether COM port n has a device that is a serial line: what Connect asks
+// before its one open, which alone decides whether the port is free.
+PortProbe FindComPort(std::int16_t portNumber);
+
 // Whether COM port n could be opened exclusively right now, and if not, why,
-// told without opening it: whether its device is there, whether we may open
-// it, and whether a lock file holds it. Opening a serial device is not a
+// told without opening it: whether its device is there and is a serial line,
+// whether we may open it, and whether a lock file holds it (for Setup's list
+// and the list of devices in a message). Opening a serial device is not a
 // harmless question (it toggles DTR and RTS, which resets Arduino-type
 // boards, and starts a Bluetooth connection), so nothing is opened or sent.
 PortProbe AssessComPort(std::int16_t portNumber);
@@ -38,7 +45,7 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe);
 
 // Configures the control from CommPortNumber and CommSpeed (8N1, no flow
 // control, DTR and RTS on, one character per read) and opens the port when
-// the port test allows it.
+// it has a serial line (FindComPort); the open itself says whether it is free.
 void OpenComPort(MSComm& comm);
 
 // Index of the first entry that begins with text, compared without regard to

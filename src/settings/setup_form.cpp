@@ -82,6 +82,7 @@ void Setup_Form::FillPortList() {
             break;
         case PortProblem::None:
         case PortProblem::NotFound:
+        case PortProblem::NotSerial: // a link to anything else is no port at all
         case PortProblem::Other:
             break;
         }

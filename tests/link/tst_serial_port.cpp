@@ -8,6 +8,7 @@
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace vorkel;
 
@@ -184,30 +185,83 @@ void TestSerialPort::placeholderPorts() {
 }
 
 void TestSerialPort::lockFiles_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("problem");
+    QTest::addColumn<QString>("behind");     // what COM3 leads to: the adapter, or something else
+    QTest::addColumn<QByteArray>("content"); // of the adapter's lock file; empty: none
+    QTest::addColumn<int>("problem");        // what Setup's port test says
+    QTest::addColumn<bool>("opens");         // whether Connect's one open gets it
     const QByteArray own = QByteArray::number(QCoreApplication::applicationPid());
-    QTest::newRow("held by a running process") << own + "\nvorkel\n\n" << int(PortProblem::InUse);
-    QTest::newRow("garbled") << QByteArray("garbage\n") << int(PortProblem::StaleLock);
-    QTest::newRow("pid out of range")
-        << QByteArray("99999999999\nvorkel\n\n") << int(PortProblem::StaleLock);
-    QTest::newRow("pid 0") << QByteArray("0\nvorkel\n\n") << int(PortProblem::StaleLock);
+    const int none = int(PortProblem::None);
+    const int notSerial = int(PortProblem::NotSerial);
+    QTest::newRow("held by a running process") << "adapter" << own + "\ntst_serial_port\n\n"
+                                               << int(PortProblem::InUse) << false;
+    // Its pid now belongs to another program: the open, by Qt's lock rules, decides.
+    QTest::newRow("pid reused by another program") << "adapter" << own + "\nminicom\n\n"
+                                                   << none << true;
+    QTest::newRow("garbled") << "adapter" << QByteArray("garbage\n") << int(PortProblem::StaleLock)
+                             << false;
+    QTest::newRow("pid out of range, ours to remove")
+        << "adapter" << QByteArray("99999999999\nvorkel\n\n") << none << true;
+    QTest::newRow("pid 0") << "adapter" << QByteArray("0\nvorkel\n\n")
+                           << int(PortProblem::StaleLock) << false;
+    QTest::newRow("no lock") << "adapter" << QByteArray() << none << true;
+    // A link in ports/ may lead to anything; only a serial line is a port.
+    QTest::newRow("/dev/null") << "/dev/null" << QByteArray() << notSerial << false;
+    QTest::newRow("a FIFO") << "fifo" << QByteArray() << notSerial << false;
+    QTest::newRow("a folder") << "folder" << QByteArray() << notSerial << false;
+    QTest::newRow("a regular file") << "file" << QByteArray() << notSerial << false;
+    // Windows: \\.\COMn is no file; the open alone says whether it is free.
+    QTest::newRow("a Windows port name") << "\\\\.\\COM3" << QByteArray() << none << true;
 }
 
 void TestSerialPort::lockFiles() {
+    QFETCH(QString, behind);
     QFETCH(QByteArray, content);
     QFETCH(int, problem);
-    SimFixture fixture(FastAdapter(), 3);
+    QFETCH(bool, opens);
+    if (behind.startsWith(QLatin1String("\\\\"))) {
+        QVERIFY(!HasFileChecks(behind));
+        QVERIFY(HasFileChecks(QStringLiteral("/dev/ttyUSB0")));
+        return;
+    }
+    SimFixture fixture(FastAdapter(), 7);
+    QTemporaryDir other;
+    QString device = fixture.sim().SlavePath();
+    if (behind == QLatin1String("fifo")) {
+        device = other.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(device).constData(), 0600), 0);
+    } else if (behind == QLatin1String("folder")) {
+        device = other.path();
+    } else if (behind == QLatin1String("file")) {
+        device = other.filePath(QStringLiteral("file"));
+        QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    } else if (behind != QLatin1String("adapter")) {
+        device = behind;
+    }
+    QVERIFY(QFile::link(device, fixture.portsDir() + QStringLiteral("/COM3")));
     QString name = QFileInfo(fixture.sim().SlavePath()).canonicalFilePath().mid(5);
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     QFile lock(QStringLiteral("/var/lock/LCK..") + name);
-    if (!lock.open(QIODevice::WriteOnly)) QSKIP("the lock folder does not take files");
-    lock.write(content);
-    lock.close();
+    if (!content.isEmpty()) {
+        if (!lock.open(QIODevice::WriteOnly)) QSKIP("the lock folder does not take files");
+        lock.write(content);
+        lock.close();
+    }
     const PortProbe probe = AssessComPort(3);
+    UseComPort(3);
+    MSComm comm;
+    OpenComPort(comm);
+    const bool opened = comm.PortOpen();
+    comm.setPortOpen(false);
     lock.remove();
     QCOMPARE(int(probe.problem), problem);
+    QCOMPARE(opened, opens);
     if (probe.problem == PortProblem::StaleLock) QCOMPARE(probe.detail, lock.fileName());
+    if (probe.problem == PortProblem::NotSerial) {
+        QVERIFY(DescribePortProblem(3, probe).startsWith(
+            QStringLiteral("COM3 is %1, which is not a serial port")
+                .arg(QFileInfo(device).absoluteFilePath())));
+        QVERIFY(!DescribeSerialDevices(7).contains(QStringLiteral("COM3")));
+    }
 }
 
 QTEST_MAIN(TestSerialPort)
