@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 
 namespace vorkel {
 namespace {
@@ -16,13 +18,26 @@ namespace {
 // Written whole or not at all: a crash or a full disk never leaves a truncated file.
 bool WriteSettingsFile(std::int16_t port, const QString& speed) {
     QSaveFile file(IniFilePath);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(FormatSettingsFile(port, speed));
-        if (file.commit()) {
-            // Saved by root (sudo) in a user's folder: still the user's file.
-            GiveToFolderOwner(IniFilePath);
-            return true;
-        }
+    const QByteArray text = FormatSettingsFile(port, speed);
+    QString why;
+    if (QFileInfo(IniFilePath).isSymLink()) {
+        // Never through a link: one put beside the program would let a Save
+        // by root (sudo) overwrite any file on the machine.
+        why = QStringLiteral("it is a link, and VORKEL writes no file through a link (remove the "
+                             "link)");
+    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        why = file.errorString();
+    } else if (file.write(text) != text.size()) {
+        // Unbuffered, so a write cut short by a full disk is seen here: the
+        // save file's own commit would not notice it.
+        why = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(errno);
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        why = file.errorString();
+    } else {
+        // Saved by root (sudo) in a user's folder: still the user's file.
+        GiveToFolderOwner(IniFilePath);
+        return true;
     }
     Message message;
     message.title = QStringLiteral("ERROR!");
@@ -30,7 +45,7 @@ bool WriteSettingsFile(std::int16_t port, const QString& speed) {
     message.informative =
         QStringLiteral("File: %1\nReason: %2\n\nThe program goes on with COM %3 / %4 "
                        "for this run.")
-            .arg(QDir::toNativeSeparators(IniFilePath), file.errorString())
+            .arg(QDir::toNativeSeparators(IniFilePath), why)
             .arg(port)
             .arg(speed);
     message.icon = MessageIcon::Warning;

@@ -7,7 +7,9 @@
 
 #include <QtTest>
 #include <clocale>
+#include <csignal>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -157,6 +159,21 @@ void TestIniHandler::saveFailureIsReported() {
     QVERIFY(messages.messages().first().informative.contains(QStringLiteral("VORKEL.INI")));
     QCOMPARE(int(CommPortNumber), 4);
     QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM 4 / 115200"));
+    // A full disk (a file size limit stands in for it) cuts the write short:
+    // the file that was there stays whole.
+    IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
+    WriteAll(IniFilePath, DefaultFile);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit full = saved;
+    full.rlim_cur = 10;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    const bool written = SaveSettings(&m_statusBar);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!written);
+    QCOMPARE(ReadAll(IniFilePath), QByteArray(DefaultFile));
+    QVERIFY(messages.messages().value(1).informative.contains(qt_error_string(EFBIG)));
 }
 
 void TestIniHandler::recoveryThatCannotWriteIsReported() {
@@ -262,6 +279,15 @@ void TestIniHandler::rootSavesTheFolderOwnersFile() {
     IniFilePath = folder.filePath(QStringLiteral("VORKEL.INI"));
     QVERIFY(SaveSettings(&m_statusBar));
     QCOMPARE(QFileInfo(IniFilePath).ownerId(), nobody->pw_uid);
+    // A link put there is neither written through nor given away.
+    const QString target = m_dir.filePath(QStringLiteral("roots-file"));
+    WriteAll(target, "root's\n");
+    QVERIFY(QFile::remove(IniFilePath) && QFile::link(target, IniFilePath));
+    MessageRecorder messages;
+    QVERIFY(!SaveSettings(&m_statusBar));
+    QVERIFY(messages.messages().value(0).informative.contains(QStringLiteral("link")));
+    QCOMPARE(ReadAll(target), QByteArray("root's\n"));
+    QCOMPARE(QFileInfo(target).ownerId(), 0u);
 }
 
 QTEST_MAIN(TestIniHandler)
