@@ -20,11 +20,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -38,22 +36,27 @@
 namespace vorkel {
 namespace {
 
-// The busy cursor and the guard against a second exchange while one runs.
+// The busy cursor and the guard against a second exchange while one runs;
+// changed() greys or restores what may not run meanwhile.
 class BusyScope {
   public:
-    explicit BusyScope(bool& busy) : m_busy(busy) {
+    BusyScope(bool& busy, std::function<void()> changed)
+        : m_busy(busy), m_changed(std::move(changed)) {
         m_busy = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_changed();
     }
     ~BusyScope() {
         QApplication::restoreOverrideCursor();
         m_busy = false;
+        m_changed();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
   private:
     bool& m_busy;
+    std::function<void()> m_changed;
 };
 
 // The window's client area and the width of each status panel, in twips.
@@ -70,24 +73,6 @@ QFont CountLabelFont() {
 }
 
 } // namespace
-
-QString ResultText(const QString& partNumber, const QString& model, const QString& count,
-                   const QStringList& lines) {
-    QString text = QStringLiteral("Cluster part number: %1\nCluster type: %2\nDTC count: %3\n")
-                       .arg(partNumber, model, count);
-    for (const QString& line : lines)
-        text += line + QLatin1Char('\n');
-    return text;
-}
-
-void Form1::CopyResult() {
-    m_log.Note(QStringLiteral("Copy"));
-    QStringList lines;
-    for (int i = 0; i < DTC_List->count(); ++i)
-        lines << DTC_List->item(i)->text();
-    QGuiApplication::clipboard()->setText(
-        ResultText(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(), lines));
-}
 
 QString WindowCaption(const QString& product, int major, int minor, int revision) {
     return QStringLiteral("%1 v%2.%3%4").arg(product).arg(major).arg(minor).arg(revision);
@@ -106,9 +91,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     connect(mnu_Setup, &QAction::triggered, this, &Form1::mnu_Setup_Click);
     connect(mnu_About, &QAction::triggered, this, &Form1::mnu_About_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(mnu_Copy, &QAction::triggered, this, &Form1::CopyResult);
     connect(MSComm1, &MSComm::portClosed, this, &Form1::OnPortClosed);
-    connect(mnu_SaveLog, &QAction::triggered, this, &Form1::SaveAdapterLog);
     MSComm1->setLog(&m_log);
     SetMessageObserver([this](const Message& message) {
         m_log.Note(QStringLiteral("message: %1 | %2").arg(message.text, message.informative));
@@ -159,16 +142,7 @@ void Form1::BuildControls() {
     mnu_About = menuBar()->addAction(QStringLiteral("About"));
     mnu_About->setObjectName(QStringLiteral("mnu_About"));
 
-    // A workshop pastes the result into a job card.
-    mnu_Copy = new QAction(QStringLiteral("Copy"), DTC_List);
-    mnu_Copy->setObjectName(QStringLiteral("mnu_Copy"));
-    mnu_Copy->setShortcut(QKeySequence::Copy);
-    mnu_Copy->setShortcutContext(Qt::WidgetShortcut);
-    DTC_List->addAction(mnu_Copy);
-    mnu_SaveLog = new QAction(QStringLiteral("Save Adapter Log..."), DTC_List);
-    mnu_SaveLog->setObjectName(QStringLiteral("mnu_SaveLog"));
-    DTC_List->addAction(mnu_SaveLog);
-    DTC_List->setContextMenuPolicy(Qt::ActionsContextMenu);
+    BuildListMenu();
 
     // Interval 0 and not started: it never fires until the connection attempt arms it.
     Timer1 = new QTimer(this);
@@ -202,25 +176,6 @@ void Form1::LogWhatIsShown() {
                         lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
 }
 
-void Form1::SaveAdapterLog() {
-    m_log.Note(QStringLiteral("Save Adapter Log"));
-    const QString name =
-        QStringLiteral("vorkel-%1.log")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
-    const QString target = QFileDialog::getSaveFileName(this, QStringLiteral("Save Adapter Log"),
-                                                        QDir::home().filePath(name));
-    if (target.isEmpty()) return;
-    QFile::remove(target);
-    if (!QFile::copy(m_log.Path(), target)) {
-        Message message;
-        message.title = QStringLiteral("VORKEL");
-        message.text = QStringLiteral("The adapter log could not be saved.");
-        message.informative = QStringLiteral("From %1 to %2.").arg(m_log.Path(), target);
-        message.icon = MessageIcon::Warning;
-        ShowMessage(message);
-    }
-}
-
 void Form1::Form_Load() {
     Command1->setEnabled(false);
 }
@@ -237,7 +192,7 @@ void Form1::Connect_Command_Click() {
     if (m_busy) return; // an attempt is already running
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
-    BusyScope busy(m_busy);
+    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     try {
         ConnectSteps();
     } catch (const LinkError& error) {
@@ -305,7 +260,7 @@ void Form1::ShowPortLost() {
 void Form1::Command1_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("View DTC"));
-    BusyScope busy(m_busy);
+    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     try {
         DTC_List->clear();
         ReadDtcList(*this);
@@ -318,7 +273,7 @@ void Form1::Command1_Click() {
 void Form1::DTC_Clear_Button_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("Clear DTC"));
-    BusyScope busy(m_busy);
+    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     bool erased = false;
     try {
         EraseDtcCodes(*this);

@@ -60,12 +60,23 @@ class Form1 : public QMainWindow, public Form1Controls {
     void CopyResult();
     void SaveAdapterLog();
     AdapterLog& AdapterLogFile() { return m_log; }
+    // Asks where to save a file (title, suggested path); the file dialog unless
+    // replaced (tests). An empty answer cancels.
+    using FileChooser = std::function<QString(const QString&, const QString&)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildControls();
+    void BuildListMenu();
+    // The list's menu entries that cannot run now are greyed: nothing runs
+    // beside a request, and there is nothing to save before a Connect.
+    void UpdateListMenu();
+    QString ChooseFile(const QString& title, const QString& suggested);
+    // Saves bytes whole as target, or says why not; never over the adapter log.
+    void SaveFile(const QString& what, const QString& target, const QByteArray& bytes);
     void ConnectSteps();
     void DisconnectSteps();
     void ShowDisconnected();
@@ -81,6 +92,7 @@ class Form1 : public QMainWindow, public Form1Controls {
     QPointer<Setup_Form> m_setup;
     QPointer<frmAbout> m_about;
     std::function<void()> m_exitAction;
+    FileChooser m_chooseFile;
     AdapterLog m_log;
 };
 

@@ -42,6 +42,14 @@ MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::logArrivals);
 }
 
+void MSComm::takeWaiting() {
+    // What the system holds but has not handed over yet is read once (not
+    // until it stops: a babbling adapter never does), so it is logged before
+    // it goes.
+    m_port.waitForReadyRead(0);
+    logArrivals();
+}
+
 void MSComm::logArrivals() {
     // The chunk just delivered stands at the end of the read buffer.
     const qint64 available = m_port.bytesAvailable();
@@ -72,7 +80,7 @@ bool MSComm::applySettings() {
 bool MSComm::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {
-            logArrivals();
+            takeWaiting();
             m_port.close();
             note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
@@ -129,10 +137,10 @@ QString MSComm::Input() {
 }
 
 void MSComm::DiscardInput() {
-    // What the system has received but Qt has not read yet goes as well.
+    // What the system has received but Qt has not read yet goes as well,
+    // logged first: every byte that came in is in the log.
     if (m_port.isOpen()) {
-        logArrivals();
-        m_port.clear(QSerialPort::Input);
+        takeWaiting();
         m_port.readAll();
         m_logged = 0;
     }

@@ -62,6 +62,7 @@ class MSComm : public QObject {
   private:
     void onError(QSerialPort::SerialPortError error);
     void logArrivals();
+    void takeWaiting();
     void note(const QString& text);
     bool applySettings();
 

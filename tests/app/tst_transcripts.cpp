@@ -5,6 +5,7 @@
 #include "common/adapter_log.h"
 #include "common/shared_state.h"
 #include "link/exchange.h"
+#include "replay.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
 #include "support/time_scale.h"
@@ -15,7 +16,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
+#include <csignal>
 #include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vorkel;
 
@@ -80,7 +85,11 @@ class TestTranscripts : public QObject {
     void cleanup() { m_scale.reset(); }
     void replays_data();
     void replays();
-    void logKeepsTheLastTenSessions();
+    void logKeepsTheLastSessions();
+    void logTouchesNothingElse_data();
+    void logTouchesNothingElse();
+    void saveAdapterLog_data();
+    void saveAdapterLog();
 
   private:
     std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
@@ -131,36 +140,205 @@ void TestTranscripts::replays() {
     QCOMPARE(fixture.sim().Adapter().ReplayUnanswered(), QStringList());
 }
 
-void TestTranscripts::logKeepsTheLastTenSessions() {
+QByteArray FileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestTranscripts::logKeepsTheLastSessions() {
     QTemporaryDir folder;
     AdapterLog log;
     log.SetPath(folder.filePath(QStringLiteral("vorkel.log")));
-    const auto sessions = [&log](int from, int to, qsizetype bytes) {
+    QByteArray before; // what the files held: a session once written stays as it was
+    const auto sessions = [&](int from, int to, qsizetype bytes) {
         for (int session = from; session <= to; ++session) {
             log.StartSession({QStringLiteral("run %1").arg(session)});
             log.Wrote(QByteArray("atz\r\n\\\x01"));
-            log.Arrived(QByteArray(bytes, 'A'));
+            for (qsizetype left = bytes; left > 0; left -= 4096)
+                log.Arrived(QByteArray(std::min<qsizetype>(left, 4096), 'A'));
+            const QByteArray now = log.Contents();
+            const QByteArray older = FileText(log.OlderPath());
+            QVERIFY(now.startsWith(before) ||
+                    (!older.isEmpty() && before.endsWith(older) && now.startsWith(older)));
+            before = now;
         }
-        QFile file(log.Path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
-    QByteArray text = sessions(1, 15, 100);
-    QCOMPARE(text.count("# session\n"), LogSessionsKept);
-    QVERIFY(text.contains("# run 15\n") && text.contains("# run 6\n") &&
-            !text.contains("# run 5\n"));
+    sessions(1, 25, 100);
+    const QByteArray text = log.Contents();
+    for (int session = 16; session <= 25; ++session)
+        QVERIFY(text.contains(QStringLiteral("# run %1\n").arg(session).toLatin1()));
+    QVERIFY(FileText(log.OlderPath()).startsWith("# session\n"));
     QVERIFY(text.contains(" > atz\\r\\n\\\\\\x01\n"));
-    // A session that babbles past the limit stops its log there.
-    text = sessions(21, 21, 3 * 1024 * 1024);
-    QVERIFY(text.size() <= LogMaxBytes);
-    QVERIFY(text.endsWith("# the log is full\n"));
+    // A session that babbles past the limit stops its log there, and the next
+    // Connect keeps it whole beside the new one, within the limit.
+    sessions(26, 26, 3 * 1024 * 1024);
+    QVERIFY(FileText(log.Path()).endsWith("# the log is full\n"));
+    sessions(27, 27, 100);
+    QVERIFY(FileText(log.OlderPath()).contains("# run 26\n"));
+    QVERIFY(FileText(log.OlderPath()).endsWith("# the log is full\n"));
+    QVERIFY(QFileInfo(log.Path()).size() + QFileInfo(log.OlderPath()).size() <= LogMaxBytes);
 
-    // Where the log cannot be written the work goes on, and nothing breaks.
+    // Two programs in one folder: all the lines of both are kept, also when one
+    // moves the log aside under the other.
+    AdapterLog other;
+    other.SetPath(log.Path());
+    other.StartSession({QStringLiteral("other")});
+    log.Note(QStringLiteral("first's line"));
+    for (int session = 0; session < LogSessionsKept; ++session)
+        other.StartSession({QStringLiteral("other")});
+    log.Note(QStringLiteral("first's line after the move"));
+    const QByteArray both = log.Contents();
+    QVERIFY(both.contains("first's line\n") && both.contains("first's line after the move\n"));
+    QVERIFY(FileText(log.Path()).startsWith("# session\n"));
+
+    // A full disk (a file size limit stands in for it): what was there stays,
+    // without half a line, and it is said once.
+    const QByteArray kept = FileText(log.Path());
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(kept.size() + 10);
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    log.Arrived(QByteArray(100, 'B'));
+    log.Arrived(QByteArray(5, 'C'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(FileText(log.Path()), kept);
+    QVERIFY(log.Problem().contains(QFileInfo(log.Path()).absoluteFilePath()));
+
+    // Made by root in a user's folder, the log is the user's.
+    if (::geteuid() == 0) {
+        QTemporaryDir users;
+        QVERIFY(::chown(QFile::encodeName(users.path()).constData(), 65534, 65534) == 0);
+        AdapterLog rootsLog;
+        rootsLog.SetPath(users.filePath(QStringLiteral("vorkel.log")));
+        rootsLog.StartSession({});
+        QCOMPARE(QFileInfo(rootsLog.Path()).ownerId(), 65534u);
+    }
+}
+
+void TestTranscripts::logTouchesNothingElse_data() {
+    QTest::addColumn<QString>("what"); // what stands where the log goes
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a link to a file") << "link" << false;
+    QTest::newRow("a link to nothing") << "dangling" << false;
+    QTest::newRow("a link to /dev/null") << "devnull" << false;
+    QTest::newRow("a FIFO") << "fifo" << false;
+    QTest::newRow("a folder") << "folder" << false;
+    QTest::newRow("the user's own file") << "text" << false;
+    QTest::newRow("an empty file") << "empty" << true;
+}
+
+// Connect works whatever stands where the log goes, the log is kept only in
+// a file of its own, and every byte that came in is in it.
+void TestTranscripts::logTouchesNothingElse() {
+    QFETCH(QString, what);
+    QFETCH(bool, kept);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("vorkel.log"));
+    const QString target = folder.filePath(QStringLiteral("precious"));
+    QFile precious(target);
+    QVERIFY(precious.open(QIODevice::WriteOnly) && precious.write("the user's\n") > 0);
+    precious.close();
+    if (what == QLatin1String("link")) QVERIFY(QFile::link(target, path));
+    if (what == QLatin1String("dangling"))
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("made")), path));
+    if (what == QLatin1String("devnull")) QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    if (what == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (what == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    if (what == QLatin1String("text")) QVERIFY(QFile::copy(target, path));
+    if (what == QLatin1String("empty")) QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+
+    SimFixture fixture(SimFromArguments({QStringLiteral("--split"), QStringLiteral("--late-line"),
+                                         QStringLiteral("728 03 7F 3E 11 ")}));
     Form1 form;
-    SimFixture fixture(FastAdapter());
     windowdriver::Start(form, fixture.comPort());
-    form.AdapterLogFile().SetPath(QStringLiteral("/dev/null/vorkel.log"));
+    form.AdapterLogFile().SetPath(path);
+    QVERIFY(!form.mnu_SaveLog->isEnabled()); // nothing to save before a Connect
     QCOMPARE(Drive(form, false).said, QStringList());
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
+    QCOMPARE(form.mnu_SaveLog->isEnabled(), kept);
+    QCOMPARE(FileText(target), QByteArray("the user's\n"));
+    QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("made"))));
+    if (!kept) {
+        QVERIFY(form.AdapterLogFile().Problem().contains(path));
+        if (what == QLatin1String("text")) QCOMPARE(FileText(path), QByteArray("the user's\n"));
+        return;
+    }
+    // Every byte that came in, also those discarded before a command.
+    QByteArray arrived;
+    static const QRegularExpression chunk(QStringLiteral("^\\d+ < (.*)$"));
+    for (const QByteArray& line : FileText(path).split('\n')) {
+        const QRegularExpressionMatch m = chunk.match(QString::fromLatin1(line));
+        if (m.hasMatch()) arrived += vorkelsim::UnescapeLogText(m.captured(1).toLatin1());
+    }
+    QCOMPARE(arrived, fixture.sim().Sent());
+}
+
+void TestTranscripts::saveAdapterLog_data() {
+    QTest::addColumn<QString>("target"); // in a fresh folder; "LOG": the log itself
+    QTest::addColumn<QString>("reason"); // a part of the message; empty: saved
+    QTest::newRow("a new file") << "vorkel-saved.log" << QString();
+    QTest::newRow("over the user's file") << "precious" << QString();
+    QTest::newRow("the log itself") << "LOG"
+                                    << "the adapter log itself";
+    QTest::newRow("the log's older part") << "LOG.1"
+                                          << "the adapter log itself";
+    QTest::newRow("a folder that is not there") << "nowhere/saved.log"
+                                                << "No such file";
+    QTest::newRow("a full disk, over the user's file") << "precious"
+                                                       << "File too large";
+}
+
+void TestTranscripts::saveAdapterLog() {
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    const QString precious = folder.filePath(QStringLiteral("precious"));
+    QFile user(precious);
+    QVERIFY(user.open(QIODevice::WriteOnly) && user.write("the user's\n") > 0);
+    user.close();
+    SimFixture fixture(FastAdapter());
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    form.AdapterLogFile().SetPath(folder.filePath(QStringLiteral("vorkel.log")));
+    // Greyed before the first Connect, and while a request runs.
+    QVERIFY(!form.mnu_SaveLog->isEnabled());
+    bool greyedMeanwhile = false;
+    windowdriver::WhenTrue(
+        &form, [&fixture] { return fixture.commands().contains(QStringLiteral("22e21a")); },
+        [&] { greyedMeanwhile = !form.mnu_SaveLog->isEnabled(); });
+    QCOMPARE(Drive(form, false).said, QStringList());
+    QVERIFY(greyedMeanwhile && form.mnu_SaveLog->isEnabled());
+
+    const QString path =
+        target.startsWith(QLatin1String("LOG"))
+            ? QString(target).replace(QStringLiteral("LOG"), form.AdapterLogFile().Path())
+            : folder.filePath(target);
+    const QByteArray log = FileText(form.AdapterLogFile().Path());
+    form.setFileChooser([&path](const QString&, const QString&) { return path; });
+    MessageRecorder messages;
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    if (reason.contains(QLatin1String("too large"))) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = saved;
+        full.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &full);
+    }
+    form.mnu_SaveLog->trigger();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    if (reason.isEmpty()) {
+        QCOMPARE(messages.texts(), QStringList());
+        QCOMPARE(FileText(path), form.AdapterLogFile().Contents());
+        return;
+    }
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("The adapter log could not be saved.")});
+    const QString said = messages.messages().first().informative;
+    QVERIFY2(said.contains(path) && said.contains(reason), qPrintable(said));
+    QCOMPARE(FileText(precious), QByteArray("the user's\n"));
+    QVERIFY(FileText(form.AdapterLogFile().Path()).startsWith(log));
 }
 
 QTEST_MAIN(TestTranscripts)
