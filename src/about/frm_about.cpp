@@ -50,6 +50,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     picIcon = MakeLabel(this, "picIcon", TwipsRect(120, 120, 480, 480));
     picIcon->setPixmap(QPixmap(QStringLiteral(":/vorkel.xpm")));
+    picIcon->setAccessibleName(QStringLiteral("%1 icon").arg(QLatin1String(ProductName)));
 
     lblDescription = MakeLabel(this, "lblDescription", TwipsRect(1050, 720, 3885, 1170));
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);

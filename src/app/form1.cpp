@@ -117,6 +117,7 @@ void Form1::BuildControls() {
     ClusterInfotext = MakeLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
     StatusBar1 = new StatusBar(TwipsToPixels(StatusPanelWidth), client);
     Place(StatusBar1, "StatusBar1", TwipsRect(0, 3285, 4200, 375));
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
     Command1 = MakeButton(client, "Command1", "View DTC", TwipsRect(1080, 2040, 965, 495));
     Connect_Command =
         MakeButton(client, "Connect_Command", "Connect", TwipsRect(60, 2040, 965, 495));
@@ -137,6 +138,7 @@ void Form1::BuildControls() {
     DTC_label->setAlignment(Qt::AlignCenter);
     DTC_label->setFont(CountLabelFont());
 
+    menuBar()->setAccessibleName(QStringLiteral("Menu"));
     mnu_Setup = menuBar()->addAction(QStringLiteral("Setup"));
     mnu_Setup->setObjectName(QStringLiteral("mnu_Setup"));
     mnu_About = menuBar()->addAction(QStringLiteral("About"));
@@ -167,15 +169,6 @@ void Form1::StartLogSession() {
          QStringLiteral("speed: ") + CommSpeed});
 }
 
-void Form1::LogWhatIsShown() {
-    QStringList lines;
-    for (int i = 0; i < DTC_List->count(); ++i)
-        lines << DTC_List->item(i)->text();
-    m_log.Note(QStringLiteral("shown: part %1 | model %2 | count %3 | list %4 | %5")
-                   .arg(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(),
-                        lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
-}
-
 void Form1::Form_Load() {
     Command1->setEnabled(false);
 }
@@ -190,6 +183,7 @@ void Form1::Connect_Command_Click() {
         return;
     }
     if (m_busy) return; // an attempt is already running
+    m_card = JobCard{}; // a new connection: nothing erased in it yet
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
@@ -206,7 +200,7 @@ void Form1::Connect_Command_Click() {
         // a failure after the connection was made keeps it when the link still works.
         if (!connected) DisconnectSteps();
     }
-    LogWhatIsShown();
+    RecordWhatIsShown();
 }
 
 void Form1::ConnectSteps() {
@@ -260,6 +254,7 @@ void Form1::ShowPortLost() {
 void Form1::Command1_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("View DTC"));
+    m_card.listNote.clear();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     try {
         DTC_List->clear();
@@ -267,18 +262,26 @@ void Form1::Command1_Click() {
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
     }
-    LogWhatIsShown();
+    RecordWhatIsShown();
 }
 
 void Form1::DTC_Clear_Button_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("Clear DTC"));
+    m_card.listNote.clear();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
+    const QStringList listed = ListedLines();
     bool erased = false;
     try {
         EraseDtcCodes(*this);
         erased = true;
-        ShowCodesAfterClearing(*this);
+        // The job card keeps what was erased, once each, however often Clear was pressed.
+        m_card.cleared = true;
+        for (const QString& line : listed) {
+            if (!m_card.erased.contains(line)) m_card.erased << line;
+        }
+        m_card.countAfterClear.clear();
+        ShowCodesAfterClearing(*this, &m_card.countAfterClear);
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
                       erased
@@ -288,7 +291,7 @@ void Form1::DTC_Clear_Button_Click() {
                                            "View DTC to see what is left.")
                           : QStringLiteral("The codes were not erased."));
     }
-    LogWhatIsShown();
+    RecordWhatIsShown();
 }
 
 bool Form1::LinkIsGone(const LinkError& error) const {
@@ -317,6 +320,7 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
     message.text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
     message.informative = words.advice;
     message.icon = MessageIcon::Critical;
+    if (error.failure() == LinkFailure::IncompleteList) m_card.listNote = message.text;
     ShowMessage(message);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/frm_about.h"
+#include "app/job_card.h"
 #include "common/adapter_log.h"
 #include "common/form1_controls.h"
 #include "common/mscomm.h"
@@ -11,6 +12,7 @@
 #include <functional>
 
 class QAction;
+class QPrinter;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -39,8 +41,10 @@ class Form1 : public QMainWindow, public Form1Controls {
     QPushButton* Command2 = nullptr; // "Exit"
     QAction* mnu_Setup = nullptr;
     QAction* mnu_About = nullptr;
-    QAction* mnu_Copy = nullptr;    // "Copy" in the list's context menu, and Ctrl+C
-    QAction* mnu_SaveLog = nullptr; // "Save Adapter Log..." in the same menu
+    QAction* mnu_Copy = nullptr;        // "Copy" in the list's context menu, and Ctrl+C
+    QAction* mnu_SaveLog = nullptr;     // "Save Adapter Log..." in the same menu
+    QAction* mnu_SaveReport = nullptr;  // "Save Report...": the job card as a PDF
+    QAction* mnu_PrintReport = nullptr; // "Print Report..."
     Form1Controls& controls() { return *this; }
     // True while an exchange with the adapter runs under one of the handlers.
     bool ExchangeRunning() const { return m_busy; }
@@ -59,11 +63,18 @@ class Form1 : public QMainWindow, public Form1Controls {
     void Timer1_Timer();
     void CopyResult();
     void SaveAdapterLog();
+    void SaveReport();
+    void PrintReport();
     AdapterLog& AdapterLogFile() { return m_log; }
+    // What the reports and Copy hold: the facts as the last operation left them.
+    const JobCard& Card() const { return m_card; }
     // Asks where to save a file (title, suggested path); the file dialog unless
     // replaced (tests). An empty answer cancels.
     using FileChooser = std::function<QString(const QString&, const QString&)>;
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Sets the printer up and says whether to print; the print dialog unless replaced (tests).
+    using PrinterChooser = std::function<bool(QPrinter&)>;
+    void setPrinterChooser(PrinterChooser chooser) { m_choosePrinter = std::move(chooser); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,7 +96,10 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
     void StartLogSession();
-    void LogWhatIsShown();
+    // At the end of each operation: what the window shows goes to the log and the job card.
+    void RecordWhatIsShown();
+    void ShowListMenu();
+    QStringList ListedLines() const;
 
     bool m_busy = false;
     bool m_exiting = false;
@@ -93,13 +107,10 @@ class Form1 : public QMainWindow, public Form1Controls {
     QPointer<frmAbout> m_about;
     std::function<void()> m_exitAction;
     FileChooser m_chooseFile;
+    PrinterChooser m_choosePrinter;
     AdapterLog m_log;
+    JobCard m_card;
 };
-
-// The result as plain text for a job card: part number, model, count and the
-// listed lines, one to a line.
-QString ResultText(const QString& partNumber, const QString& model, const QString& count,
-                   const QStringList& lines);
 
 // "VORKEL v1.00" for version 1.0.0: no point between minor and revision.
 QString WindowCaption(const QString& product, int major, int minor, int revision);

@@ -1,19 +1,28 @@
 // The context menu of the trouble-code list: what a workshop takes away from
-// a session (the result, the adapter log).
+// a session (the job card as text, PDF or paper; the adapter log).
 #include "app/form1.h"
 
 #include "common/message_box.h"
+#include "common/port_device.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "version.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSaveFile>
+#include <QShortcut>
+#include <QStatusBar>
 #include <cerrno>
 
 namespace vorkel {
@@ -38,40 +47,88 @@ bool SameFile(const QString& a, const QString& b) {
     return where(a) == where(b);
 }
 
-} // namespace
-
-QString ResultText(const QString& partNumber, const QString& model, const QString& count,
-                   const QStringList& lines) {
-    QString text = QStringLiteral("Cluster part number: %1\nCluster type: %2\nDTC count: %3\n")
-                       .arg(partNumber, model, count);
-    for (const QString& line : lines)
-        text += line + QLatin1Char('\n');
-    return text;
+// "vorkel-report-20261208-1015.pdf": found again by date in the home folder.
+QString ReportName() {
+    return QStringLiteral("vorkel-report-%1.pdf")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
 }
 
+bool ChoosePrinterInDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
+
 void Form1::BuildListMenu() {
-    // A workshop pastes the result into a job card.
+    // A workshop keeps the result: pasted into its own job card, or as ours.
     mnu_Copy = MakeListAction(DTC_List, "mnu_Copy", "Copy");
     mnu_Copy->setShortcut(QKeySequence::Copy);
     mnu_Copy->setShortcutContext(Qt::WidgetShortcut);
     mnu_SaveLog = MakeListAction(DTC_List, "mnu_SaveLog", "Save Adapter Log...");
+    mnu_SaveReport = MakeListAction(DTC_List, "mnu_SaveReport", "Save Report...");
+    mnu_PrintReport = MakeListAction(DTC_List, "mnu_PrintReport", "Print Report...");
     DTC_List->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(mnu_Copy, &QAction::triggered, this, &Form1::CopyResult);
     connect(mnu_SaveLog, &QAction::triggered, this, &Form1::SaveAdapterLog);
+    connect(mnu_SaveReport, &QAction::triggered, this, &Form1::SaveReport);
+    connect(mnu_PrintReport, &QAction::triggered, this, &Form1::PrintReport);
+    // The menu from the keyboard too: the Menu key, and Shift+F10 as elsewhere.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, DTC_List, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, &Form1::ShowListMenu);
+    }
     UpdateListMenu();
 }
 
 void Form1::UpdateListMenu() {
     mnu_SaveLog->setEnabled(!m_busy && m_log.HasSession());
+    const bool card = !m_busy && m_card.read.isValid();
+    mnu_SaveReport->setEnabled(card);
+    mnu_PrintReport->setEnabled(card);
+}
+
+void Form1::ShowListMenu() {
+    // Where the current entry is, as a keyboard user expects; the top otherwise.
+    const QListWidgetItem* current = DTC_List->currentItem();
+    const QPoint at = current ? DTC_List->visualItemRect(current).bottomLeft() : QPoint(0, 0);
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, DTC_List->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(DTC_List, &event);
+}
+
+QStringList Form1::ListedLines() const {
+    QStringList lines;
+    for (int i = 0; i < DTC_List->count(); ++i)
+        lines << DTC_List->item(i)->text();
+    return lines;
+}
+
+void Form1::RecordWhatIsShown() {
+    const QStringList lines = ListedLines();
+    m_log.Note(QStringLiteral("shown: part %1 | model %2 | count %3 | list %4 | %5")
+                   .arg(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(),
+                        lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
+    m_card.program = QStringLiteral("%1 %2.%3.%4")
+                         .arg(QLatin1String(ProductName))
+                         .arg(VersionMajor)
+                         .arg(VersionMinor)
+                         .arg(VersionRevision);
+    m_card.read = QDateTime::currentDateTime();
+    m_card.adapter = StatusBar1->panelText(1);
+    m_card.port = QStringLiteral("COM%1 (%2) at %3 baud")
+                      .arg(CommPortNumber)
+                      .arg(DeviceForPort(CommPortNumber).shownName, CommSpeed);
+    m_card.partNumber = Part_Label->text();
+    m_card.model = ClusterInfotext->text();
+    m_card.count = DTC_label->text();
+    m_card.lines = lines;
+    UpdateListMenu();
 }
 
 void Form1::CopyResult() {
     m_log.Note(QStringLiteral("Copy"));
-    QStringList lines;
-    for (int i = 0; i < DTC_List->count(); ++i)
-        lines << DTC_List->item(i)->text();
-    QGuiApplication::clipboard()->setText(
-        ResultText(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(), lines));
+    QGuiApplication::clipboard()->setText(JobCardText(m_card));
 }
 
 QString Form1::ChooseFile(const QString& title, const QString& suggested) {
@@ -109,6 +166,34 @@ void Form1::SaveFile(const QString& what, const QString& target, const QByteArra
     }
     message.informative = QStringLiteral("File: %1\nReason: %2").arg(target, reason);
     ShowMessage(message);
+}
+
+void Form1::SaveReport() {
+    if (!mnu_SaveReport->isEnabled()) return;
+    m_log.Note(QStringLiteral("Save Report"));
+    const QString target =
+        ChooseFile(QStringLiteral("Save Report"), QDir::home().filePath(ReportName()));
+    if (!target.isEmpty()) SaveFile(QStringLiteral("report"), target, JobCardPdf(m_card));
+}
+
+void Form1::PrintReport() {
+    if (!mnu_PrintReport->isEnabled()) return;
+    m_log.Note(QStringLiteral("Print Report"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("%1 job card").arg(m_card.program));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    // Where there is no printer, the dialog still offers printing to a PDF file.
+    if (m_choosePrinter ? !m_choosePrinter(printer) : !ChoosePrinterInDialog(printer, this)) return;
+    if (!PaintJobCard(m_card, printer)) {
+        Message message;
+        message.title = QStringLiteral("VORKEL");
+        message.icon = MessageIcon::Warning;
+        message.text = QStringLiteral("The report could not be printed.");
+        message.informative = printer.outputFileName().isEmpty()
+                                  ? QStringLiteral("Printer: %1").arg(printer.printerName())
+                                  : QStringLiteral("File: %1").arg(printer.outputFileName());
+        ShowMessage(message);
+    }
 }
 
 void Form1::SaveAdapterLog() {

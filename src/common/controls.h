@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/twips.h"
+#include "common/value_label.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -36,8 +37,11 @@ inline QGroupBox* MakeFrame(QWidget* container, const char* name, const char* ca
     return frame;
 }
 
+// A label or list in a frame holds what the frame's caption names: a screen
+// reader names it so.
 inline QLabel* MakeLabel(QWidget* container, const char* name, QRect twips) {
-    auto* label = new QLabel(container);
+    const auto* frame = qobject_cast<QGroupBox*>(container);
+    QLabel* label = frame ? new ValueLabel(frame->title(), container) : new QLabel(container);
     Place(label, name, twips);
     return label;
 }
@@ -55,6 +59,8 @@ inline QListWidget* MakeList(QWidget* container, const char* name, QRect twips) 
     auto* list = new QListWidget(container);
     Place(list, name, twips);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (const auto* frame = qobject_cast<QGroupBox*>(container))
+        list->setAccessibleName(frame->title());
     return list;
 }
 

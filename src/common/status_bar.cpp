@@ -1,11 +1,15 @@
 #include "common/status_bar.h"
 
+#include "common/value_label.h"
+
 namespace vorkel {
 
 StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(false);
+    // What each panel shows: the adapter's banner, the port and speed, the state.
+    const char* const names[] = {"Adapter", "Port", "Connection"};
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
-        auto* label = new QLabel(this); // owned by the status bar
+        auto* label = new ValueLabel(QLatin1String(names[i]), this); // owned by the status bar
         label->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);

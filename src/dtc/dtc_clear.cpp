@@ -37,9 +37,10 @@ void EraseDtcCodes(Form1Controls& ui) {
     if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
 }
 
-void ShowCodesAfterClearing(Form1Controls& ui) {
+void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead) {
     Pause(100);
     ReadDtcCount(ui);
+    if (countRead) *countRead = ui.DTC_label->text();
     const bool codesLeft = ui.DTC_label->text() != QLatin1String("0");
     ui.Command1->setEnabled(codesLeft);
     ui.DTC_Clear_Button->setEnabled(codesLeft);

@@ -2,6 +2,8 @@
 
 #include "common/form1_controls.h"
 
+#include <QString>
+
 namespace vorkel {
 
 // Erases the cluster's trouble codes (ClearDiagnosticInformation, all groups),
@@ -12,7 +14,8 @@ void ClearDtcCodes(Form1Controls& ui);
 
 // The two halves of ClearDtcCodes: the erase request itself, then the count,
 // the buttons and the list read again.
+// countRead, when given, receives the count once it has been read.
 void EraseDtcCodes(Form1Controls& ui);
-void ShowCodesAfterClearing(Form1Controls& ui);
+void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead = nullptr);
 
 } // namespace vorkel

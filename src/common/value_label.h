@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLabel>
+
+namespace vorkel {
+
+// A label that shows a value inside a frame (the cluster type in "Cluster
+// Type"), or a status panel: a screen reader names it after its frame and
+// reads its text as its value and description. (A plain label's name would
+// be its text, with nothing to say what the text is.)
+class ValueLabel : public QLabel {
+    Q_OBJECT
+  public:
+    ValueLabel(const QString& name, QWidget* parent);
+};
+
+} // namespace vorkel
