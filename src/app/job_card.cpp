@@ -47,8 +47,8 @@ QString JobCardText(const JobCard& card) {
     QString text = QStringLiteral("%1 job card\n").arg(card.program);
     for (const auto& [caption, value] : HeadFacts(card))
         text += QStringLiteral("%1: %2\n").arg(caption, value);
-    for (const QString& line : card.lines)
-        text += line + QLatin1Char('\n');
+    text += card.lines.isEmpty() ? QStringLiteral("(none listed)\n")
+                                 : card.lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     if (!card.listNote.isEmpty()) text += card.listNote + QLatin1Char('\n');
     if (card.cleared) {
         text += QStringLiteral("Erased by Clear DTC:\n");

@@ -92,33 +92,29 @@ void TestJobCard::report() {
     form.mnu_SaveReport->trigger();
     const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
     form.setPrinterChooser([&printed](QPrinter& printer) {
-        printer.setOutputFormat(
-            QPrinter::PdfFormat); // no printer here: to a file, as the dialog offers
+        // No printer here: to a file, as the dialog offers.
+        printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printed);
         return true;
     });
     form.mnu_PrintReport->trigger();
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
-    QCOMPARE(messages.texts().size(), clear ? 0 : faults.contains("--drop-frame") ? 1 : 0);
+    QCOMPARE(messages.texts().size(), int(faults.contains(QStringLiteral("--drop-frame"))));
 
     holds << QStringLiteral("VORKEL 1.0.0") << QStringLiteral("3R23-10849-BA")
           << QStringLiteral("BA Futura") << QStringLiteral("COM%1").arg(fixture.comPort());
     for (const QString& path : {saved, printed}) {
         int pages = 0;
         const QString text = PdfText(path, &pages).simplified();
-        QVERIFY2(!text.isEmpty(), qPrintable(path + " holds no text (is pdftotext there?)"));
         QCOMPARE(pages, 1);
-        for (QString fact : holds) {
-            // A table cell stands apart from its neighbour on the page.
-            QVERIFY2(text.contains(fact.replace(QLatin1Char(','), QLatin1Char(' ')).simplified()) ||
-                         text.contains(fact.section(QLatin1Char(','), 0, 0)),
+        for (const QString& fact : holds) // the code and its description stand in cells
+            QVERIFY2(text.contains(QString(fact).replace(QLatin1Char(','), QLatin1Char(' '))),
                      qPrintable(fact + " | " + text));
-        }
     }
     for (const QString& fact : holds)
-        QVERIFY2(copied.contains(fact) || fact == QLatin1String("(none listed)"),
-                 qPrintable(fact + " | " + copied));
+        QVERIFY2(copied.contains(fact), qPrintable(fact + " | " + copied));
+    // After Clear, the erased codes stand under "Erased" only.
     if (clear) QVERIFY(!copied.section(QStringLiteral("Erased"), 0, 0).contains(holds.value(1)));
 }
 

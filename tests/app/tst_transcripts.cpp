@@ -81,15 +81,14 @@ Shown Drive(Form1& form, bool clear) {
 class TestTranscripts : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() { ::signal(SIGXFSZ, SIG_IGN); } // a file size limit plays a full disk
     void init() { m_scale.emplace(QuickTime); }
     void cleanup() { m_scale.reset(); }
     void replays_data();
     void replays();
     void logKeepsTheLastSessions();
-    void logTouchesNothingElse_data();
-    void logTouchesNothingElse();
-    void saveAdapterLog_data();
-    void saveAdapterLog();
+    void logAndItsCopy_data();
+    void logAndItsCopy();
 
   private:
     std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
@@ -194,7 +193,6 @@ void TestTranscripts::logKeepsTheLastSessions() {
     // A full disk (a file size limit stands in for it): what was there stays,
     // without half a line, and it is said once.
     const QByteArray kept = FileText(log.Path());
-    ::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit full = saved;
@@ -217,37 +215,55 @@ void TestTranscripts::logKeepsTheLastSessions() {
     }
 }
 
-void TestTranscripts::logTouchesNothingElse_data() {
+void TestTranscripts::logAndItsCopy_data() {
     QTest::addColumn<QString>("what"); // what stands where the log goes
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("a link to a file") << "link" << false;
-    QTest::newRow("a link to nothing") << "dangling" << false;
-    QTest::newRow("a link to /dev/null") << "devnull" << false;
-    QTest::newRow("a FIFO") << "fifo" << false;
-    QTest::newRow("a folder") << "folder" << false;
-    QTest::newRow("the user's own file") << "text" << false;
-    QTest::newRow("an empty file") << "empty" << true;
+    QTest::addColumn<QString>(
+        "saveTo"); // Save Adapter Log... to this, in the folder; "LOG": the log
+    QTest::addColumn<QString>("reason"); // a part of the message when saving fails
+    for (const char* what : {"link", "dangling", "devnull", "fifo", "folder", "text"})
+        QTest::newRow(what) << what << ""
+                            << "";
+    QTest::newRow("empty file, saved anew") << "empty"
+                                            << "saved.log"
+                                            << "";
+    QTest::newRow("saved over the user's file") << "empty"
+                                                << "precious"
+                                                << "";
+    QTest::newRow("saved over the log") << "empty"
+                                        << "LOG"
+                                        << "the adapter log itself";
+    QTest::newRow("saved over its older part") << "empty"
+                                               << "LOG.1"
+                                               << "the adapter log itself";
+    QTest::newRow("saved where no folder is") << "empty"
+                                              << "nowhere/x.log"
+                                              << "No such file";
+    QTest::newRow("saved on a full disk") << "empty"
+                                          << "precious"
+                                          << "File too large";
 }
 
 // Connect works whatever stands where the log goes, the log is kept only in
-// a file of its own, and every byte that came in is in it.
-void TestTranscripts::logTouchesNothingElse() {
+// a file of its own, every byte that came in is in it, and its copy is
+// written whole or not at all.
+void TestTranscripts::logAndItsCopy() {
     QFETCH(QString, what);
-    QFETCH(bool, kept);
+    QFETCH(QString, saveTo);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("vorkel.log"));
-    const QString target = folder.filePath(QStringLiteral("precious"));
-    QFile precious(target);
-    QVERIFY(precious.open(QIODevice::WriteOnly) && precious.write("the user's\n") > 0);
-    precious.close();
-    if (what == QLatin1String("link")) QVERIFY(QFile::link(target, path));
-    if (what == QLatin1String("dangling"))
-        QVERIFY(QFile::link(folder.filePath(QStringLiteral("made")), path));
+    const QString precious = folder.filePath(QStringLiteral("precious"));
+    const QString made = folder.filePath(QStringLiteral("made"));
+    QFile user(precious);
+    QVERIFY(user.open(QIODevice::WriteOnly) && user.write("the user's\n") > 0);
+    user.close();
+    if (what == QLatin1String("link")) QVERIFY(QFile::link(precious, path));
+    if (what == QLatin1String("dangling")) QVERIFY(QFile::link(made, path));
     if (what == QLatin1String("devnull")) QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
     if (what == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (what == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
-    if (what == QLatin1String("text")) QVERIFY(QFile::copy(target, path));
+    if (what == QLatin1String("text")) QVERIFY(QFile::copy(precious, path));
     if (what == QLatin1String("empty")) QVERIFY(QFile(path).open(QIODevice::WriteOnly));
 
     SimFixture fixture(SimFromArguments({QStringLiteral("--split"), QStringLiteral("--late-line"),
@@ -255,13 +271,19 @@ void TestTranscripts::logTouchesNothingElse() {
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     form.AdapterLogFile().SetPath(path);
-    QVERIFY(!form.mnu_SaveLog->isEnabled()); // nothing to save before a Connect
+    // Nothing to save before a Connect, nor while a request runs.
+    QVERIFY(!form.mnu_SaveLog->isEnabled());
+    bool greyedMeanwhile = false;
+    windowdriver::WhenTrue(
+        &form, [&fixture] { return fixture.commands().contains(QStringLiteral("22e21a")); },
+        [&] { greyedMeanwhile = !form.mnu_SaveLog->isEnabled(); });
     QCOMPARE(Drive(form, false).said, QStringList());
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
-    QCOMPARE(form.mnu_SaveLog->isEnabled(), kept);
-    QCOMPARE(FileText(target), QByteArray("the user's\n"));
-    QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("made"))));
-    if (!kept) {
+    QVERIFY(greyedMeanwhile);
+    QCOMPARE(form.mnu_SaveLog->isEnabled(), !saveTo.isEmpty());
+    QCOMPARE(FileText(precious), QByteArray("the user's\n"));
+    QVERIFY(!QFileInfo::exists(made));
+    if (saveTo.isEmpty()) {
         QVERIFY(form.AdapterLogFile().Problem().contains(path));
         if (what == QLatin1String("text")) QCOMPARE(FileText(path), QByteArray("the user's\n"));
         return;
@@ -274,71 +296,30 @@ void TestTranscripts::logTouchesNothingElse() {
         if (m.hasMatch()) arrived += vorkelsim::UnescapeLogText(m.captured(1).toLatin1());
     }
     QCOMPARE(arrived, fixture.sim().Sent());
-}
 
-void TestTranscripts::saveAdapterLog_data() {
-    QTest::addColumn<QString>("target"); // in a fresh folder; "LOG": the log itself
-    QTest::addColumn<QString>("reason"); // a part of the message; empty: saved
-    QTest::newRow("a new file") << "vorkel-saved.log" << QString();
-    QTest::newRow("over the user's file") << "precious" << QString();
-    QTest::newRow("the log itself") << "LOG"
-                                    << "the adapter log itself";
-    QTest::newRow("the log's older part") << "LOG.1"
-                                          << "the adapter log itself";
-    QTest::newRow("a folder that is not there") << "nowhere/saved.log"
-                                                << "No such file";
-    QTest::newRow("a full disk, over the user's file") << "precious"
-                                                       << "File too large";
-}
-
-void TestTranscripts::saveAdapterLog() {
-    QFETCH(QString, target);
-    QFETCH(QString, reason);
-    QTemporaryDir folder;
-    const QString precious = folder.filePath(QStringLiteral("precious"));
-    QFile user(precious);
-    QVERIFY(user.open(QIODevice::WriteOnly) && user.write("the user's\n") > 0);
-    user.close();
-    SimFixture fixture(FastAdapter());
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    form.AdapterLogFile().SetPath(folder.filePath(QStringLiteral("vorkel.log")));
-    // Greyed before the first Connect, and while a request runs.
-    QVERIFY(!form.mnu_SaveLog->isEnabled());
-    bool greyedMeanwhile = false;
-    windowdriver::WhenTrue(
-        &form, [&fixture] { return fixture.commands().contains(QStringLiteral("22e21a")); },
-        [&] { greyedMeanwhile = !form.mnu_SaveLog->isEnabled(); });
-    QCOMPARE(Drive(form, false).said, QStringList());
-    QVERIFY(greyedMeanwhile && form.mnu_SaveLog->isEnabled());
-
-    const QString path =
-        target.startsWith(QLatin1String("LOG"))
-            ? QString(target).replace(QStringLiteral("LOG"), form.AdapterLogFile().Path())
-            : folder.filePath(target);
-    const QByteArray log = FileText(form.AdapterLogFile().Path());
-    form.setFileChooser([&path](const QString&, const QString&) { return path; });
+    const QString target = saveTo.startsWith(QLatin1String("LOG"))
+                               ? QString(saveTo).replace(QStringLiteral("LOG"), path)
+                               : folder.filePath(saveTo);
+    const QByteArray log = FileText(path);
+    form.setFileChooser([&target](const QString&, const QString&) { return target; });
     MessageRecorder messages;
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
-    if (reason.contains(QLatin1String("too large"))) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = saved;
-        full.rlim_cur = 100;
-        ::setrlimit(RLIMIT_FSIZE, &full);
-    }
+    rlimit full = saved;
+    full.rlim_cur = 100;
+    if (reason.contains(QLatin1String("too large"))) ::setrlimit(RLIMIT_FSIZE, &full);
     form.mnu_SaveLog->trigger();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     if (reason.isEmpty()) {
         QCOMPARE(messages.texts(), QStringList());
-        QCOMPARE(FileText(path), form.AdapterLogFile().Contents());
+        QCOMPARE(FileText(target), form.AdapterLogFile().Contents());
         return;
     }
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("The adapter log could not be saved.")});
     const QString said = messages.messages().first().informative;
-    QVERIFY2(said.contains(path) && said.contains(reason), qPrintable(said));
+    QVERIFY2(said.contains(target) && said.contains(reason), qPrintable(said));
     QCOMPARE(FileText(precious), QByteArray("the user's\n"));
-    QVERIFY(FileText(form.AdapterLogFile().Path()).startsWith(log));
+    QVERIFY(FileText(path).startsWith(log));
 }
 
 QTEST_MAIN(TestTranscripts)
