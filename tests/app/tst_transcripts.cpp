@@ -144,6 +144,17 @@ QByteArray FileText(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Runs work with files stopping at bytes (EFBIG), as on a full disk.
+void OnAFullDisk(rlim_t bytes, const std::function<void()>& work) {
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit full = saved;
+    full.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+}
+
 void TestTranscripts::logKeepsTheLastSessions() {
     QTemporaryDir folder;
     AdapterLog log;
@@ -193,14 +204,10 @@ void TestTranscripts::logKeepsTheLastSessions() {
     // A full disk (a file size limit stands in for it): what was there stays,
     // without half a line, and it is said once.
     const QByteArray kept = FileText(log.Path());
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit full = saved;
-    full.rlim_cur = static_cast<rlim_t>(kept.size() + 10);
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    log.Arrived(QByteArray(100, 'B'));
-    log.Arrived(QByteArray(5, 'C'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    OnAFullDisk(static_cast<rlim_t>(kept.size() + 10), [&log] {
+        log.Arrived(QByteArray(100, 'B'));
+        log.Arrived(QByteArray(5, 'C'));
+    });
     QCOMPARE(FileText(log.Path()), kept);
     QVERIFY(log.Problem().contains(QFileInfo(log.Path()).absoluteFilePath()));
 
@@ -303,13 +310,8 @@ void TestTranscripts::logAndItsCopy() {
     const QByteArray log = FileText(path);
     form.setFileChooser([&target](const QString&, const QString&) { return target; });
     MessageRecorder messages;
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit full = saved;
-    full.rlim_cur = 100;
-    if (reason.contains(QLatin1String("too large"))) ::setrlimit(RLIMIT_FSIZE, &full);
-    form.mnu_SaveLog->trigger();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    OnAFullDisk(reason.contains(QLatin1String("too large")) ? 100 : RLIM_INFINITY,
+                [&form] { form.mnu_SaveLog->trigger(); });
     if (reason.isEmpty()) {
         QCOMPARE(messages.texts(), QStringList());
         QCOMPARE(FileText(target), form.AdapterLogFile().Contents());

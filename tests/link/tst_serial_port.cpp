@@ -224,19 +224,13 @@ void TestSerialPort::lockFiles() {
         return;
     }
     SimFixture fixture(FastAdapter(), 7);
-    QTemporaryDir other;
-    QString device = fixture.sim().SlavePath();
-    if (behind == QLatin1String("fifo")) {
-        device = other.filePath(QStringLiteral("fifo"));
-        QCOMPARE(::mkfifo(QFile::encodeName(device).constData(), 0600), 0);
-    } else if (behind == QLatin1String("folder")) {
-        device = other.path();
-    } else if (behind == QLatin1String("file")) {
-        device = other.filePath(QStringLiteral("file"));
-        QVERIFY(QFile(device).open(QIODevice::WriteOnly));
-    } else if (behind != QLatin1String("adapter")) {
-        device = behind;
-    }
+    QTemporaryDir other; // a FIFO, a folder or a file made there, by the row's name
+    const QString device = behind == QLatin1String("adapter")    ? fixture.sim().SlavePath()
+                           : behind.startsWith(QLatin1Char('/')) ? behind
+                                                                 : other.filePath(behind);
+    if (behind == QLatin1String("fifo")) ::mkfifo(QFile::encodeName(device).constData(), 0600);
+    if (behind == QLatin1String("folder")) QDir().mkdir(device);
+    if (behind == QLatin1String("file")) QFile(device).open(QIODevice::WriteOnly);
     QVERIFY(QFile::link(device, fixture.portsDir() + QStringLiteral("/COM3")));
     QString name = QFileInfo(fixture.sim().SlavePath()).canonicalFilePath().mid(5);
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
