@@ -26,7 +26,11 @@ class LogLock {
   public:
     explicit LogLock(AdapterLog& log) : m_log(log) {
         for (int attempt = 0; attempt < 3 && m_log.m_file.isOpen(); ++attempt) {
-            m_locked = LockOwnFile(static_cast<int>(m_log.m_file.handle()), true);
+            // A program stopped in the middle of its append (Ctrl+Z) keeps the
+            // lock: waited for once, then this run writes without it.
+            m_locked =
+                !m_log.m_lockStuck && LockOwnFile(static_cast<int>(m_log.m_file.handle()), true);
+            m_log.m_lockStuck = !m_locked;
             if (IsFileAt(static_cast<int>(m_log.m_file.handle()), m_log.m_path)) return;
             Release();
             m_log.m_file.close();

@@ -68,10 +68,11 @@ class AdapterLog {
     QString m_path;
     QFile m_file;
     QElapsedTimer m_clock;
-    QByteArray m_writer; // this program's and this log's name in "# writer: " lines
-    qint64 m_end = -1;   // where the file ended after this program's last line
-    int m_sessions = 0;  // sessions this run started in the log
-    QString m_problem;   // said once; the work goes on without the log
+    QByteArray m_writer;      // this program's and this log's name in "# writer: " lines
+    qint64 m_end = -1;        // where the file ended after this program's last line
+    int m_sessions = 0;       // sessions this run started in the log
+    bool m_lockStuck = false; // another program held the lock too long: appends go without it
+    QString m_problem;        // said once; the work goes on without the log
 };
 
 } // namespace vorkel

@@ -72,8 +72,8 @@ bool IsProgramOf(qint64 pid, const QString& application) {
 #endif
 
 // A lock held by another program is let go within microseconds (one line);
-// one that is held longer is not waited for.
-constexpr int LockAttempts = 200;
+// one held longer (a program stopped in the middle) is waited for 0.2 s.
+constexpr int LockAttempts = 100;
 
 } // namespace
 
@@ -264,7 +264,7 @@ bool LockOwnFile(int handle, bool lock) {
         if (::flock(handle, lock ? LOCK_EX | LOCK_NB : LOCK_UN) == 0) return true;
         if (!lock || (errno != EWOULDBLOCK && errno != EINTR)) return false;
 #endif
-        QThread::msleep(5);
+        QThread::msleep(2);
     }
     return false;
 }
