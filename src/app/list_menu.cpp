@@ -22,7 +22,6 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QShortcut>
-#include <QStatusBar>
 #include <cerrno>
 
 namespace vorkel {

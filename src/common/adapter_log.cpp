@@ -17,6 +17,14 @@ QByteArray FileStart(QFile& file, qint64 bytes) {
     return file.seek(0) ? file.read(bytes) : QByteArray();
 }
 
+// A file of ours, read: nothing for one that is not a regular file (a FIFO
+// would keep the reader waiting) or cannot be read.
+QByteArray ReadOwnFile(const QString& path, qint64 bytes) {
+    QFile file(path);
+    if (!NotARegularFile(path).isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
+    return file.read(bytes);
+}
+
 } // namespace
 
 // Holds the lock that keeps the appends of programs sharing the log apart,
@@ -102,14 +110,10 @@ bool AdapterLog::MoveAside() {
         GiveUp(QStringLiteral("%1 is %2, left as it is").arg(older, why));
         return false;
     }
-    if (QFile existing(older); existing.exists()) {
-        const int handle = OpenOwnFile(older, why, false);
-        if (handle >= 0 &&
-            existing.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) &&
-            !IsAdapterLogStart(existing.read(SessionStart.size()))) {
-            GiveUp(QStringLiteral("%1 is not a log of VORKEL's, left as it is").arg(older));
-            return false;
-        }
+    if (QFileInfo::exists(older) && (!QFileInfo(older).isReadable() ||
+                                     !IsAdapterLogStart(ReadOwnFile(older, SessionStart.size())))) {
+        GiveUp(QStringLiteral("%1 is not a log of VORKEL's, left as it is").arg(older));
+        return false;
     }
     if (!MoveOver(m_path, older, why)) {
         GiveUp(QStringLiteral("it cannot be moved aside (%1)").arg(why));
@@ -189,12 +193,7 @@ bool AdapterLog::Append(const QByteArray& lines, bool startsSession) {
 QByteArray AdapterLog::Contents() const {
     QByteArray all;
     for (const QString& path : {OlderPath(), m_path}) {
-        QString why;
-        const int handle = OpenOwnFile(path, why, false);
-        QFile file;
-        if (handle < 0 || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-            continue;
-        const QByteArray text = file.readAll();
+        const QByteArray text = ReadOwnFile(path, LogFileMaxBytes);
         if (IsAdapterLogStart(text)) all += text;
     }
     return all;

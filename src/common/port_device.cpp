@@ -203,15 +203,15 @@ QString NotARegularFile(const QString& path) {
 #endif
 }
 
-int OpenOwnFile(const QString& path, QString& why, bool create) {
+int OpenOwnFile(const QString& path, QString& why) {
     // Looked at first, so that a device is never opened at all.
     why = NotARegularFile(path);
     if (!why.isEmpty()) return -1;
 #ifdef Q_OS_WIN
     int handle = -1;
     if (_wsopen_s(&handle, reinterpret_cast<const wchar_t*>(path.utf16()),
-                  _O_RDWR | _O_APPEND | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT : 0),
-                  _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) {
+                  _O_RDWR | _O_APPEND | _O_BINARY | _O_NOINHERIT | _O_CREAT, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0) {
         why = qt_error_string();
         return -1;
     }
@@ -219,9 +219,9 @@ int OpenOwnFile(const QString& path, QString& why, bool create) {
 #else
     // O_NOFOLLOW and O_NONBLOCK: a link or a FIFO slipped in since the look is
     // refused at once instead of written through or waited on.
-    const int handle = ::open(
-        QFile::encodeName(path).constData(),
-        O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    const int handle =
+        ::open(QFile::encodeName(path).constData(),
+               O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_CREAT, 0666);
     if (handle < 0) {
         why = errno == ELOOP ? QStringLiteral("a link") : qt_error_string();
         return -1;

@@ -63,7 +63,7 @@ void GiveToFolderOwner(const QString& file);
 // appending only when it is a regular file and never through a link: a link,
 // FIFO, device or folder put in its place is neither written nor waited on.
 // The handle is for QFile::open(int); -1, with why, when it cannot be.
-int OpenOwnFile(const QString& path, QString& why, bool create = true);
+int OpenOwnFile(const QString& path, QString& why);
 // Puts a file of ours in the place of another in one step (the old one
 // goes); false, with why, when the system refuses.
 bool MoveOver(const QString& from, const QString& to, QString& why);
