@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The one place that knows how a COM port number becomes a device, and the
-// platform's other facts about files: lock files and owners.
+// platform's other facts about files: what kind a device is, lock files,
+// owners, and files of our own kept safe from links, FIFOs and other programs.
 namespace vorkel {
 
 struct PortDevice {
@@ -43,7 +44,8 @@ struct DeviceLock {
     bool ownerRunning = false; // a garbled pid, one no process can have, or one that now
                                // runs another program is stale
     bool removable = false;    // we may delete it (our own, or we are root)
-    bool garbled = false;      // no pid a process can have: the serial port code never reclaims it
+    bool garbled = false;      // unreadable, or a pid of 0 or less: the serial port code never
+                               // reclaims it
 };
 DeviceLock LockOfDevice(const QString& device);
 
