@@ -78,6 +78,14 @@ QString WindowCaption(const QString& product, int major, int minor, int revision
     return QStringLiteral("%1 v%2.%3%4").arg(product).arg(major).arg(minor).arg(revision);
 }
 
+QString ProgramAndVersion() {
+    return QStringLiteral("%1 %2.%3.%4")
+        .arg(QLatin1String(ProductName))
+        .arg(VersionMajor)
+        .arg(VersionMinor)
+        .arg(VersionRevision);
+}
+
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -156,11 +164,7 @@ void Form1::BuildControls() {
 
 void Form1::StartLogSession() {
     m_log.StartSession(
-        {QStringLiteral("program: %1 %2.%3.%4")
-             .arg(QLatin1String(ProductName))
-             .arg(VersionMajor)
-             .arg(VersionMinor)
-             .arg(VersionRevision),
+        {QStringLiteral("program: ") + ProgramAndVersion(),
          QStringLiteral("started: ") + QDateTime::currentDateTime().toString(Qt::ISODate),
          QStringLiteral("system: ") + QSysInfo::prettyProductName(),
          QStringLiteral("port: COM%1 %2")

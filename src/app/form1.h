@@ -66,8 +66,6 @@ class Form1 : public QMainWindow, public Form1Controls {
     void SaveReport();
     void PrintReport();
     AdapterLog& AdapterLogFile() { return m_log; }
-    // What the reports and Copy hold: the facts as the last operation left them.
-    const JobCard& Card() const { return m_card; }
     // Asks where to save a file (title, suggested path); the file dialog unless
     // replaced (tests). An empty answer cancels.
     using FileChooser = std::function<QString(const QString&, const QString&)>;
@@ -114,5 +112,8 @@ class Form1 : public QMainWindow, public Form1Controls {
 
 // "VORKEL v1.00" for version 1.0.0: no point between minor and revision.
 QString WindowCaption(const QString& product, int major, int minor, int revision);
+
+// "VORKEL 1.0.0": the program as the log and the job card name it.
+QString ProgramAndVersion();
 
 } // namespace vorkel

@@ -6,7 +6,6 @@
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
-#include "version.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,10 +45,13 @@ bool SameFile(const QString& a, const QString& b) {
     return where(a) == where(b);
 }
 
-// "vorkel-report-20261208-1015.pdf": found again by date in the home folder.
-QString ReportName() {
-    return QStringLiteral("vorkel-report-%1.pdf")
-        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
+// "vorkel-report-20261208-1015.pdf" in the home folder: found again by date.
+QString DatedFileAtHome(const char* kind, const char* ending) {
+    return QDir::home().filePath(
+        QStringLiteral("vorkel%1-%2.%3")
+            .arg(QLatin1String(kind),
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")),
+                 QLatin1String(ending)));
 }
 
 bool ChoosePrinterInDialog(QPrinter& printer, QWidget* parent) {
@@ -108,11 +110,7 @@ void Form1::RecordWhatIsShown() {
     m_log.Note(QStringLiteral("shown: part %1 | model %2 | count %3 | list %4 | %5")
                    .arg(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(),
                         lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
-    m_card.program = QStringLiteral("%1 %2.%3.%4")
-                         .arg(QLatin1String(ProductName))
-                         .arg(VersionMajor)
-                         .arg(VersionMinor)
-                         .arg(VersionRevision);
+    m_card.program = ProgramAndVersion();
     m_card.read = QDateTime::currentDateTime();
     m_card.adapter = StatusBar1->panelText(1);
     m_card.port = QStringLiteral("COM%1 (%2) at %3 baud")
@@ -171,7 +169,7 @@ void Form1::SaveReport() {
     if (!mnu_SaveReport->isEnabled()) return;
     m_log.Note(QStringLiteral("Save Report"));
     const QString target =
-        ChooseFile(QStringLiteral("Save Report"), QDir::home().filePath(ReportName()));
+        ChooseFile(QStringLiteral("Save Report"), DatedFileAtHome("-report", "pdf"));
     if (!target.isEmpty()) SaveFile(QStringLiteral("report"), target, JobCardPdf(m_card));
 }
 
@@ -198,11 +196,8 @@ void Form1::PrintReport() {
 void Form1::SaveAdapterLog() {
     if (!mnu_SaveLog->isEnabled()) return;
     m_log.Note(QStringLiteral("Save Adapter Log"));
-    const QString name =
-        QStringLiteral("vorkel-%1.log")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")));
     const QString target =
-        ChooseFile(QStringLiteral("Save Adapter Log"), QDir::home().filePath(name));
+        ChooseFile(QStringLiteral("Save Adapter Log"), DatedFileAtHome("", "log"));
     if (target.isEmpty()) return;
     SaveFile(QStringLiteral("adapter log"), target, m_log.Contents());
 }

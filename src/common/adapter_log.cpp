@@ -147,13 +147,12 @@ bool AdapterLog::Append(const QByteArray& lines, bool startsSession) {
     if (!m_file.isOpen()) return false;
     QByteArray text = lines;
     if (startsSession) {
-        const QByteArray head = FileStart(m_file, SessionStart.size());
-        if (!IsAdapterLogStart(head)) {
+        const QByteArray log = FileStart(m_file, LogFileMaxBytes);
+        if (!IsAdapterLogStart(log)) {
             GiveUp(QStringLiteral("it is not a log of VORKEL's (its first line is not "
                                   "\"# session\"), left as it is"));
             return false;
         }
-        const QByteArray log = FileStart(m_file, LogFileMaxBytes);
         if ((SessionsInLog(log) >= LogSessionsKept || log.size() >= LogMoveAsideBytes) &&
             !MoveAside())
             return false;
