@@ -8,6 +8,7 @@
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_reply.h"
 #include "link/link_error.h"
+#include "link/reply_lines.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     int code = 0;
     vorkel::IsNegativeFrame(text, code);
-    vorkel::ClassifyAnswer(text);
+    vorkel::ClassifyAnswer(text, text.left(8));
+    vorkel::ServiceAnswered(text);
     vorkel::AdapterBanner(text);
 
     vorkel::PartPrefix = text.left(4);

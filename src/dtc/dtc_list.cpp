@@ -16,13 +16,16 @@ namespace vorkel {
 void ReadDtcList(Form1Controls& ui) {
     ui.DTC_List->clear();
     const QString caption = ui.DTC_label->text();
+    const QString request = QStringLiteral("1800ff00");
     Exchange exchange(*ui.MSComm1);
-    exchange.Send(QStringLiteral("1800ff00"));
+    exchange.Send(request);
 
     QString line1;
     for (;;) {
         exchange.WaitForMarker(ClusterHeader);
         line1 = exchange.ReadLine();
+        const int service = ServiceAnswered(ClusterHeader + line1);
+        if (service >= 0 && service != 0x18) continue; // an earlier request's late answer
         int code = 0;
         if (!IsNegativeFrame(line1, code)) break;
         if (code != 0x78) {
@@ -46,7 +49,7 @@ void ReadDtcList(Form1Controls& ui) {
         if (!line) break; // the answer ended before the frames its length calls for
         if (!line->startsWith(ClusterHeader)) {
             // Not a frame: the adapter's own message ("BUFFER FULL") breaks the reply off.
-            const AnswerProblem problem = ClassifyAnswer(*line);
+            const AnswerProblem problem = ClassifyAnswer(*line, request);
             exchange.Finish();
             if (problem.failure != LinkFailure::Unexpected)
                 throw LinkError(problem.failure, line->trimmed(), problem.responseCode);

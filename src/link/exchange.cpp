@@ -112,7 +112,7 @@ QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool p
         if (step == Step::Nothing) continue;
         if (done(gathered)) return gathered;
         if (promptEndsAnswer && gathered.endsWith(QLatin1Char('>'))) {
-            const AnswerProblem problem = ClassifyAnswer(gathered);
+            const AnswerProblem problem = ClassifyAnswer(gathered, m_request);
             if (problem.pending || (m_pendingSeen && problem.failure == LinkFailure::Unexpected)) {
                 // "Busy, answer pending": the answer may still come; the bounds hold.
                 m_pendingSeen = true;

@@ -7,16 +7,18 @@
 
 namespace vorkel {
 
-AnswerProblem ClassifyAnswer(const QString& answer) {
+AnswerProblem ClassifyAnswer(const QString& answer, const QString& request) {
     AnswerProblem problem;
     // Only the cluster's frames count: another control unit's refusal on a
-    // busy bus is not the cluster's.
+    // busy bus is not the cluster's. A refusal names the service it refuses:
+    // one for another service was left over from an earlier request.
+    const QString service = request.left(2).toUpper();
     static const QRegularExpression negative(
         QStringLiteral("^728 0[3-7] 7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
     const QStringList lines = answer.split(QLatin1Char('\r'));
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         const QRegularExpressionMatch match = negative.match(lines.at(i));
-        if (!match.hasMatch()) continue;
+        if (!match.hasMatch() || match.captured(1) != service) continue;
         problem.responseCode = match.captured(2).toInt(nullptr, 16);
         bool answerFollows = false;
         for (qsizetype j = i + 1; j < lines.size(); ++j)

@@ -50,7 +50,7 @@ struct AnswerProblem {
     int responseCode = -1;
     bool pending = false; // the last frame was 7F xx 78: the real answer may follow
 };
-AnswerProblem ClassifyAnswer(const QString& answer);
+AnswerProblem ClassifyAnswer(const QString& answer, const QString& request);
 
 // The user's words for a failure: what went wrong and what to try.
 struct FailureWords {

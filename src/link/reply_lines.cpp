@@ -29,6 +29,18 @@ bool IsWholeSingleFrame(const QString& line) {
     return pci >= 0x01 && pci <= 0x07 && (bytes->size() == 1 + pci || bytes->size() == 8);
 }
 
+int ServiceAnswered(const QString& line) {
+    const std::optional<QByteArray> bytes = ClusterFrameBytes(line);
+    if (!bytes) return -1;
+    const int pci = static_cast<std::uint8_t>(bytes->at(0));
+    const bool first = (pci >> 4) == 1 && bytes->size() == 8;
+    if (!first && !IsWholeSingleFrame(line)) return -1;
+    const int at = first ? 2 : 1; // the first data byte
+    const int answer = static_cast<std::uint8_t>(bytes->at(at));
+    if (answer != 0x7F) return answer >= 0x40 ? answer - 0x40 : -1;
+    return first || pci >= 2 ? static_cast<std::uint8_t>(bytes->at(at + 1)) : -1;
+}
+
 QString LineOfMarker(const QString& gathered, const QString& rest) {
     return CurrentLine(gathered.endsWith(QLatin1Char('\r')) ? gathered.chopped(1) : gathered) +
            rest;

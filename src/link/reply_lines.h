@@ -31,6 +31,12 @@ std::optional<QByteArray> ClusterFrameBytes(const QString& line);
 // on the way ("728 04 62 02 00 00 00 00" is not a count of 0).
 bool IsWholeSingleFrame(const QString& line);
 
+// The service that a whole single or first frame of the cluster's answers: a
+// positive answer carries the service plus 0x40, a refusal 0x7F and the
+// service ("728 03 7F 22 31 " answers 0x22); -1 for any other line. A frame
+// that came too late for its own reply is printed in the next one.
+int ServiceAnswered(const QString& line);
+
 // The whole line that a marker wait ended in: the line's start in what was
 // gathered (which ends with the marker, or with the CR right after it) and
 // the rest that the next read line returned.

@@ -296,7 +296,7 @@ void TestTranscripts::logAndItsCopy() {
     windowdriver::WhenTrue(
         &form, [&form] { return form.ExchangeRunning(); },
         [&] { greyedMeanwhile = !form.mnu_SaveLog->isEnabled(); });
-    QCOMPARE(Drive(form, false).said, QStringList());
+    QCOMPARE(Drive(form, false).said.join(QLatin1Char('|')), QString());
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
     form.MSComm1->setPortOpen(false);
     sim.terminate();

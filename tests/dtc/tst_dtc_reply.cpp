@@ -2,6 +2,7 @@
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_descriptions.h"
 #include "dtc/dtc_reply.h"
+#include "link/reply_lines.h"
 #include "support/sim_fixture.h"
 
 #include <QListWidget>
@@ -186,6 +187,15 @@ void TestDtcReply::negativeFrame() {
     QCOMPARE(code, 0x78);
     QVERIFY(!IsNegativeFrame(QStringLiteral("05 58 01 93 17 20 \r"), code));
     QVERIFY(!IsNegativeFrame(QStringLiteral("10 0B 7F 03 92 01 20 A6 \r"), code));
+    // Which service a frame answers, so that an earlier request's late answer is passed over.
+    const std::pair<const char*, int> answered[] = {{"728 03 7F 22 31 \r", 0x22},
+                                                    {"728 04 62 02 00 03 00 00 00 \r", 0x22},
+                                                    {"728 10 0B 58 03 92 01 20 A6 \r", 0x18},
+                                                    {"728 01 7F 00 00 00 00 00 00 \r", -1},
+                                                    {"728 04 62 02 00 \r", -1},
+                                                    {"728 21 80 20 D9 00 20 \r", -1}};
+    for (const auto& [line, service] : answered)
+        QCOMPARE(ServiceAnswered(QLatin1String(line)), service);
 }
 
 void TestDtcReply::wholeFrame_data() {

@@ -32,37 +32,44 @@ class TestExchange : public QObject {
 };
 
 void TestExchange::classify_data() {
+    QTest::addColumn<QString>("request");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("failure");
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("pending");
-    QTest::newRow("question mark") << "atcaf1\r?\r\r>" << int(LinkFailure::Refused) << -1 << false;
-    QTest::newRow("no data") << "22e21a\rNO DATA\r\r>" << int(LinkFailure::NoData) << -1 << false;
-    QTest::newRow("stopped") << "22e21a\rSTOPPED\r\r>" << int(LinkFailure::Stopped) << -1 << false;
-    QTest::newRow("can error") << "22e21a\rCAN ERROR\r\r>" << int(LinkFailure::CanError) << -1
-                               << false;
-    QTest::newRow("buffer full") << "728 10 0B 58\rBUFFER FULL\r\r>" << int(LinkFailure::BufferFull)
-                                 << -1 << false;
-    QTest::newRow("unable to connect") << "SEARCHING...\rUNABLE TO CONNECT\r\r>"
-                                       << int(LinkFailure::UnableToConnect) << -1 << false;
-    QTest::newRow("negative") << "14FF00\r728 03 7F 14 22 \r\r>"
-                              << int(LinkFailure::NegativeResponse) << 0x22 << false;
-    QTest::newRow("pending last") << "14FF00\r728 03 7F 14 78 \r\r>"
-                                  << int(LinkFailure::PendingNoAnswer) << 0x78 << true;
-    QTest::newRow("pending, then refused") << "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>"
-                                           << int(LinkFailure::NegativeResponse) << 0x31 << false;
-    QTest::newRow("another unit's refusal is not the cluster's")
-        << "1800ff00\r7E8 03 7F 18 11 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
-    QTest::newRow("something else")
-        << "22e21a\r728 07 63 00 \r\r>" << int(LinkFailure::Unexpected) << -1 << false;
+    const auto row = [](const char* name, const char* request, const char* answer,
+                        LinkFailure failure, int code, bool pending) {
+        QTest::newRow(name) << request << answer << int(failure) << code << pending;
+    };
+    row("question mark", "atcaf1", "atcaf1\r?\r\r>", LinkFailure::Refused, -1, false);
+    row("no data", "22e21a", "22e21a\rNO DATA\r\r>", LinkFailure::NoData, -1, false);
+    row("stopped", "22e21a", "22e21a\rSTOPPED\r\r>", LinkFailure::Stopped, -1, false);
+    row("can error", "22e21a", "22e21a\rCAN ERROR\r\r>", LinkFailure::CanError, -1, false);
+    row("buffer full", "1800ff00", "728 10 0B 58\rBUFFER FULL\r\r>", LinkFailure::BufferFull, -1,
+        false);
+    row("unable to connect", "22e21a", "SEARCHING...\rUNABLE TO CONNECT\r\r>",
+        LinkFailure::UnableToConnect, -1, false);
+    row("negative", "14FF00", "14FF00\r728 03 7F 14 22 \r\r>", LinkFailure::NegativeResponse, 0x22,
+        false);
+    row("pending last", "14FF00", "14FF00\r728 03 7F 14 78 \r\r>", LinkFailure::PendingNoAnswer,
+        0x78, true);
+    row("pending, then refused", "14FF00", "728 03 7F 14 78 \r728 03 7F 14 31 \r\r>",
+        LinkFailure::NegativeResponse, 0x31, false);
+    row("another unit's refusal is not the cluster's", "1800ff00",
+        "1800ff00\r7E8 03 7F 18 11 \r\r>", LinkFailure::Unexpected, -1, false);
+    row("an earlier request's late refusal is not this one's", "14FF00",
+        "14FF00\r728 03 7F 22 31 \r\r>", LinkFailure::Unexpected, -1, false);
+    row("something else", "22e21a", "22e21a\r728 07 63 00 \r\r>", LinkFailure::Unexpected, -1,
+        false);
 }
 
 void TestExchange::classify() {
+    QFETCH(QString, request);
     QFETCH(QString, answer);
     QFETCH(int, failure);
     QFETCH(int, code);
     QFETCH(bool, pending);
-    const AnswerProblem problem = ClassifyAnswer(answer);
+    const AnswerProblem problem = ClassifyAnswer(answer, request);
     QCOMPARE(int(problem.failure), failure);
     QCOMPARE(problem.responseCode, code);
     QCOMPARE(problem.pending, pending);
