@@ -25,7 +25,8 @@ void ReadDtcList(Form1Controls& ui) {
         exchange.WaitForMarker(ClusterHeader);
         line1 = exchange.ReadLine();
         const int service = ServiceAnswered(ClusterHeader + line1);
-        if (service >= 0 && service != 0x18) continue; // an earlier request's late answer
+        if (service >= 0 && service != RequestService(request))
+            continue; // an earlier request's late answer
         int code = 0;
         if (!IsNegativeFrame(line1, code)) break;
         if (code != 0x78) {

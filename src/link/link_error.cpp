@@ -1,6 +1,7 @@
 #include "link/link_error.h"
 
 #include "link/exchange.h"
+#include "link/reply_lines.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -12,13 +13,13 @@ AnswerProblem ClassifyAnswer(const QString& answer, const QString& request) {
     // Only the cluster's frames count: another control unit's refusal on a
     // busy bus is not the cluster's. A refusal names the service it refuses:
     // one for another service was left over from an earlier request.
-    const QString service = request.left(2).toUpper();
+    const int service = RequestService(request);
     static const QRegularExpression negative(
         QStringLiteral("^728 0[3-7] 7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
     const QStringList lines = answer.split(QLatin1Char('\r'));
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         const QRegularExpressionMatch match = negative.match(lines.at(i));
-        if (!match.hasMatch() || match.captured(1) != service) continue;
+        if (!match.hasMatch() || match.captured(1).toInt(nullptr, 16) != service) continue;
         problem.responseCode = match.captured(2).toInt(nullptr, 16);
         bool answerFollows = false;
         for (qsizetype j = i + 1; j < lines.size(); ++j)

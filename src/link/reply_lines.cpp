@@ -41,6 +41,12 @@ int ServiceAnswered(const QString& line) {
     return first || pci >= 2 ? static_cast<std::uint8_t>(bytes->at(at + 1)) : -1;
 }
 
+int RequestService(const QString& request) {
+    bool ok = false;
+    const int service = request.left(2).toInt(&ok, 16);
+    return ok ? service : -1;
+}
+
 QString LineOfMarker(const QString& gathered, const QString& rest) {
     return CurrentLine(gathered.endsWith(QLatin1Char('\r')) ? gathered.chopped(1) : gathered) +
            rest;

@@ -37,6 +37,10 @@ bool IsWholeSingleFrame(const QString& line);
 // that came too late for its own reply is printed in the next one.
 int ServiceAnswered(const QString& line);
 
+// The service a request asks for, its first byte ("1800ff00": 0x18); -1 for
+// an adapter command.
+int RequestService(const QString& request);
+
 // The whole line that a marker wait ended in: the line's start in what was
 // gathered (which ends with the marker, or with the CR right after it) and
 // the rest that the next read line returned.
