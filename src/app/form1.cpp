@@ -122,7 +122,7 @@ void Form1::BuildControls() {
 
     // In tab-index order, each container before what it holds.
     ClusterInfo = MakeFrame(client, "ClusterInfo", "Cluster Type", TwipsRect(120, 2640, 1575, 615));
-    ClusterInfotext = MakeLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
+    ClusterInfotext = MakeValueLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
     StatusBar1 = new StatusBar(TwipsToPixels(StatusPanelWidth), client);
     Place(StatusBar1, "StatusBar1", TwipsRect(0, 3285, 4200, 375));
     StatusBar1->setAccessibleName(QStringLiteral("Status"));
@@ -130,11 +130,11 @@ void Form1::BuildControls() {
     Connect_Command =
         MakeButton(client, "Connect_Command", "Connect", TwipsRect(60, 2040, 965, 495));
     Frame1 = MakeFrame(client, "Frame1", "DTC #", TwipsRect(3240, 2640, 855, 615));
-    DTC_label = MakeLabel(Frame1, "DTC_label", TwipsRect(105, 240, 705, 315));
+    DTC_label = MakeValueLabel(Frame1, "DTC_label", TwipsRect(105, 240, 705, 315));
     Frame2 = MakeFrame(client, "Frame2", "DTC List", TwipsRect(120, 0, 3975, 1935));
     DTC_List = MakeList(Frame2, "DTC_List", TwipsRect(120, 240, 3735, 1620));
     Frame3 = MakeFrame(client, "Frame3", "Cluster Part #", TwipsRect(1680, 2640, 1575, 615));
-    Part_Label = MakeLabel(Frame3, "Part_Label", TwipsRect(120, 240, 1335, 255));
+    Part_Label = MakeValueLabel(Frame3, "Part_Label", TwipsRect(120, 240, 1335, 255));
     DTC_Clear_Button =
         MakeButton(client, "DTC_Clear_Button", "Clear DTC", TwipsRect(2100, 2040, 965, 495));
     Command2 = MakeButton(client, "Command2", "Exit", TwipsRect(3120, 2040, 965, 495));
@@ -187,9 +187,15 @@ void Form1::Connect_Command_Click() {
         return;
     }
     if (m_busy) return; // an attempt is already running
-    m_card = JobCard{}; // a new connection: nothing erased in it yet
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
+    // A new connection: nothing on the window or the card is its yet.
+    m_portOpened = false;
+    m_read = {};
+    m_listRead = false;
+    m_countIsOld = false;
+    m_cardIsThisConnections = false;
+    BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     try {
         ConnectSteps();
@@ -208,7 +214,7 @@ void Form1::Connect_Command_Click() {
 }
 
 void Form1::ConnectSteps() {
-    ConnectAdapter(*this);
+    ConnectAdapter(*this, [this] { m_portOpened = true; });
     // The port test failed (reported, nothing opened): nothing more is sent.
     if (AdapterState != AdapterInitialised) return;
     Pause(100);
@@ -222,9 +228,11 @@ void Form1::ConnectSteps() {
         Pause(100);
         ReadDtcList(*this);
     }
+    m_listTaken = true; // the codes listed, or none to list
 }
 
 void Form1::ShowDisconnected() {
+    NoteShownFacts();
     Connect_Command->setText(QStringLiteral("Connect"));
     StatusBar1->setPanelText(1, QString());
     ClusterInfotext->setText(QString());
@@ -258,11 +266,12 @@ void Form1::ShowPortLost() {
 void Form1::Command1_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("View DTC"));
-    m_card.listNote.clear();
+    BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     try {
         DTC_List->clear();
         ReadDtcList(*this);
+        m_listTaken = true;
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
     }
@@ -272,60 +281,30 @@ void Form1::Command1_Click() {
 void Form1::DTC_Clear_Button_Click() {
     if (m_busy) return;
     m_log.Note(QStringLiteral("Clear DTC"));
-    m_card.listNote.clear();
+    BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
-    const QStringList listed = ListedLines();
     bool erased = false;
+    bool answerHeard = false;
+    QString countAfter;
     try {
-        EraseDtcCodes(*this);
+        EraseDtcCodes(*this, &answerHeard);
         erased = true;
-        // The job card keeps what was erased, once each, however often Clear was pressed.
-        m_card.cleared = true;
-        for (const QString& line : listed) {
-            if (!m_card.erased.contains(line)) m_card.erased << line;
-        }
-        m_card.countAfterClear.clear();
-        ShowCodesAfterClearing(*this, &m_card.countAfterClear);
+        RecordErase();
+        ShowCodesAfterClearing(*this, &countAfter);
+        m_listTaken = true;
     } catch (const LinkError& error) {
         ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
-                      erased
-                          ? QStringLiteral("The codes were erased, but reading them back failed.")
-                      : error.failure() == LinkFailure::DamagedAnswer
+                      erased ? QStringLiteral("The codes were erased, but reading them back failed.")
+                      : answerHeard
                           ? QStringLiteral("Whether the codes were erased is not known: press "
                                            "View DTC to see what is left.")
                           : QStringLiteral("The codes were not erased."));
     }
-    RecordWhatIsShown();
-}
-
-bool Form1::LinkIsGone(const LinkError& error) const {
-    switch (error.failure()) {
-    case LinkFailure::PortClosed:
-    case LinkFailure::PortLost:
-    case LinkFailure::ConnectTimedOut:
-    case LinkFailure::NoAnswer:
-    case LinkFailure::EndlessAnswer: // a babbling adapter, or the wrong speed
-        return true;
-    default:
-        return false;
+    if (!countAfter.isEmpty()) {
+        m_read.count = countAfter;
+        m_countIsOld = false;
     }
-}
-
-void Form1::ReportFailure(const LinkError& error, const QString& operation,
-                          const QString& outcome) {
-    if (LinkIsGone(error) && MSComm1->PortOpen()) DisconnectSteps();
-    // A port the program closed itself needs no message; the time-out has shown its own.
-    if (m_exiting || error.failure() == LinkFailure::PortClosed ||
-        error.failure() == LinkFailure::ConnectTimedOut)
-        return;
-    const FailureWords words = DescribeFailure(error, operation);
-    Message message;
-    message.title = QStringLiteral("VORKEL");
-    message.text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
-    message.informative = words.advice;
-    message.icon = MessageIcon::Critical;
-    if (error.failure() == LinkFailure::IncompleteList) m_card.listNote = message.text;
-    ShowMessage(message);
+    RecordWhatIsShown();
 }
 
 void Form1::Command2_Click() {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QPrinter;
@@ -86,6 +87,8 @@ class Form1 : public QMainWindow, public Form1Controls {
     QString ChooseFile(const QString& title, const QString& suggested);
     // Saves bytes whole as target, or says why not; never over the adapter log.
     void SaveFile(const QString& what, const QString& target, const QByteArray& bytes);
+    // Each handler's operation starts with nothing read and nothing failed.
+    void BeginOperation();
     void ConnectSteps();
     void DisconnectSteps();
     void ShowDisconnected();
@@ -94,8 +97,17 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
     void StartLogSession();
-    // At the end of each operation: what the window shows goes to the log and the job card.
+    // At the end of each operation: what the window shows goes to the log, and
+    // what this connection read to the job card.
     void RecordWhatIsShown();
+    // The facts on the window, while they are this connection's, before a
+    // disconnect empties them.
+    void NoteShownFacts();
+    // The cluster confirmed Clear DTC: the card keeps what it had seen before.
+    void RecordErase();
+    // Clear DTC only erases codes this connection has listed; otherwise its
+    // tooltip says to press View DTC first.
+    void GateClearButton();
     void ShowListMenu();
     QStringList ListedLines() const;
 
@@ -108,6 +120,19 @@ class Form1 : public QMainWindow, public Form1Controls {
     PrinterChooser m_choosePrinter;
     AdapterLog m_log;
     JobCard m_card;
+    // This connection, from the Connect click on.
+    struct Facts {
+        QString adapter, partNumber, model, count;
+    };
+    bool m_portOpened = false; // the window's facts are this connection's
+    Facts m_read;              // what this connection read so far
+    bool m_listRead = false;   // a list was read in this connection
+    bool m_countIsOld = false; // the count shown is from before a confirmed Clear
+    bool m_cardIsThisConnections = false;
+    // The operation that runs.
+    bool m_listTaken = false;         // it read the list (perhaps in part)
+    QString m_listNote;               // the list arrived incomplete: the message
+    std::optional<QString> m_failure; // it failed: the message (empty if none was shown)
 };
 
 // "VORKEL v1.00" for version 1.0.0: no point between minor and revision.

@@ -7,24 +7,41 @@
 class QPagedPaintDevice;
 
 // The job card: what a workshop keeps of a session, as plain text (Copy), as
-// a one-page PDF (Save Report...) or on paper (Print Report...), with the
-// codes that Clear DTC erased.
+// a one-page PDF (Save Report...) or on paper (Print Report...). Every fact on
+// it was read from the car in one connection; Clear DTC adds what it erased.
 namespace vorkel {
+
+// One reading of the count and the list.
+struct CodesRead {
+    QDateTime at;          // when they were read
+    QString count;         // as the window shows it; empty when not read
+    bool listRead = false; // the list was asked for and (perhaps in part) arrived
+    QStringList lines;     // the listed lines: code and description
+    QString listNote;      // the message when the list arrived incomplete; else empty
+};
 
 struct JobCard {
     QString program; // "VORKEL 1.0.0"
-    QDateTime read;  // when the facts below were read
     QString adapter; // the adapter's banner
     QString port;    // "COM33 (/dev/ttyUSB0) at 38400 baud"
     QString partNumber;
     QString model;
-    QString count;           // the trouble-code count, as the window shows it
-    QStringList lines;       // the listed lines: code and description
-    QString listNote;        // the message when the list arrived incomplete; else empty
-    bool cleared = false;    // Clear DTC erased codes in this connection
-    QStringList erased;      // the lines listed just before it
-    QString countAfterClear; // read after it; empty when that read failed
+    CodesRead found;   // what the cluster held before any Clear of this connection
+    bool cleared = false;
+    QDateTime clearedAt;       // when the cluster last confirmed an erase
+    QString countBeforeClear;  // the count read just before it
+    QString listNoteBeforeClear; // the list before it was incomplete: the message that said so
+    QStringList erased;          // the lines the card had seen before each Clear, once each
+    CodesRead afterClear;        // read after the last Clear
+    QStringList failures;        // what went wrong since the card's facts were last read whole
+
+    bool Exists() const { return found.at.isValid(); }
+    // The reading that later reads bring up to date: after a Clear, the one after it.
+    CodesRead& Current() { return cleared ? afterClear : found; }
 };
+
+// The blanks a workshop fills in by hand, in order.
+QStringList JobCardBlanks();
 
 // The card as plain text, one fact to a line.
 QString JobCardText(const JobCard& card);

@@ -6,6 +6,7 @@
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
+#include "common/value_label.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QListWidget>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -85,7 +85,7 @@ void Form1::BuildListMenu() {
 
 void Form1::UpdateListMenu() {
     mnu_SaveLog->setEnabled(!m_busy && m_log.HasSession());
-    const bool card = !m_busy && m_card.read.isValid();
+    const bool card = !m_busy && m_card.Exists();
     mnu_SaveReport->setEnabled(card);
     mnu_PrintReport->setEnabled(card);
 }
@@ -103,24 +103,6 @@ QStringList Form1::ListedLines() const {
     for (int i = 0; i < DTC_List->count(); ++i)
         lines << DTC_List->item(i)->text();
     return lines;
-}
-
-void Form1::RecordWhatIsShown() {
-    const QStringList lines = ListedLines();
-    m_log.Note(QStringLiteral("shown: part %1 | model %2 | count %3 | list %4 | %5")
-                   .arg(Part_Label->text(), ClusterInfotext->text(), DTC_label->text(),
-                        lines.join(QStringLiteral("; ")), StatusBar1->panelText(3)));
-    m_card.program = ProgramAndVersion();
-    m_card.read = QDateTime::currentDateTime();
-    m_card.adapter = StatusBar1->panelText(1);
-    m_card.port = QStringLiteral("COM%1 (%2) at %3 baud")
-                      .arg(CommPortNumber)
-                      .arg(DeviceForPort(CommPortNumber).shownName, CommSpeed);
-    m_card.partNumber = Part_Label->text();
-    m_card.model = ClusterInfotext->text();
-    m_card.count = DTC_label->text();
-    m_card.lines = lines;
-    UpdateListMenu();
 }
 
 void Form1::CopyResult() {

@@ -2,6 +2,7 @@
 
 #include "cluster/cluster_state.h"
 #include "cluster/model_table.h"
+#include "common/value_label.h"
 #include "common/pause.h"
 #include "convert/extras.h"
 #include "link/exchange.h"
@@ -70,7 +71,7 @@ void NameCluster(const QString& modelData) {
     PartSuffix = SuffixLetters[0] + SuffixLetters[1];
 }
 
-void ClusterTypeName(const QString& replyData, QLabel* clusterInfo) {
+void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
     NameCluster(replyData);
     if (clusterInfo) clusterInfo->setText(ClusterModel);
 }

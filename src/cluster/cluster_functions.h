@@ -4,8 +4,6 @@
 
 #include <QString>
 
-class QLabel;
-
 namespace vorkel {
 
 // Reads the cluster's identification (four ReadDataByIdentifier requests),
@@ -15,7 +13,7 @@ void IdentifyCluster(Form1Controls& ui);
 
 // Names the model and the suffix letters from PartPrefix and the data text of
 // the 0xE219 reply, and shows the model in clusterInfo (when given).
-void ClusterTypeName(const QString& replyData, QLabel* clusterInfo);
+void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo);
 
 // The pure parts of the identification, from the data texts of the replies
 // (the text after the marker, through its CR):

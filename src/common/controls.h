@@ -39,9 +39,15 @@ inline QGroupBox* MakeFrame(QWidget* container, const char* name, const char* ca
 
 // A label or list in a frame holds what the frame's caption names: a screen
 // reader names it so.
+inline ValueLabel* MakeValueLabel(QGroupBox* frame, const char* name, QRect twips) {
+    auto* label = new ValueLabel(frame->title(), frame);
+    Place(label, name, twips);
+    return label;
+}
+
 inline QLabel* MakeLabel(QWidget* container, const char* name, QRect twips) {
-    const auto* frame = qobject_cast<QGroupBox*>(container);
-    QLabel* label = frame ? new ValueLabel(frame->title(), container) : new QLabel(container);
+    if (auto* frame = qobject_cast<QGroupBox*>(container)) return MakeValueLabel(frame, name, twips);
+    auto* label = new QLabel(container);
     Place(label, name, twips);
     return label;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-class QLabel;
+#include "common/value_label.h"
+
 class QListWidget;
 class QPushButton;
 class QTimer;
@@ -18,9 +19,9 @@ struct Form1Controls {
     QPushButton* Command1 = nullptr;         // "View DTC"
     QPushButton* DTC_Clear_Button = nullptr; // "Clear DTC"
     QListWidget* DTC_List = nullptr;
-    QLabel* DTC_label = nullptr;
-    QLabel* Part_Label = nullptr;
-    QLabel* ClusterInfotext = nullptr;
+    ValueLabel* DTC_label = nullptr;
+    ValueLabel* Part_Label = nullptr;
+    ValueLabel* ClusterInfotext = nullptr;
     StatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr; // the connection time-out
     MSComm* MSComm1 = nullptr;

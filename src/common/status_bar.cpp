@@ -25,7 +25,8 @@ QLabel* StatusBar::panel(int index) const {
 }
 
 void StatusBar::setPanelText(int index, const QString& text) {
-    if (QLabel* label = panel(index)) label->setText(text);
+    if (index >= 1 && index <= static_cast<int>(m_panels.size()))
+        m_panels[static_cast<std::size_t>(index - 1)]->setText(text);
 }
 
 QString StatusBar::panelText(int index) const {

@@ -6,6 +6,8 @@
 
 namespace vorkel {
 
+class ValueLabel;
+
 // A status bar of three text panels, addressed 1, 2 and 3.
 class StatusBar : public QStatusBar {
     Q_OBJECT
@@ -16,7 +18,7 @@ class StatusBar : public QStatusBar {
     QString panelText(int index) const;
 
   private:
-    std::array<QLabel*, 3> m_panels{};
+    std::array<ValueLabel*, 3> m_panels{};
 };
 
 } // namespace vorkel

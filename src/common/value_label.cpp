@@ -39,4 +39,15 @@ ValueLabel::ValueLabel(const QString& name, QWidget* parent) : QLabel(parent) {
     setAccessibleName(name);
 }
 
+void ValueLabel::setText(const QString& text) {
+    if (text == QLabel::text()) return;
+    QLabel::setText(text);
+    // The text is the label's value and description; AT-SPI passes a
+    // description change on, and an assistive tool then reads the new text.
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+    QAccessibleValueChangeEvent value(this, text);
+    QAccessible::updateAccessibility(&value);
+}
+
 } // namespace vorkel

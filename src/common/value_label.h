@@ -12,6 +12,9 @@ class ValueLabel : public QLabel {
     Q_OBJECT
   public:
     ValueLabel(const QString& name, QWidget* parent);
+    // Hides QLabel's: a named label no longer tells a screen reader that its
+    // text changed, so every value is set here and the change is announced.
+    void setText(const QString& text);
 };
 
 } // namespace vorkel

@@ -3,6 +3,7 @@
 #include "cluster/cluster_functions.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"
+#include "common/value_label.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -10,6 +11,7 @@
 #include "link/exchange.h"
 #include "link/serial_port.h"
 
+#include <QListWidget>
 #include <QTimer>
 
 namespace vorkel {
@@ -57,7 +59,7 @@ void SendSetUpCommands(Exchange& exchange) {
     }
 }
 
-void ConnectAdapter(Form1Controls& ui) {
+void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) {
     AdapterState = AdapterNotInitialised;
     // The port is opened once, and that open decides whether it is free: a
     // lock file's pid may belong to another process by now. Before it, only
@@ -77,6 +79,12 @@ void ConnectAdapter(Form1Controls& ui) {
                                       ProbeOfFailedOpen(CommPortNumber, *ui.MSComm1)));
         return;
     }
+    // Nothing of the car before may stand beside what this one says.
+    ui.Part_Label->setText(QString());
+    ui.ClusterInfotext->setText(QString());
+    ui.DTC_label->setText(QString());
+    ui.DTC_List->clear();
+    if (portOpened) portOpened();
 
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("atz"));

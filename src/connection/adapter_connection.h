@@ -3,6 +3,7 @@
 #include "common/form1_controls.h"
 
 #include <QString>
+#include <functional>
 
 namespace vorkel {
 
@@ -13,8 +14,10 @@ inline constexpr int ConnectionTimeoutMs = 6000;
 // The connection attempt: tests and opens the port, resets and configures the
 // adapter, identifies the cluster and reads the trouble-code count. Ends with
 // "Connected" and AdapterState initialised; a wait that cannot complete throws LinkError.
-// A port that cannot be opened is reported here and ends the attempt quietly.
-void ConnectAdapter(Form1Controls& ui);
+// A port that cannot be opened is reported here and ends the attempt quietly,
+// the window untouched. Once it is open, the part number, type, count and
+// list of the car before are emptied and portOpened (when given) is called.
+void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened = {});
 
 // The four set-up commands after the reset (CAN auto-formatting, protocol,
 // the cluster's request header, headers on), each awaited up to its "OK".

@@ -1,40 +1,50 @@
 #include "dtc/dtc_clear.h"
 
 #include "common/pause.h"
+#include "common/value_label.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_list.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 namespace vorkel {
 
 void ClearDtcCodes(Form1Controls& ui) {
-    EraseDtcCodes(ui);
+    EraseDtcCodes(ui, nullptr);
     ShowCodesAfterClearing(ui);
 }
 
-void EraseDtcCodes(Form1Controls& ui) {
+void EraseDtcCodes(Form1Controls& ui, bool* answerHeard) {
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("14FF00"));
-    QString gathered;
+    QString line;
     try {
-        gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+        const QString gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
+        line = LineOfMarker(gathered, exchange.ReadLine());
     } catch (const LinkError& error) {
-        // The positive answer came, but damaged inside its marker ("54 FF
-        // 00<DATA ERROR", "54 FF 0"): the codes may well be erased.
-        if (error.failure() == LinkFailure::Unexpected &&
-            HeardClusterAnswer(exchange.Heard(), QStringLiteral("54")))
+        // The positive answer began ("54 FF 00<DATA ERROR", "54 FF 0", or cut
+        // off by the adapter going away): the codes may well be erased.
+        const bool heard = HeardClusterAnswer(exchange.Heard(), QStringLiteral("54"));
+        if (answerHeard) *answerHeard = heard;
+        if (heard && error.failure() == LinkFailure::Unexpected)
             throw LinkError(LinkFailure::DamagedAnswer, error.received());
         throw;
     }
-    const QString line = LineOfMarker(gathered, exchange.ReadLine());
-    exchange.Finish();
-    if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
+    if (!IsWholeSingleFrame(line)) {
+        if (answerHeard) *answerHeard = true;
+        exchange.Finish();
+        throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
+    }
+    // The cluster has confirmed the erase: whatever happens to the rest of its
+    // answer, the codes are gone. A link lost now fails the reading back.
+    try {
+        exchange.Finish();
+    } catch (const LinkError&) {
+    }
 }
 
 void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead) {

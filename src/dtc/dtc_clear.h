@@ -14,8 +14,11 @@ void ClearDtcCodes(Form1Controls& ui);
 
 // The two halves of ClearDtcCodes: the erase request itself, then the count,
 // the buttons and the list read again.
+// EraseDtcCodes returns once the cluster's whole positive answer has arrived,
+// whatever happens after it; answerHeard, when given, is set when it throws
+// after the positive answer began but before it arrived whole.
 // countRead, when given, receives the count once it has been read.
-void EraseDtcCodes(Form1Controls& ui);
+void EraseDtcCodes(Form1Controls& ui, bool* answerHeard);
 void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead = nullptr);
 
 } // namespace vorkel

@@ -1,10 +1,10 @@
 #include "dtc/dtc_count.h"
 
 #include "link/exchange.h"
+#include "common/value_label.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QLabel>
 #include <QPalette>
 #include <limits>
 

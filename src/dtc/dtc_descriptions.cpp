@@ -36,6 +36,12 @@ const Description Descriptions[] = {
     {"E200", "U2200,Invalid ODO Count Data"},
 };
 
+bool IsHexDigit(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
 } // namespace
 
 QString DtcDescription(const QString& code) {
@@ -45,10 +51,28 @@ QString DtcDescription(const QString& code) {
     return {};
 }
 
+QString J2012Code(const QString& code) {
+    if (code.size() != 4 || !std::all_of(code.begin(), code.end(), IsHexDigit)) return {};
+    const int value = code.toInt(nullptr, 16);
+    static const char letters[] = {'P', 'C', 'B', 'U'};
+    return QStringLiteral("%1%2%3")
+        .arg(QLatin1Char(letters[value >> 14]))
+        .arg((value >> 12) & 3)
+        .arg(value & 0xFFF, 3, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+QString DtcLine(const QString& code) {
+    const QString known = DtcDescription(code);
+    if (!known.isEmpty()) return known;
+    const QString j2012 = J2012Code(code);
+    return j2012.isEmpty() ? QString() : j2012 + QLatin1String(UnknownDescription);
+}
+
 void ListDtcDescriptions(QListWidget* list) {
     const int n = std::clamp<int>(DtcCount, 0, static_cast<int>(DtcCodes.size()) - 1);
     for (int i = 1; i <= n; ++i) {
-        const QString line = DtcDescription(DtcCodes[static_cast<std::size_t>(i)]);
+        const QString line = DtcLine(DtcCodes[static_cast<std::size_t>(i)]);
         if (!line.isEmpty() && list) list->addItem(line);
     }
 }

@@ -10,7 +10,19 @@ namespace vorkel {
 // "B1201,Fuel Sender Circuit Failure"); empty for a code the table does not hold.
 QString DtcDescription(const QString& code);
 
-// Adds, in reply order, the line of each known code among DtcCodes 1..DtcCount.
+// What follows the code of a code the table does not hold: a later cluster
+// revision or a retrofitted part stores codes no table here knows.
+inline constexpr char UnknownDescription[] = ",Description not known";
+
+// A code's SAE J2012 form from its two bytes as four hex digits ("9234" gives
+// "B1234": the top two bits choose P, C, B or U); empty for anything else.
+QString J2012Code(const QString& code);
+
+// The listed line of a code: the table's line, or the J2012 form followed by
+// UnknownDescription; empty for an empty or malformed code (one not read).
+QString DtcLine(const QString& code);
+
+// Adds, in reply order, the line of each code among DtcCodes 1..DtcCount.
 void ListDtcDescriptions(QListWidget* list);
 
 } // namespace vorkel

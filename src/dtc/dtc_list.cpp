@@ -1,13 +1,13 @@
 #include "dtc/dtc_list.h"
 
 #include "common/shared_state.h"
+#include "common/value_label.h"
 #include "dtc/dtc_descriptions.h"
 #include "dtc/dtc_reply.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QLabel>
 #include <QListWidget>
 #include <algorithm>
 

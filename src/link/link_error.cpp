@@ -78,7 +78,8 @@ QString ResponseCodeMeaning(int code) {
 
 } // namespace
 
-FailureWords DescribeFailure(const LinkError& error, const QString& operation) {
+FailureWords DescribeFailure(const LinkError& error, const QString& operation,
+                             bool clusterAnswered) {
     FailureWords words;
     const QString what = operation.isEmpty() ? QStringLiteral("Talking to the adapter") : operation;
     switch (error.failure()) {
@@ -136,8 +137,11 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation) {
         break;
     case LinkFailure::NoData:
         words.text = QStringLiteral("%1 failed: the cluster did not answer (NO DATA).").arg(what);
-        words.advice = QStringLiteral("Check that the ignition is on and that the car is a BA/BF "
-                                      "Falcon or SX/SY Territory.");
+        words.advice = clusterAnswered
+                           ? QStringLiteral("The cluster answered before: check that the "
+                                            "ignition is still on, then try again.")
+                           : QStringLiteral("Check that the ignition is on and that the car is a "
+                                            "BA/BF Falcon or SX/SY Territory.");
         break;
     case LinkFailure::Stopped:
         words.text =

@@ -57,6 +57,9 @@ struct FailureWords {
     QString text;
     QString advice;
 };
-FailureWords DescribeFailure(const LinkError& error, const QString& operation);
+// clusterAnswered: the cluster has answered in this connection, so the car is
+// not the wrong model whatever fails now.
+FailureWords DescribeFailure(const LinkError& error, const QString& operation,
+                             bool clusterAnswered = false);
 
 } // namespace vorkel

@@ -115,9 +115,9 @@ void TestConnectionControl::listsCodes_data() {
         QTest::newRow(QByteArray::number(n).constData())
             << QStringList{"--code-count", QString::number(n)} << QString::number(n)
             << Descriptions(n) << n;
-    QTest::newRow("unknown codes leave no line")
+    QTest::newRow("unknown codes in their J2012 form")
         << QStringList{"--codes", "9201,1234,D900"} << "3"
-        << QStringList{"B1201,Fuel Sender Circuit Failure",
+        << QStringList{"B1201,Fuel Sender Circuit Failure", "P1234,Description not known",
                        "U1900,CAN Comms Bus Fault Receive Error"}
         << 3;
     QTest::newRow("padded frames") << QStringList{"--padding", "00"} << "3" << WorkedExample << 3;

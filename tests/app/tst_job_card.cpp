@@ -1,6 +1,7 @@
 // The job card a workshop keeps (saved as a PDF, printed, copied), read back
 // as a user's tools read it; and the windows as a screen reader sees them.
 #include "app/form1.h"
+#include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
@@ -55,34 +56,86 @@ class TestJobCard : public QObject {
 };
 
 void TestJobCard::report_data() {
-    QTest::addColumn<QStringList>("faults");
-    QTest::addColumn<bool>("clear");
-    QTest::addColumn<QStringList>("holds"); // besides the program, part number and model
+    // Steps: "connect" and "disconnect" (the one button), "view", "clear",
+    // "car ARGS" (another simulated car on the port), "fault ARGS" (the same
+    // car faulty from now on), "no port" (COM n names nothing).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("holds"); // in this order, besides the program and the cluster
+    QTest::addColumn<QStringList>("lacks");
+    QTest::addColumn<int>("said"); // messages shown on the way
     const QString first = QStringLiteral("B1201,Fuel Sender Circuit Failure");
     const QString second = QStringLiteral("B2680,Odometer Changed");
-    QTest::newRow("no codes") << QStringList{"--codes", ""} << false
-                              << QStringList{"DTC count: 0", "(none listed)"};
+    const QString third = QStringLiteral("U1900,CAN Comms Bus Fault Receive Error");
+    const QString erased = QStringLiteral("Erased by Clear DTC");
+    QTest::newRow("no codes") << QStringList{"car --codes ", "connect"}
+                              << QStringList{"DTC count: 0", "(none listed)"} << QStringList{erased}
+                              << 0;
     QTest::newRow("incomplete list")
-        << QStringList{"--drop-frame", "1"} << false
-        << QStringList{"DTC count: 3", first, "the list arrived incomplete"};
-    QTest::newRow("after Clear") << QStringList{} << true
-                                 << QStringList{"Erased by Clear DTC", first, second,
-                                                "U1900,CAN Comms Bus Fault Receive Error",
-                                                "DTC count after Clear: 0"};
+        << QStringList{"car --drop-frame 1", "connect"}
+        << QStringList{"DTC count: 3", first, "the list arrived incomplete"} << QStringList{second}
+        << 1;
+    QTest::newRow("after Clear")
+        << QStringList{"connect", "clear"}
+        << QStringList{"DTC count: 3", first, third, "DTC count before Clear: 3", erased, first,
+                       second, third, "DTC count after Clear: 0"}
+        << QStringList{"not read"} << 0;
+    QTest::newRow("another car, no codes")
+        << QStringList{"connect", "disconnect", "car --codes ", "connect"}
+        << QStringList{"DTC count: 0", "(none listed)"} << QStringList{first} << 0;
+    QTest::newRow("no adapter on the next Connect")
+        << QStringList{"connect", "disconnect", "no port", "connect"}
+        << QStringList{"DTC count: 3", first, third}
+        << QStringList{"Comm Port", "not read"} << 1;
+    QTest::newRow("unplugged during View DTC")
+        << QStringList{"connect", "fault --unplug 1800FF00:25", "view"}
+        << QStringList{"DTC count: 3", first, second, third, "was lost"}
+        << QStringList{} << 1;
+    QTest::newRow("the list refused")
+        << QStringList{"car --negative 18:22", "connect"}
+        << QStringList{"DTC count: 3", "(list not read)", "refused"} << QStringList{first} << 1;
+    // The cluster's whole "728 03 54 FF 00 " has arrived by byte 24 (after
+    // the echo "14FF00\r"); by byte 16 only "54".
+    QTest::newRow("unplugged after the erase was confirmed")
+        << QStringList{"connect", "fault --unplug 14FF00:24", "clear"}
+        << QStringList{"DTC count: 3", erased, first, third, "DTC count after Clear: not read",
+                       "reading them back failed"}
+        << QStringList{} << 1;
+    QTest::newRow("unplugged inside the positive answer")
+        << QStringList{"connect", "fault --unplug 14FF00:16", "clear"}
+        << QStringList{"DTC count: 3", first, "is not known"} << QStringList{erased} << 1;
 }
 
 void TestJobCard::report() {
-    QFETCH(QStringList, faults);
-    QFETCH(bool, clear);
+    QFETCH(QStringList, steps);
     QFETCH(QStringList, holds);
-    SimFixture fixture(SimFromArguments(faults));
+    QFETCH(QStringList, lacks);
+    QFETCH(int, said);
+    SimFixture fixture(FastAdapter());
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
     QVERIFY(!form.mnu_SaveReport->isEnabled() && !form.mnu_PrintReport->isEnabled());
-    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-    if (clear) QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
+    for (const QString& step : steps) {
+        const QStringList arguments = step.section(QLatin1Char(' '), 1).split(QLatin1Char(' '));
+        if (step.startsWith(QLatin1String("car ")))
+            fixture.replace(SimFromArguments(arguments));
+        else if (step.startsWith(QLatin1String("fault ")))
+            fixture.sim().Adapter().MutableOptions() = SimFromArguments(arguments);
+        else if (step == QLatin1String("no port"))
+            CommPortNumber = static_cast<std::int16_t>(fixture.comPort() + 1);
+        else if (step == QLatin1String("view"))
+            QTest::mouseClick(form.Command1, Qt::LeftButton);
+        else if (step == QLatin1String("clear"))
+            QTest::mouseClick(form.DTC_Clear_Button, Qt::LeftButton);
+        else
+            QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
+    }
+    QCOMPARE(messages.texts().size(), said);
     QVERIFY(form.mnu_SaveReport->isEnabled() && form.mnu_PrintReport->isEnabled());
+    // Nothing is erased that was not listed first.
+    if (holds.contains(QStringLiteral("(list not read)")))
+        QVERIFY(!form.DTC_Clear_Button->isEnabled() &&
+                form.DTC_Clear_Button->toolTip().contains(QLatin1String("View DTC first")));
 
     QTemporaryDir folder;
     const QString saved = folder.filePath(QStringLiteral("saved.pdf"));
@@ -100,22 +153,27 @@ void TestJobCard::report() {
     form.mnu_PrintReport->trigger();
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
-    QCOMPARE(messages.texts().size(), int(faults.contains(QStringLiteral("--drop-frame"))));
 
-    holds << QStringLiteral("VORKEL 1.0.0") << QStringLiteral("3R23-10849-BA")
-          << QStringLiteral("BA Futura") << QStringLiteral("COM%1").arg(fixture.comPort());
+    holds = QStringList{"VORKEL 1.0.0", "Adapter: ELM327", QStringLiteral("COM%1").arg(fixture.comPort()),
+                        "3R23-10849-BA", "BA Futura"} +
+            holds;
     for (const QString& path : {saved, printed}) {
         int pages = 0;
         const QString text = PdfText(path, &pages).simplified();
         QCOMPARE(pages, 1);
+        QVERIFY2(text.contains(QLatin1String("Technician")), qPrintable(text));
         for (const QString& fact : holds) // the code and its description stand in cells
             QVERIFY2(text.contains(QString(fact).replace(QLatin1Char(','), QLatin1Char(' '))),
                      qPrintable(fact + " | " + text));
     }
-    for (const QString& fact : holds)
-        QVERIFY2(copied.contains(fact), qPrintable(fact + " | " + copied));
-    // After Clear, the erased codes stand under "Erased" only.
-    if (clear) QVERIFY(!copied.section(QStringLiteral("Erased"), 0, 0).contains(holds.value(1)));
+    // The text tells what happened in the order it happened.
+    qsizetype at = 0;
+    for (const QString& fact : holds) {
+        at = copied.indexOf(fact, at);
+        QVERIFY2(at >= 0, qPrintable(fact + " | " + copied));
+    }
+    for (const QString& fact : lacks)
+        QVERIFY2(!copied.contains(fact), qPrintable(fact + " | " + copied));
 }
 
 void TestJobCard::screenReader() {

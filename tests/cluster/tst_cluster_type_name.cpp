@@ -1,7 +1,7 @@
 #include "cluster/cluster_functions.h"
 #include "cluster/cluster_state.h"
+#include "common/value_label.h"
 
-#include <QLabel>
 #include <QtTest>
 
 using namespace vorkel;
@@ -156,7 +156,7 @@ void TestClusterTypeName::modelTable() {
     QFETCH(QString, letter);
     QFETCH(QString, model);
     PartPrefix = prefix;
-    QLabel info;
+    ValueLabel info(QStringLiteral("Cluster Type"), nullptr);
     ClusterTypeName(code + QStringLiteral(" 00 \r"), &info);
     QCOMPARE(ClusterCodes[0], code);
     QCOMPARE(ClusterCodes[1], QStringLiteral("00"));
@@ -231,7 +231,7 @@ void TestClusterTypeName::keepsEarlierValues() {
     ClusterTypeName(QStringLiteral("02 00 \r"), nullptr);
     QCOMPARE(PartSuffix, QStringLiteral("BA"));
     PartPrefix = prefix;
-    QLabel info;
+    ValueLabel info(QStringLiteral("Cluster Type"), nullptr);
     ClusterTypeName(reply, &info);
     QCOMPARE(PartSuffix, suffix);
     QCOMPARE(ClusterModel, model);

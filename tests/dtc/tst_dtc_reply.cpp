@@ -308,14 +308,16 @@ void TestDtcReply::descriptions_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("none") << QStringList{"9201"} << 0 << QStringList{};
-    QTest::newRow("unknown code leaves no trace")
-        << QStringList{"9201", "1234", "D900"} << 3
-        << QStringList{"B1201,Fuel Sender Circuit Failure",
-                       "U1900,CAN Comms Bus Fault Receive Error"};
+    QTest::newRow("unknown codes in their J2012 form")
+        << QStringList{"9201", "1234", "D900", "9234", "4ABC", "FFFF"} << 6
+        << QStringList{"B1201,Fuel Sender Circuit Failure", "P1234,Description not known",
+                       "U1900,CAN Comms Bus Fault Receive Error", "B1234,Description not known",
+                       "C0ABC,Description not known", "U3FFF,Description not known"};
     QTest::newRow("reply order, not table order")
         << QStringList{"E200", "9201"} << 2
         << QStringList{"U2200,Invalid ODO Count Data", "B1201,Fuel Sender Circuit Failure"};
-    QTest::newRow("lower case matches nothing") << QStringList{"d900"} << 1 << QStringList{};
+    QTest::newRow("lower case is no key of the table")
+        << QStringList{"d900"} << 1 << QStringList{"U1900,Description not known"};
     QTest::newRow("twice the same code")
         << QStringList{"A680", "A680"} << 2
         << QStringList{"B2680,Odometer Changed", "B2680,Odometer Changed"};

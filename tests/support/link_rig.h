@@ -3,8 +3,8 @@
 #include "common/form1_controls.h"
 #include "common/mscomm.h"
 #include "common/status_bar.h"
+#include "common/value_label.h"
 
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -23,9 +23,9 @@ class LinkRig {
     QPushButton* Command1;
     QPushButton* DTC_Clear_Button;
     QListWidget* DTC_List;
-    QLabel* DTC_label;
-    QLabel* Part_Label;
-    QLabel* ClusterInfotext;
+    vorkel::ValueLabel* DTC_label;
+    vorkel::ValueLabel* Part_Label;
+    vorkel::ValueLabel* ClusterInfotext;
     vorkel::StatusBar* StatusBar1;
     QTimer* Timer1;
     vorkel::MSComm* MSComm1;
