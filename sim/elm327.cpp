@@ -86,6 +86,14 @@ Answer Elm327::Execute(const QByteArray& received) {
         return answer;
     }
     if (m_options.silent) return answer;
+    if (m_options.modem) {
+        // A Hayes modem at the port: it echoes, answers AT commands "OK",
+        // anything else "ERROR", and never prompts.
+        answer.segments.push_back(
+            {Latency(), received + "\r\r\n" +
+                            (command.startsWith(QLatin1String("AT")) ? "OK\r\n" : "ERROR\r\n")});
+        return answer;
+    }
     if (m_echo) answer.segments.push_back({0, received + LineEnd()});
     const int latency = Latency();
     if (command.isEmpty()) {
@@ -269,8 +277,16 @@ void Elm327::Request(const QString& command, Answer& answer) {
         answer.segments.push_back({latency, "UNABLE TO CONNECT" + LineEnd() + Closing()});
         return;
     }
-    if (m_header != 0x720 || InSet(m_options.noData, command)) {
+    const bool noDataNow = InSet(m_options.noDataOnce, command) && !m_noDataGiven.contains(command);
+    if (noDataNow) m_noDataGiven.insert(command);
+    if (m_header != 0x720 || InSet(m_options.noData, command) || noDataNow) {
         answer.segments.push_back({latency + noDataDelay, "NO DATA" + LineEnd() + Closing()});
+        return;
+    }
+    if (InSet(m_options.err94, command)) {
+        // A fatal CAN error (after a power dip): the chip resets its settings.
+        Reset();
+        answer.segments.push_back({latency, "ERR94" + LineEnd() + Closing()});
         return;
     }
     if (InSet(m_options.canError, command)) {

@@ -68,8 +68,9 @@ class Elm327 {
     bool m_searchPending = true;
     int m_header = 0x7DF;
     int m_timeoutHex = 0x32;
-    int m_answers = 0;   // answers given, for the latency jitter
-    int m_otherUnit = 0; // which other control unit's frame comes next
+    int m_answers = 0;           // answers given, for the latency jitter
+    int m_otherUnit = 0;         // which other control unit's frame comes next
+    QSet<QString> m_noDataGiven; // the requests of noDataOnce answered NO DATA already
 };
 
 // "ATCAF1", "22E21A": a received line with blanks and control characters removed, upper case.

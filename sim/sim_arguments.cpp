@@ -164,6 +164,23 @@ const std::vector<SimOption>& OptionTable() {
              Insert(l.options.noData, v);
              return QString();
          }},
+        {"modem", nullptr, "Not an adapter: a modem that answers OK or ERROR and never prompts.",
+         [](L& l, const QString&) {
+             l.options.modem = true;
+             return QString();
+         }},
+        {"no-data-once", "request",
+         "NO DATA the first time a request is sent, the answer after, e.g. --no-data-once 22E21A.",
+         [](L& l, const QString& v) {
+             Insert(l.options.noDataOnce, v);
+             return QString();
+         }},
+        {"err94", "request",
+         "ERR94 for a request (a fatal CAN error; the adapter resets its settings).",
+         [](L& l, const QString& v) {
+             Insert(l.options.err94, v);
+             return QString();
+         }},
         {"can-error", "request", "CAN ERROR for a request, e.g. --can-error 220200.",
          [](L& l, const QString& v) {
              Insert(l.options.canError, v);

@@ -35,6 +35,9 @@ struct SimOptions {
     bool otherUnits = false;    // frames of other control units among the cluster's (no filter)
     CommandSet refuse;          // answered "?"
     CommandSet noData;          // the cluster stays silent: "NO DATA"
+    bool modem = false;         // not an adapter: a modem that answers OK/ERROR, never a prompt
+    CommandSet noDataOnce;      // "NO DATA" the first time only, as adapters do now and then
+    CommandSet err94;           // "ERR94": the adapter's own CAN error, its settings reset
     CommandSet canError;        // "CAN ERROR"
     CommandSet bufferFull;      // the first frame, then "BUFFER FULL"
     QMap<QString, int> pending; // that many 7F xx 78 frames before the answer

@@ -122,7 +122,8 @@ void Form1::BuildControls() {
 
     // In tab-index order, each container before what it holds.
     ClusterInfo = MakeFrame(client, "ClusterInfo", "Cluster Type", TwipsRect(120, 2640, 1575, 615));
-    ClusterInfotext = MakeValueLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
+    ClusterInfotext =
+        MakeValueLabel(ClusterInfo, "ClusterInfotext", TwipsRect(120, 240, 1335, 255));
     StatusBar1 = new StatusBar(TwipsToPixels(StatusPanelWidth), client);
     Place(StatusBar1, "StatusBar1", TwipsRect(0, 3285, 4200, 375));
     StatusBar1->setAccessibleName(QStringLiteral("Status"));
@@ -293,10 +294,10 @@ void Form1::DTC_Clear_Button_Click() {
         ShowCodesAfterClearing(*this, &countAfter);
         m_listTaken = true;
     } catch (const LinkError& error) {
-        ReportFailure(error, QStringLiteral("Clearing the trouble codes"),
-                      erased ? QStringLiteral("The codes were erased, but reading them back failed.")
-                      : answerHeard
-                          ? QStringLiteral("Whether the codes were erased is not known: press "
+        ReportFailure(
+            error, QStringLiteral("Clearing the trouble codes"),
+            erased        ? QStringLiteral("The codes were erased, but reading them back failed.")
+            : answerHeard ? QStringLiteral("Whether the codes were erased is not known: press "
                                            "View DTC to see what is left.")
                           : QStringLiteral("The codes were not erased."));
     }

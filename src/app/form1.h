@@ -84,9 +84,10 @@ class Form1 : public QMainWindow, public Form1Controls {
     // The list's menu entries that cannot run now are greyed: nothing runs
     // beside a request, and there is nothing to save before a Connect.
     void UpdateListMenu();
-    QString ChooseFile(const QString& title, const QString& suggested);
+    QString ChooseFile(const QString& title, const QString& suggested,
+                       const QString& filter = QString());
     // Saves bytes whole as target, or says why not; never over the adapter log.
-    void SaveFile(const QString& what, const QString& target, const QByteArray& bytes);
+    bool SaveFile(const QString& what, const QString& target, const QByteArray& bytes);
     // Each handler's operation starts with nothing read and nothing failed.
     void BeginOperation();
     void ConnectSteps();

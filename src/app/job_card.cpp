@@ -29,32 +29,37 @@ QString NotRead(const QString& value) {
 }
 
 void AddCodes(QList<Entry>& entries, const CodesRead& codes) {
-    entries << Entry{Entry::Lines, codes.listRead ? QString() : QStringLiteral("(list not read)"),
-                     {}, codes.lines};
+    entries << Entry{Entry::Lines,
+                     codes.listRead ? QString() : QStringLiteral("(list not read)"),
+                     {},
+                     codes.lines};
     if (!codes.listNote.isEmpty()) entries << Entry{Entry::Sentence, {}, codes.listNote, {}};
 }
 
 // What happened, in the order it happened: what was found, then the Clear.
 QList<Entry> Entries(const JobCard& card) {
-    QList<Entry> entries{
-        {Entry::Fact, QStringLiteral("Read"), At(card.found.at), {}},
-        {Entry::Fact, QStringLiteral("Adapter"), card.adapter, {}},
-        {Entry::Fact, QStringLiteral("Port"), card.port, {}},
-        {Entry::Fact, QStringLiteral("Cluster part number"), card.partNumber, {}},
-        {Entry::Fact, QStringLiteral("Cluster type"), card.model, {}},
-        {Entry::Fact, QStringLiteral("DTC count"), NotRead(card.found.count), {}}};
+    QList<Entry> entries{{Entry::Fact, QStringLiteral("Read"), At(card.found.at), {}},
+                         {Entry::Fact, QStringLiteral("Adapter"), card.adapter, {}},
+                         {Entry::Fact, QStringLiteral("Port"), card.port, {}},
+                         {Entry::Fact, QStringLiteral("Cluster part number"), card.partNumber, {}},
+                         {Entry::Fact, QStringLiteral("Cluster type"), card.model, {}},
+                         {Entry::Fact, QStringLiteral("DTC count"), NotRead(card.found.count), {}}};
     AddCodes(entries, card.found);
     if (card.cleared) {
         entries << Entry{Entry::Heading, QStringLiteral("Clear DTC"), {}, {}}
                 << Entry{Entry::Fact, QStringLiteral("Cleared"), At(card.clearedAt), {}}
-                << Entry{Entry::Fact, QStringLiteral("DTC count before Clear"),
-                         NotRead(card.countBeforeClear), {}};
+                << Entry{Entry::Fact,
+                         QStringLiteral("DTC count before Clear"),
+                         NotRead(card.countBeforeClear),
+                         {}};
         if (!card.listNoteBeforeClear.isEmpty())
             entries << Entry{Entry::Sentence, {}, card.listNoteBeforeClear, {}};
         entries << Entry{Entry::Fact, QStringLiteral("Erased by Clear DTC"), {}, {}}
                 << Entry{Entry::Lines, {}, {}, card.erased}
-                << Entry{Entry::Fact, QStringLiteral("DTC count after Clear"),
-                         NotRead(card.afterClear.count), {}};
+                << Entry{Entry::Fact,
+                         QStringLiteral("DTC count after Clear"),
+                         NotRead(card.afterClear.count),
+                         {}};
         if (card.afterClear.listRead && !card.afterClear.lines.isEmpty())
             AddCodes(entries, card.afterClear);
         else if (!card.afterClear.listNote.isEmpty())
@@ -68,8 +73,8 @@ QList<Entry> Entries(const JobCard& card) {
     // Filled in by hand on the page; a workshop pasting the text has its own.
     entries << Entry{Entry::Heading, QStringLiteral("Workshop"), {}, {}, true};
     for (const QString& blank : JobCardBlanks())
-        entries << Entry{Entry::Fact, blank, QStringLiteral("______________________________"), {},
-                         true};
+        entries << Entry{
+            Entry::Fact, blank, QStringLiteral("______________________________"), {}, true};
     return entries;
 }
 
@@ -104,13 +109,15 @@ QString JobCardText(const JobCard& card) {
             text += QLatin1Char('\n');
             break;
         case Entry::Fact:
-            text += entry.value.isEmpty() ? entry.caption + QStringLiteral(":\n")
-                                          : QStringLiteral("%1: %2\n").arg(entry.caption, entry.value);
+            text += entry.value.isEmpty()
+                        ? entry.caption + QStringLiteral(":\n")
+                        : QStringLiteral("%1: %2\n").arg(entry.caption, entry.value);
             break;
         case Entry::Lines:
             text += !entry.caption.isEmpty() ? entry.caption + QLatin1Char('\n')
-                    : entry.lines.isEmpty()  ? QStringLiteral("(none listed)\n")
-                                             : entry.lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+                    : entry.lines.isEmpty()
+                        ? QStringLiteral("(none listed)\n")
+                        : entry.lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
             break;
         case Entry::Sentence:
             text += entry.value + QLatin1Char('\n');
@@ -173,13 +180,17 @@ bool PaintJobCard(const JobCard& card, QPagedPaintDevice& device) {
     return painter.end();
 }
 
-QByteArray JobCardPdf(const JobCard& card) {
+QByteArray JobCardPdf(const JobCard& card, const QPageLayout& page) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        if (page.isValid()) {
+            writer.setPageLayout(page);
+        } else {
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        }
         writer.setTitle(QStringLiteral("%1 job card").arg(card.program));
         writer.setCreator(card.program);
         PaintJobCard(card, writer);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -26,10 +27,10 @@ struct JobCard {
     QString port;    // "COM33 (/dev/ttyUSB0) at 38400 baud"
     QString partNumber;
     QString model;
-    CodesRead found;   // what the cluster held before any Clear of this connection
+    CodesRead found; // what the cluster held before any Clear of this connection
     bool cleared = false;
-    QDateTime clearedAt;       // when the cluster last confirmed an erase
-    QString countBeforeClear;  // the count read just before it
+    QDateTime clearedAt;         // when the cluster last confirmed an erase
+    QString countBeforeClear;    // the count read just before it
     QString listNoteBeforeClear; // the list before it was incomplete: the message that said so
     QStringList erased;          // the lines the card had seen before each Clear, once each
     CodesRead afterClear;        // read after the last Clear
@@ -53,7 +54,7 @@ QString JobCardHtml(const JobCard& card);
 // false when the device cannot be painted on (a printer that failed).
 bool PaintJobCard(const JobCard& card, QPagedPaintDevice& device);
 
-// The card as the bytes of a one-page PDF.
-QByteArray JobCardPdf(const JobCard& card);
+// The card as the bytes of a one-page PDF: A4 with 15 mm margins, or the page given.
+QByteArray JobCardPdf(const JobCard& card, const QPageLayout& page = QPageLayout());
 
 } // namespace vorkel

@@ -54,6 +54,9 @@ QString DatedFileAtHome(const char* kind, const char* ending) {
                  QLatin1String(ending)));
 }
 
+const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
+constexpr int SavedMessageMs = 10000;
+
 bool ChoosePrinterInDialog(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
@@ -110,12 +113,12 @@ void Form1::CopyResult() {
     QGuiApplication::clipboard()->setText(JobCardText(m_card));
 }
 
-QString Form1::ChooseFile(const QString& title, const QString& suggested) {
+QString Form1::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {
     if (m_chooseFile) return m_chooseFile(title, suggested);
-    return QFileDialog::getSaveFileName(this, title, suggested);
+    return QFileDialog::getSaveFileName(this, title, suggested, filter);
 }
 
-void Form1::SaveFile(const QString& what, const QString& target, const QByteArray& bytes) {
+bool Form1::SaveFile(const QString& what, const QString& target, const QByteArray& bytes) {
     Message message;
     message.title = QStringLiteral("VORKEL");
     message.icon = MessageIcon::Warning;
@@ -125,7 +128,7 @@ void Form1::SaveFile(const QString& what, const QString& target, const QByteArra
             QStringLiteral("File: %1\nReason: that is the adapter log itself: choose another name.")
                 .arg(target);
         ShowMessage(message);
-        return;
+        return false;
     }
     // Written beside the target and put in its place only when whole: a
     // failure leaves the file that was there as it was. Unbuffered, so that
@@ -139,19 +142,23 @@ void Form1::SaveFile(const QString& what, const QString& target, const QByteArra
         reason = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(errno);
         file.cancelWriting();
     } else if (file.commit()) {
-        return;
+        // Nothing else shows that it was saved, and where.
+        StatusBar1->showMessage(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(target)),
+                                SavedMessageMs);
+        return true;
     } else {
         reason = file.errorString();
     }
     message.informative = QStringLiteral("File: %1\nReason: %2").arg(target, reason);
     ShowMessage(message);
+    return false;
 }
 
 void Form1::SaveReport() {
     if (!mnu_SaveReport->isEnabled()) return;
     m_log.Note(QStringLiteral("Save Report"));
     const QString target =
-        ChooseFile(QStringLiteral("Save Report"), DatedFileAtHome("-report", "pdf"));
+        ChooseFile(QStringLiteral("Save Report"), DatedFileAtHome("-report", "pdf"), PdfFilter);
     if (!target.isEmpty()) SaveFile(QStringLiteral("report"), target, JobCardPdf(m_card));
 }
 
@@ -159,18 +166,25 @@ void Form1::PrintReport() {
     if (!mnu_PrintReport->isEnabled()) return;
     m_log.Note(QStringLiteral("Print Report"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("%1 job card").arg(m_card.program));
+    // The print dialog suggests the document's name for a file: the same
+    // dated name as Save Report...
+    printer.setDocName(QFileInfo(DatedFileAtHome("-report", "pdf")).completeBaseName());
     printer.setPageSize(QPageSize(QPageSize::A4));
     // Where there is no printer, the dialog still offers printing to a PDF file.
     if (m_choosePrinter ? !m_choosePrinter(printer) : !ChoosePrinterInDialog(printer, this)) return;
+    if (!printer.outputFileName().isEmpty()) {
+        // A file goes the safe way, as Save Report... writes it: Qt's own PDF
+        // engine would cut the chosen file short first, the log included.
+        SaveFile(QStringLiteral("report"), printer.outputFileName(),
+                 JobCardPdf(m_card, printer.pageLayout()));
+        return;
+    }
     if (!PaintJobCard(m_card, printer)) {
         Message message;
         message.title = QStringLiteral("VORKEL");
         message.icon = MessageIcon::Warning;
         message.text = QStringLiteral("The report could not be printed.");
-        message.informative = printer.outputFileName().isEmpty()
-                                  ? QStringLiteral("Printer: %1").arg(printer.printerName())
-                                  : QStringLiteral("File: %1").arg(printer.outputFileName());
+        message.informative = QStringLiteral("Printer: %1").arg(printer.printerName());
         ShowMessage(message);
     }
 }

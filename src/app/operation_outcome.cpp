@@ -38,6 +38,7 @@ bool Form1::LinkIsGone(const LinkError& error) const {
     case LinkFailure::ConnectTimedOut:
     case LinkFailure::NoAnswer:
     case LinkFailure::EndlessAnswer: // a babbling adapter, or the wrong speed
+    case LinkFailure::AdapterReset:  // its settings are gone: a new Connect sets them again
         return true;
     default:
         return false;

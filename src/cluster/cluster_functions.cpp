@@ -2,8 +2,8 @@
 
 #include "cluster/cluster_state.h"
 #include "cluster/model_table.h"
-#include "common/value_label.h"
 #include "common/pause.h"
+#include "common/value_label.h"
 #include "convert/extras.h"
 #include "link/exchange.h"
 #include "link/reply_text.h"
@@ -17,12 +17,14 @@ namespace {
 // One ReadDataByIdentifier exchange: the data text that follows the marker,
 // up to and including its CR.
 QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker) {
-    Exchange exchange(*ui.MSComm1);
-    exchange.Send(request);
-    exchange.WaitForMarker(marker);
-    const QString data = exchange.ReadLine();
-    exchange.Finish();
-    return data;
+    return ReadAgainAfterNoData([&] {
+        Exchange exchange(*ui.MSComm1);
+        exchange.Send(request);
+        exchange.WaitForMarker(marker);
+        const QString data = exchange.ReadLine();
+        exchange.Finish();
+        return data;
+    });
 }
 
 QChar CharacterOfPiece(const QString& piece) {

@@ -46,7 +46,8 @@ inline ValueLabel* MakeValueLabel(QGroupBox* frame, const char* name, QRect twip
 }
 
 inline QLabel* MakeLabel(QWidget* container, const char* name, QRect twips) {
-    if (auto* frame = qobject_cast<QGroupBox*>(container)) return MakeValueLabel(frame, name, twips);
+    if (auto* frame = qobject_cast<QGroupBox*>(container))
+        return MakeValueLabel(frame, name, twips);
     auto* label = new QLabel(container);
     Place(label, name, twips);
     return label;

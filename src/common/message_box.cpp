@@ -1,6 +1,8 @@
 #include "common/message_box.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace vorkel {
 namespace {
@@ -17,6 +19,13 @@ MessageHandler& CurrentObserver() {
 
 void ShowRealBox(const Message& message) {
     QMessageBox box;
+    SetUpMessageBox(box, message);
+    box.exec();
+}
+
+} // namespace
+
+void SetUpMessageBox(QMessageBox& box, const Message& message) {
     box.setWindowTitle(message.title);
     box.setText(message.text);
     if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
@@ -32,10 +41,20 @@ void ShowRealBox(const Message& message) {
         break;
     }
     box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // The box sizes itself by its first line: a short caption would squeeze
+    // the advice below it into a narrow column. Room for the longest line, up
+    // to some sixty characters.
+    const QFontMetrics metrics(box.font());
+    int widest = 0;
+    for (const QString& line :
+         (message.text + QLatin1Char('\n') + message.informative).split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(std::min(widest, 60 * metrics.averageCharWidth()), 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
-
-} // namespace
 
 void ShowMessage(const Message& message) {
     if (CurrentObserver()) CurrentObserver()(message);

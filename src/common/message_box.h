@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QMessageBox;
+
 // Every message the program shows goes through ShowMessage, so tests can
 // observe and answer it instead of being blocked by a real modal box.
 namespace vorkel {
@@ -20,6 +22,10 @@ using MessageHandler = std::function<void(const Message&)>;
 
 // Shows a modal box with a single OK button and returns when it is closed.
 void ShowMessage(const Message& message);
+
+// The real box for a message: title, texts, icon, OK, and wide enough that
+// its texts are not squeezed into a narrow column.
+void SetUpMessageBox(QMessageBox& box, const Message& message);
 
 // Replaces the real box (tests); an empty handler restores it. Returns the old one.
 MessageHandler SetMessageHandler(MessageHandler handler);

@@ -1,7 +1,7 @@
 #include "dtc/dtc_count.h"
 
-#include "link/exchange.h"
 #include "common/value_label.h"
+#include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
@@ -51,9 +51,13 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
 void ReadDtcCount(Form1Controls& ui) {
     const QString marker = QStringLiteral("62 02 ");
     Exchange exchange(*ui.MSComm1);
-    exchange.Send(QStringLiteral("220200"));
-    const QString gathered = exchange.WaitForMarker(marker);
-    const QString valueText = exchange.ReadLine();
+    QString valueText;
+    const QString gathered = ReadAgainAfterNoData([&] {
+        exchange.Send(QStringLiteral("220200"));
+        const QString untilMarker = exchange.WaitForMarker(marker);
+        valueText = exchange.ReadLine();
+        return untilMarker;
+    });
     exchange.Finish();
     // A count read out of a cut or error-marked frame would be a made-up number.
     const QString line = LineOfMarker(gathered, valueText);

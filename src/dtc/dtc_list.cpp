@@ -12,23 +12,19 @@
 #include <algorithm>
 
 namespace vorkel {
+namespace {
 
-void ReadDtcList(Form1Controls& ui) {
-    ui.DTC_List->clear();
-    const QString caption = ui.DTC_label->text();
-    const QString request = QStringLiteral("1800ff00");
-    Exchange exchange(*ui.MSComm1);
-    exchange.Send(request);
-
-    QString line1;
+// Line 1 of the list's answer: the text after the first "728 " that answers
+// this request; "busy, pending" frames are waited past, a refusal throws.
+QString FirstLineOfList(Exchange& exchange, const QString& request) {
     for (;;) {
         exchange.WaitForMarker(ClusterHeader);
-        line1 = exchange.ReadLine();
+        const QString line1 = exchange.ReadLine();
         const int service = ServiceAnswered(ClusterHeader + line1);
         if (service >= 0 && service != RequestService(request))
             continue; // an earlier request's late answer
         int code = 0;
-        if (!IsNegativeFrame(line1, code)) break;
+        if (!IsNegativeFrame(line1, code)) return line1;
         if (code != 0x78) {
             exchange.Finish();
             throw LinkError(LinkFailure::NegativeResponse, ClusterHeader + line1.trimmed(), code);
@@ -36,6 +32,20 @@ void ReadDtcList(Form1Controls& ui) {
         // Busy, answer pending: the real answer follows as a further frame.
         exchange.MarkPending();
     }
+}
+
+} // namespace
+
+void ReadDtcList(Form1Controls& ui) {
+    ui.DTC_List->clear();
+    const QString caption = ui.DTC_label->text();
+    const QString request = QStringLiteral("1800ff00");
+    Exchange exchange(*ui.MSComm1);
+    QString line1;
+    ReadAgainAfterNoData([&] {
+        exchange.Send(request);
+        line1 = FirstLineOfList(exchange, request);
+    });
 
     // The frames are taken in their order, each only when it is whole: the
     // first that is missing, damaged or out of order ends the list there, and

@@ -150,10 +150,9 @@ int FramesInMessage(const QString& line1) {
 }
 
 bool IsNegativeFrame(const QString& line1, int& code) {
-    if (FrameKindOfLine1(line1) != DtcFrameKind::Single || !IsWholeDtcFrame(line1, 1, line1) ||
-        Piece(line1, 4, 2) != QLatin1String("7F"))
-        return false;
-    code = Piece(line1, 10, 2).toInt(nullptr, 16);
+    const std::optional<NegativeAnswer> refusal = NegativeAnswerOf(ClusterHeader + line1);
+    if (!refusal || !IsWholeDtcFrame(line1, 1, line1)) return false;
+    code = refusal->code;
     return true;
 }
 

@@ -79,7 +79,9 @@ Exchange::Step Exchange::ReadOne(QString& gathered) {
     if (c == QLatin1String("\n")) return Step::Nothing;
     m_heard += c;
     if (m_heard.size() > GatheredTextCap) m_heard.remove(0, m_heard.size() - GatheredTextCap / 2);
-    if (c == QLatin1String("\r") && IsPendingFrame(CurrentLine(gathered))) m_pendingSeen = true;
+    if (c == QLatin1String("\r") &&
+        IsPendingFrame(CurrentLine(gathered), RequestService(m_request)))
+        m_pendingSeen = true;
     gathered += c;
     if (gathered.size() > GatheredTextCap)
         gathered.remove(0, gathered.size() - GatheredTextCap / 2);

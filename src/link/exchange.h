@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/pause.h"
+#include "link/link_error.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <functional>
@@ -17,6 +20,7 @@ struct LinkLimits {
     int endlessAnswerMs = 10000; // bytes keep coming, but never the prompt
     int pendingChainMs = 30000;  // the cluster keeps saying "busy" (7F xx 78)
     int restOfAnswerMs = 1000;   // the rest of an answer after what was wanted
+    int noDataRetryMs = 300;     // before a read request answered NO DATA is sent again
 };
 const LinkLimits& CurrentLinkLimits();
 
@@ -99,6 +103,19 @@ class Exchange {
     QElapsedTimer m_silence;     // since the last character arrived
     QElapsedTimer m_sinceSend;   // since the request went out
 };
+
+// Runs a read request (identification, count, list) and, when the answer is
+// NO DATA, once more after a short pause: adapters report NO DATA now and then
+// while the cluster is there. A second NO DATA fails. Never for Clear.
+template <typename Read> auto ReadAgainAfterNoData(Read&& read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const LinkError& error) {
+        if (error.failure() != LinkFailure::NoData) throw;
+    }
+    Pause(Scaled(CurrentLinkLimits().noDataRetryMs));
+    return read();
+}
 
 // Gathered text is capped: garbage from a broken adapter cannot grow memory.
 inline constexpr int GatheredTextCap = 4096;

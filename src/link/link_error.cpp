@@ -14,13 +14,11 @@ AnswerProblem ClassifyAnswer(const QString& answer, const QString& request) {
     // busy bus is not the cluster's. A refusal names the service it refuses:
     // one for another service was left over from an earlier request.
     const int service = RequestService(request);
-    static const QRegularExpression negative(
-        QStringLiteral("^728 0[3-7] 7F ([0-9A-F]{2}) ([0-9A-F]{2})"));
     const QStringList lines = answer.split(QLatin1Char('\r'));
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        const QRegularExpressionMatch match = negative.match(lines.at(i));
-        if (!match.hasMatch() || match.captured(1).toInt(nullptr, 16) != service) continue;
-        problem.responseCode = match.captured(2).toInt(nullptr, 16);
+        const std::optional<NegativeAnswer> refusal = NegativeAnswerOf(lines.at(i));
+        if (!refusal || refusal->service != service) continue;
+        problem.responseCode = refusal->code;
         bool answerFollows = false;
         for (qsizetype j = i + 1; j < lines.size(); ++j)
             answerFollows = answerFollows || lines.at(j).startsWith(QLatin1String("728 "));
@@ -42,6 +40,7 @@ AnswerProblem ClassifyAnswer(const QString& answer, const QString& request) {
         {"CAN ERROR", LinkFailure::CanError},
         {"BUFFER FULL", LinkFailure::BufferFull},
         {"UNABLE TO CONNECT", LinkFailure::UnableToConnect},
+        {"ERR94", LinkFailure::AdapterReset},
         {"?", LinkFailure::Refused},
     };
     for (const Known& k : known) {
@@ -165,6 +164,13 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation,
         words.text = QStringLiteral("%1 failed: the adapter found no CAN bus (UNABLE TO CONNECT).")
                          .arg(what);
         words.advice = QStringLiteral("Check that the ignition is on.");
+        break;
+    case LinkFailure::AdapterReset:
+        words.text = QStringLiteral("%1 failed: the adapter reports a fatal CAN bus error (ERR94) "
+                                    "and has reset itself, as after a dip in the car's power.")
+                         .arg(what);
+        words.advice = QStringLiteral("Check that the adapter sits firmly in the car's socket and "
+                                      "the ignition is on, then press Connect.");
         break;
     case LinkFailure::NegativeResponse:
         words.text = QStringLiteral("%1 failed: the cluster refused the request (code %2, %3).")

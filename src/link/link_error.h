@@ -22,6 +22,7 @@ enum class LinkFailure {
     CanError,         // "CAN ERROR"
     BufferFull,       // "BUFFER FULL"
     UnableToConnect,  // "UNABLE TO CONNECT": no CAN bus found
+    AdapterReset,     // "ERR94": a fatal CAN error; the adapter reset its settings
     NegativeResponse, // 7F service code: the cluster refused the request
     Unexpected,       // the answer ended without what was expected
 };

@@ -63,12 +63,13 @@ QString WhatTheAdapterSent(const QString& heard, const QString& request) {
             continue;
         lines << line;
     }
-    if (lines.isEmpty())
-        return QString(heard)
-            .replace(QLatin1Char('\r'), QLatin1Char(' '))
-            .remove(QLatin1Char('>'))
-            .simplified()
-            .right(most);
+    if (lines.isEmpty()) {
+        // What came after the last line end; our own echo, perhaps cut, is nothing sent.
+        const QString tail = heard.mid(heard.lastIndexOf(QLatin1Char('\r')) + 1)
+                                 .remove(QLatin1Char('>'))
+                                 .simplified();
+        return request.startsWith(tail, Qt::CaseInsensitive) ? QString() : tail.right(most);
+    }
     QString text = lines.takeLast().right(most);
     while (!lines.isEmpty() && lines.last().size() + 3 + text.size() <= most)
         text = lines.takeLast() + QStringLiteral(" | ") + text;
@@ -84,10 +85,18 @@ bool HeardClusterAnswer(const QString& heard, const QString& answerByte) {
     return false;
 }
 
-bool IsPendingFrame(const QString& line) {
-    static const QRegularExpression pending(
-        QStringLiteral("^728 0[3-7] 7F [0-9A-F]{2} 78( |\r|$)"));
-    return pending.match(line).hasMatch();
+std::optional<NegativeAnswer> NegativeAnswerOf(const QString& line) {
+    static const QRegularExpression negative(
+        QStringLiteral("^728 0[3-7] 7F ([0-9A-F]{2}) ([0-9A-F]{2})( |\r|<|$)"));
+    const QRegularExpressionMatch match = negative.match(line);
+    if (!match.hasMatch()) return std::nullopt;
+    return NegativeAnswer{match.captured(1).toInt(nullptr, 16),
+                          match.captured(2).toInt(nullptr, 16)};
+}
+
+bool IsPendingFrame(const QString& line, int service) {
+    const std::optional<NegativeAnswer> answer = NegativeAnswerOf(line);
+    return answer && answer->code == 0x78 && answer->service == service;
 }
 
 bool MarkerComplete(const QString& gathered, const QString& marker, bool& lineEndTaken) {

@@ -56,8 +56,17 @@ QString WhatTheAdapterSent(const QString& heard, const QString& request);
 // 0", cut): its answer came, though perhaps damaged past reading.
 bool HeardClusterAnswer(const QString& heard, const QString& answerByte);
 
-// A cluster frame "728 03 7F xx 78": busy, the answer is still to come.
-bool IsPendingFrame(const QString& line);
+// A refusal frame of the cluster's "728 0L 7F ss cc": the service it refuses
+// and its response code; nothing for any other line.
+struct NegativeAnswer {
+    int service = -1;
+    int code = -1;
+};
+std::optional<NegativeAnswer> NegativeAnswerOf(const QString& line);
+
+// A cluster frame "728 03 7F ss 78" for this service: busy, the answer is
+// still to come. Another service's is a late answer to an earlier request.
+bool IsPendingFrame(const QString& line, int service);
 
 // Whether the gathered text has just completed the marker in a line of the
 // cluster's. A marker that ends in a blank also counts when the line ends

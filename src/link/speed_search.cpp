@@ -2,10 +2,13 @@
 
 #include "common/mscomm.h"
 #include "common/pause.h"
+#include "common/shared_state.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 
@@ -14,11 +17,14 @@ namespace {
 
 // Never a lone CR: the adapter would repeat its last command, which may have
 // been a clear. "ATI" only makes it name itself.
-bool AnswersAt(MSComm& comm, int speed, int limitMs) {
+bool AnswersAt(MSComm& comm, int speed, int limitMs, bool& likeModem) {
     if (limitMs <= 0 || !comm.PortOpen() || !comm.ChangeSpeed(speed)) return false;
     Exchange exchange(comm);
     exchange.Send(QStringLiteral("ATI"));
-    return exchange.PromptWithin(limitMs);
+    if (exchange.PromptWithin(limitMs)) return true;
+    static const QRegularExpression modemWords(QStringLiteral("(^|[\r\n])(OK|ERROR)[\r\n]"));
+    likeModem = likeModem || modemWords.match(exchange.Heard()).hasMatch();
+    return false;
 }
 
 } // namespace
@@ -39,14 +45,16 @@ SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs) {
         for (const int speed : others) {
             if (!comm.PortOpen()) break;
             search.tried.push_back(speed);
-            if (AnswersAt(comm, speed, share)) {
+            if (AnswersAt(comm, speed, share, search.answersLikeModem)) {
                 search.found = speed;
                 break;
             }
         }
-        if (search.found)
-            search.answersAtConfigured = AnswersAt(
-                comm, configured, std::min(share, totalMs - static_cast<int>(clock.elapsed())));
+        // Asked again at the configured speed: late, or (found nowhere) what answers there.
+        const int left = std::min(share, totalMs - static_cast<int>(clock.elapsed()));
+        if (search.found || !search.answersLikeModem)
+            search.answersAtConfigured =
+                AnswersAt(comm, configured, left, search.answersLikeModem) && search.found;
     } catch (const LinkError&) {
         // The port closed under the search: the caller tells the user.
     }
@@ -65,9 +73,13 @@ QString SpeedSearchAdvice(const SpeedSearch& search) {
         if (found == 9600 || found == 38400 || found == 115200)
             return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.").arg(found);
         return QStringLiteral("The adapter answers at %1 baud, which Setup does not offer: write "
-                              "ComSpeed=%1 into VORKEL.INI.")
-            .arg(found);
+                              "ComSpeed=%1 into %2.")
+            .arg(found)
+            .arg(QDir::toNativeSeparators(IniFilePath));
     }
+    if (search.answersLikeModem)
+        return QStringLiteral("The device at this port is not an ELM327-type adapter (it answers "
+                              "like a modem): choose the adapter's port in Setup.");
     std::vector<int> speeds = search.tried;
     speeds.push_back(search.configured);
     std::sort(speeds.begin(), speeds.end());

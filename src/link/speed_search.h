@@ -18,6 +18,9 @@ struct SpeedSearch {
     // It answers at the configured speed too: a USB CDC, Bluetooth or WiFi
     // link, where the speed does not matter; the reset answer was only late.
     bool answersAtConfigured = false;
+    // Something answered "OK" or "ERROR" but never the prompt: a modem, or
+    // another device that is no ELM327-type adapter.
+    bool answersLikeModem = false;
 };
 
 // Looks for the adapter at the other standard speeds on the open port, at

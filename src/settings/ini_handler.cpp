@@ -57,10 +57,11 @@ void ShowStatus(StatusBar* statusBar) {
     if (statusBar) statusBar->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
 }
 
-// The file at path, or the one at otherPath when path has none.
+// The file at path, or the one at otherPath when path has none. Only a
+// regular file is read: opening a FIFO would wait for a writer for ever.
 std::optional<SettingsRead> ReadSettingsFile(const QString& path, const QString& otherPath) {
     QFile file(QFile::exists(path) || otherPath.isEmpty() ? path : otherPath);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) return std::nullopt;
     return ParseSettingsFile(file.readAll());
 }
 

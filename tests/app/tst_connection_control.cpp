@@ -285,7 +285,7 @@ void TestConnectionControl::speedSearch_data() {
         << "The adapter answers at 9600 baud: choose 9600 in Setup.";
     QTest::newRow("adapter at 57600") << "38400" << QStringList{"--baud", "57600"}
                                       << "The adapter answers at 57600 baud, which Setup does not "
-                                         "offer: write ComSpeed=57600 into VORKEL.INI.";
+                                         "offer: write ComSpeed=57600 into <ini>.";
     QTest::newRow("silent adapter")
         << "9600" << QStringList{"--silent"}
         << "Nothing answered at 9600, 19200, 38400, 57600 or 115200 baud: check the cable, the "
@@ -294,6 +294,10 @@ void TestConnectionControl::speedSearch_data() {
         << "4800" << QStringList{"--silent"}
         << "Nothing answered at 4800, 9600, 19200, 38400, 57600 or 115200 baud: check the cable, "
            "the ignition and the port.";
+    QTest::newRow("a modem at the port")
+        << "38400" << QStringList{"--modem"}
+        << "The device at this port is not an ELM327-type adapter (it answers like a modem): "
+           "choose the adapter's port in Setup.";
     QTest::newRow("a speed-blind link, a reset answered late")
         << "38400" << QStringList{"--reset-delay", "6500"}
         << "The adapter answers at 38400 baud, but its reset took longer than 6 s: unplug the "
@@ -318,13 +322,16 @@ void TestConnectionControl::speedSearch() {
     QVERIFY2(clock.elapsed() <= 8000, qPrintable(QString::number(clock.elapsed())));
     VerifyDisconnected(form);
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
-    QCOMPARE(messages.messages().first().informative, advice);
+    QCOMPARE(
+        messages.messages().first().informative,
+        QString(advice).replace(QLatin1String("<ini>"), QDir::toNativeSeparators(IniFilePath)));
     // The settings are not changed behind the user's back, and no other port is touched.
     QCOMPARE(CommSpeed, configured);
     QVERIFY(other->Received().isEmpty());
     // Only the reset and the harmless "ATI" went to the adapter: never a lone CR.
     for (const QString& command : fixture.commands())
-        QVERIFY2(command == QLatin1String("atz") || command == QLatin1String("ATI"),
+        QVERIFY2(command == QLatin1String("atz") || command == QLatin1String("ATI") ||
+                     arguments.contains(QLatin1String("--modem")),
                  qPrintable(command));
 }
 

@@ -127,6 +127,11 @@ void TestFaultSuite::fault_data() {
         row("connect: CAN ERROR for " + r, Connect, {"--can-error", r}, NoClick, "CAN ERROR", false,
             quick);
     }
+    // Adapters say NO DATA now and then: a read asked again once is answered.
+    for (const char* request : {"22E21A", "220200", "1800FF00"})
+        row(QStringLiteral("connect: NO DATA once for %1").arg(QLatin1String(request)), Connect,
+            {"--no-data-once", request}, NoClick, "", true, quick);
+    row("connect: ERR94", Connect, {"--err94", "22E217"}, NoClick, "ERR94", false, quick);
     row("connect: NO DATA for 1800FF00", Connect, {"--no-data", "1800FF00"}, NoClick, "NO DATA",
         true, quick);
     row("connect: negative response to 22", Connect, {"--negative", "22:31"}, NoClick, "refused",
@@ -150,6 +155,8 @@ void TestFaultSuite::fault_data() {
 
     // View DTC, once connected
     row("view: NO DATA", View, {"--no-data", "1800FF00"}, NoClick, "NO DATA", true, quick);
+    row("view: NO DATA once", View, {"--no-data-once", "1800FF00"}, NoClick, "", true, quick);
+    row("view: ERR94", View, {"--err94", "1800FF00"}, NoClick, "ERR94", false, quick);
     row("view: negative response", View, {"--negative", "18:31"}, NoClick, "refused", true, quick);
     row("view: pending within the time-out", View, {"--pending", "1800FF00:3"}, NoClick, "", true,
         quick);
@@ -211,6 +218,13 @@ void TestFaultSuite::fault_data() {
         "reading them back failed", true, quick);
     row("clear: silent adapter", Clear, {"--silent"}, NoClick, "not erased", false, silence);
     row("clear: unplugged", Clear, {"--unplug", "14FF00:10"}, NoClick, lost, false, quick);
+    // After the echo "14FF00\r": "728 03 54" by byte 16, the whole frame but its CR by 23.
+    for (const char* at : {"14FF00:16", "14FF00:23"})
+        row(QStringLiteral("clear: unplugged inside the positive answer, %1")
+                .arg(QLatin1String(at)),
+            Clear, {"--unplug", at}, NoClick, "is not known", false, quick);
+    row("clear: unplugged after the positive answer", Clear, {"--unplug", "14FF00:24"}, NoClick,
+        "reading them back failed", false, quick);
 
     // Clicks while a wait runs (the answer is held back by "busy, pending")
     row("click Connect during the attempt", Connect, {"--reset-delay", "500"}, ClickConnect, "",

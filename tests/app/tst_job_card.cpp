@@ -76,20 +76,18 @@ void TestJobCard::report_data() {
         << 1;
     QTest::newRow("after Clear")
         << QStringList{"connect", "clear"}
-        << QStringList{"DTC count: 3", first, third, "DTC count before Clear: 3", erased, first,
-                       second, third, "DTC count after Clear: 0"}
+        << QStringList{"DTC count: 3", first,  third, "DTC count before Clear: 3", erased,
+                       first,          second, third, "DTC count after Clear: 0"}
         << QStringList{"not read"} << 0;
     QTest::newRow("another car, no codes")
         << QStringList{"connect", "disconnect", "car --codes ", "connect"}
         << QStringList{"DTC count: 0", "(none listed)"} << QStringList{first} << 0;
     QTest::newRow("no adapter on the next Connect")
         << QStringList{"connect", "disconnect", "no port", "connect"}
-        << QStringList{"DTC count: 3", first, third}
-        << QStringList{"Comm Port", "not read"} << 1;
+        << QStringList{"DTC count: 3", first, third} << QStringList{"Comm Port", "not read"} << 1;
     QTest::newRow("unplugged during View DTC")
         << QStringList{"connect", "fault --unplug 1800FF00:25", "view"}
-        << QStringList{"DTC count: 3", first, second, third, "was lost"}
-        << QStringList{} << 1;
+        << QStringList{"DTC count: 3", first, second, third, "was lost"} << QStringList{} << 1;
     QTest::newRow("the list refused")
         << QStringList{"car --negative 18:22", "connect"}
         << QStringList{"DTC count: 3", "(list not read)", "refused"} << QStringList{first} << 1;
@@ -97,7 +95,11 @@ void TestJobCard::report_data() {
     // the echo "14FF00\r"); by byte 16 only "54".
     QTest::newRow("unplugged after the erase was confirmed")
         << QStringList{"connect", "fault --unplug 14FF00:24", "clear"}
-        << QStringList{"DTC count: 3", erased, first, third, "DTC count after Clear: not read",
+        << QStringList{"DTC count: 3",
+                       erased,
+                       first,
+                       third,
+                       "DTC count after Clear: not read",
                        "reading them back failed"}
         << QStringList{} << 1;
     QTest::newRow("unplugged inside the positive answer")
@@ -151,12 +153,24 @@ void TestJobCard::report() {
         return true;
     });
     form.mnu_PrintReport->trigger();
+    QVERIFY(form.StatusBar1->currentMessage().contains(printed));
+    // Printing to a file is saving one: never over the adapter log.
+    form.setPrinterChooser([&form](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(form.AdapterLogFile().Path());
+        return true;
+    });
+    form.mnu_PrintReport->trigger();
+    QCOMPARE(messages.texts().size(), said + 1);
+    QFile log(form.AdapterLogFile().Path());
+    QVERIFY(log.open(QIODevice::ReadOnly) && !log.read(4).startsWith("%PDF"));
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
 
-    holds = QStringList{"VORKEL 1.0.0", "Adapter: ELM327", QStringLiteral("COM%1").arg(fixture.comPort()),
-                        "3R23-10849-BA", "BA Futura"} +
-            holds;
+    holds =
+        QStringList{"VORKEL 1.0.0", "Adapter: ELM327",
+                    QStringLiteral("COM%1").arg(fixture.comPort()), "3R23-10849-BA", "BA Futura"} +
+        holds;
     for (const QString& path : {saved, printed}) {
         int pages = 0;
         const QString text = PdfText(path, &pages).simplified();

@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "cluster/model_table.h"
+#include "common/message_box.h"
 #include "common/status_bar.h"
 #include "personalities.h"
 #include "settings/settings_file.h"
@@ -11,6 +12,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -49,6 +51,7 @@ class TestTextsFit : public QObject {
     void fits_data();
     void fits();
     void wrappedAboutTextsFit();
+    void messageBoxIsWideEnough();
 
   private:
     std::unique_ptr<Form1> m_form;
@@ -148,6 +151,25 @@ void TestTextsFit::wrappedAboutTextsFit() {
                                 .arg(needed.height())
                                 .arg(label->contentsRect().width())
                                 .arg(label->contentsRect().height())));
+    }
+}
+
+void TestTextsFit::messageBoxIsWideEnough() {
+    // A short caption above a long piece of advice.
+    Message message;
+    message.title = QStringLiteral("Error!");
+    message.text = QStringLiteral("Unable to Connect To ELM");
+    message.informative = QStringLiteral("Nothing answered at 9600, 19200, 38400, 57600 or 115200 "
+                                         "baud: check the cable, the ignition and the port.");
+    QMessageBox box;
+    SetUpMessageBox(box, message);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QFontMetrics metrics(box.font());
+    for (const QLabel* label : box.findChildren<QLabel*>()) {
+        if (label->text() == message.informative)
+            QVERIFY2(label->width() >= 45 * metrics.averageCharWidth(),
+                     qPrintable(QString::number(label->width())));
     }
 }
 

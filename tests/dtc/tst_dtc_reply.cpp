@@ -310,9 +310,12 @@ void TestDtcReply::descriptions_data() {
     QTest::newRow("none") << QStringList{"9201"} << 0 << QStringList{};
     QTest::newRow("unknown codes in their J2012 form")
         << QStringList{"9201", "1234", "D900", "9234", "4ABC", "FFFF"} << 6
-        << QStringList{"B1201,Fuel Sender Circuit Failure", "P1234,Description not known",
-                       "U1900,CAN Comms Bus Fault Receive Error", "B1234,Description not known",
-                       "C0ABC,Description not known", "U3FFF,Description not known"};
+        << QStringList{"B1201,Fuel Sender Circuit Failure",
+                       "P1234,Description not known",
+                       "U1900,CAN Comms Bus Fault Receive Error",
+                       "B1234,Description not known",
+                       "C0ABC,Description not known",
+                       "U3FFF,Description not known"};
     QTest::newRow("reply order, not table order")
         << QStringList{"E200", "9201"} << 2
         << QStringList{"U2200,Invalid ODO Count Data", "B1201,Fuel Sender Circuit Failure"};

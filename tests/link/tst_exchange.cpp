@@ -125,6 +125,7 @@ void TestExchange::otherUnitFrames_data() {
     QTest::newRow("cluster busy, padded")
         << "728 03 7F 18 78 00 00 00 00 \r" << false << true << true;
     QTest::newRow("cluster refuses") << "728 03 7F 18 31 \r" << false << false << true;
+    QTest::newRow("the count's late busy") << "728 03 7F 22 78 \r" << false << false << true;
     QTest::newRow("another unit busy") << "7E8 03 7F 18 78 \r" << true << false << false;
     QTest::newRow("count, no blank before the CR")
         << "728 04 62 02 00 03\r" << false << false << true;
@@ -150,7 +151,7 @@ void TestExchange::otherUnitFrames() {
     QFETCH(bool, pending);
     QFETCH(bool, wholeSingle);
     QCOMPARE(IsOtherUnitFrame(line), otherUnit);
-    QCOMPARE(IsPendingFrame(line), pending);
+    QCOMPARE(IsPendingFrame(line, 0x18), pending); // busy with the list request
     QCOMPARE(IsWholeSingleFrame(line), wholeSingle);
 }
 
@@ -165,6 +166,10 @@ void TestExchange::whatTheAdapterSent_data() {
     QTest::newRow("two different lines") << "728 03 7F 18 78 \r728 03 7F 18 22 \r\r>"
                                          << "728 03 7F 18 78 | 728 03 7F 18 22";
     QTest::newRow("no line ended: the tail") << QString("\x80\xF8") << QString("\x80\xF8");
+    QTest::newRow("our echo alone is nothing sent") << "1800ff00\r\r>"
+                                                    << "";
+    QTest::newRow("our echo, cut") << "1800f"
+                                   << "";
     QTest::newRow("long lines: the last that fit")
         << QString(150, 'A') + "\r" + QString(150, 'B') + "\r" << QString(150, 'B');
 }

@@ -68,6 +68,8 @@ void TestIniHandler::load_data() {
     QTest::addColumn<QString>("speed");
     const QByteArray h = "VORKEL v1.00 INI File\r\n";
     QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600";
+    // Opening a FIFO to read would wait for a writer: read as no file.
+    QTest::newRow("a FIFO") << QByteArray("<fifo>") << true << 1 << "9600";
     QTest::newRow("empty file") << QByteArray() << true << 1 << "9600";
     QTest::newRow("header in lower case")
         << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600";
@@ -115,7 +117,10 @@ void TestIniHandler::load() {
     QFETCH(bool, replaced);
     QFETCH(int, port);
     QFETCH(QString, speed);
-    if (content != "<missing>") WriteAll(IniFilePath, content);
+    if (content == "<fifo>")
+        QCOMPARE(mkfifo(QFile::encodeName(IniFilePath).constData(), 0600), 0);
+    else if (content != "<missing>")
+        WriteAll(IniFilePath, content);
     MessageRecorder messages;
     LoadSettings(&m_statusBar);
     QCOMPARE(int(CommPortNumber), port);
