@@ -115,12 +115,15 @@ bool AdapterLog::MoveAside() {
         GiveUp(QStringLiteral("%1 is not a log of VORKEL's, left as it is").arg(older));
         return false;
     }
+    // Closed first: Windows renames no file that is held open. Its lock goes with it.
+    m_file.close();
     if (!MoveOver(m_path, older, why)) {
         GiveUp(QStringLiteral("it cannot be moved aside (%1)").arg(why));
         return false;
     }
-    m_file.close(); // its lock goes with it
-    return Open() && LockOwnFile(static_cast<int>(m_file.handle()), true);
+    // The new file is locked only where the lock holder will let it go: not
+    // when the lock was judged stuck and this run writes without one.
+    return Open() && (m_lockStuck || LockOwnFile(static_cast<int>(m_file.handle()), true));
 }
 
 void AdapterLog::StartSession(const QStringList& header) {

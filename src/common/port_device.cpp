@@ -63,7 +63,11 @@ QString KindOfFile(mode_t mode) {
 // Whether the process pid runs the program named in a lock file (its file
 // name, as the serial port code compares them); true when either is unknown.
 bool IsProgramOf(qint64 pid, const QString& application) {
-    const QString running = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    QString running = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    // A program upgraded while it runs: the kernel names its old file so. Qt
+    // reads it the same way when it decides whether the lock is stale.
+    const QLatin1String deleted(" (deleted)");
+    if (running.endsWith(deleted)) running.chop(deleted.size());
     if (running.isEmpty() || application.isEmpty()) return true;
     QFileInfo named(application);
     if (named.isSymLink()) named.setFile(named.symLinkTarget());

@@ -187,6 +187,9 @@ void TestExchange::everyFailureHasWords() {
                             QStringLiteral("Reading the trouble codes"));
         QVERIFY(!words.text.isEmpty());
         QVERIFY(words.advice.contains(QStringLiteral("XYZ")));
+        // Once the cluster has answered, no failure makes the car the wrong model.
+        QVERIFY(!DescribeFailure(LinkError(LinkFailure(f)), QString(), true)
+                     .advice.contains(QStringLiteral("Falcon")));
     }
     const FailureWords negative = DescribeFailure(
         LinkError(LinkFailure::NegativeResponse, {}, 0x31), QStringLiteral("Clearing"));
