@@ -50,11 +50,10 @@ SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs) {
                 break;
             }
         }
-        // Asked again at the configured speed: late, or (found nowhere) what answers there.
-        const int left = std::min(share, totalMs - static_cast<int>(clock.elapsed()));
-        if (search.found || !search.answersLikeModem)
-            search.answersAtConfigured =
-                AnswersAt(comm, configured, left, search.answersLikeModem) && search.found;
+        if (search.found)
+            search.answersAtConfigured = AnswersAt(
+                comm, configured, std::min(share, totalMs - static_cast<int>(clock.elapsed())),
+                search.answersLikeModem);
     } catch (const LinkError&) {
         // The port closed under the search: the caller tells the user.
     }
