@@ -24,6 +24,12 @@ struct Entry {
     bool pageOnly = false; // not in the text that Copy gives
 };
 
+// The blanks a workshop fills in by hand, in order.
+QStringList JobCardBlanks() {
+    return {QStringLiteral("Registration or VIN"), QStringLiteral("Odometer"),
+            QStringLiteral("Customer"), QStringLiteral("Technician"), QStringLiteral("Signature")};
+}
+
 QString NotRead(const QString& value) {
     return value.isEmpty() ? QStringLiteral("not read") : value;
 }
@@ -94,11 +100,6 @@ QString HtmlLines(const Entry& entry) {
 }
 
 } // namespace
-
-QStringList JobCardBlanks() {
-    return {QStringLiteral("Registration or VIN"), QStringLiteral("Odometer"),
-            QStringLiteral("Customer"), QStringLiteral("Technician"), QStringLiteral("Signature")};
-}
 
 QString JobCardText(const JobCard& card) {
     QString text = QStringLiteral("%1 job card\n").arg(card.program);

@@ -41,9 +41,6 @@ struct JobCard {
     CodesRead& Current() { return cleared ? afterClear : found; }
 };
 
-// The blanks a workshop fills in by hand, in order.
-QStringList JobCardBlanks();
-
 // The card as plain text, one fact to a line.
 QString JobCardText(const JobCard& card);
 
