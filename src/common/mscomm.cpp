@@ -8,6 +8,14 @@
 
 namespace vorkel {
 
+namespace {
+
+// How often an open device is looked for: a device that went away is
+// noticed well within a second.
+constexpr int PresenceCheckMs = 250;
+
+} // namespace
+
 bool ParseLineSettings(const QString& text, LineSettings& out) {
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4) return false;
@@ -40,6 +48,8 @@ bool ParseLineSettings(const QString& text, LineSettings& out) {
 MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::onError);
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::logArrivals);
+    m_presence.setInterval(PresenceCheckMs);
+    connect(&m_presence, &QTimer::timeout, this, &MSComm::checkPresence);
 }
 
 void MSComm::takeWaiting() {
@@ -81,6 +91,7 @@ bool MSComm::setPortOpen(bool open) {
     if (!open) {
         if (m_port.isOpen()) {
             takeWaiting();
+            m_presence.stop();
             m_port.close();
             note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
@@ -117,6 +128,9 @@ bool MSComm::setPortOpen(bool open) {
     m_port.clearError();
     m_closeReason = CloseReason::None;
     m_lostReason.clear();
+    m_device = device.device;
+    // Windows tells of a port that went away itself; a device file is looked for.
+    if (HasFileChecks(m_device)) m_presence.start();
     return true;
 }
 
@@ -149,15 +163,27 @@ void MSComm::DiscardInput() {
 void MSComm::onError(QSerialPort::SerialPortError error) {
     // A device that went away makes QSerialPort report read errors endlessly
     // while it stays open; close on the first so the waits learn of it once.
-    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
-         error == QSerialPort::WriteError) &&
-        m_port.isOpen()) {
-        m_lostReason = m_port.errorString();
-        m_port.close();
-        note(QStringLiteral("port lost: %1").arg(m_lostReason));
-        m_closeReason = CloseReason::Lost;
-        emit portClosed(m_closeReason);
-    }
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+        error == QSerialPort::WriteError)
+        closeLost(m_port.errorString());
+}
+
+void MSComm::checkPresence() {
+    // A device unplugged under an open port (a pseudo-terminal whose other
+    // end closed, alike) is hung up: reads find the end of the file. Some Qt
+    // releases report that as a read error, others take it silently and
+    // report only a later write; its device file goes in every case.
+    if (!DevicePresent(m_device)) closeLost(QStringLiteral("the device %1 is gone").arg(m_device));
+}
+
+void MSComm::closeLost(const QString& reason) {
+    if (!m_port.isOpen()) return;
+    m_lostReason = reason;
+    m_presence.stop();
+    m_port.close();
+    note(QStringLiteral("port lost: %1").arg(m_lostReason));
+    m_closeReason = CloseReason::Lost;
+    emit portClosed(m_closeReason);
 }
 
 } // namespace vorkel

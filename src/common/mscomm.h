@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 namespace vorkel {
 
@@ -61,12 +62,16 @@ class MSComm : public QObject {
 
   private:
     void onError(QSerialPort::SerialPortError error);
+    void checkPresence();
+    void closeLost(const QString& reason);
     void logArrivals();
     void takeWaiting();
     void note(const QString& text);
     bool applySettings();
 
     QSerialPort m_port;
+    QString m_device; // the device opened, looked for while it is open
+    QTimer m_presence;
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     int m_inputLen = 0;

@@ -114,7 +114,7 @@ bool IsSerialLine(const QString& device, QString& why) {
     why = info.isDir() ? QStringLiteral("a folder") : QStringLiteral("a file");
     return false;
 #else
-    struct stat st {};
+    struct stat st = {};
     if (::stat(QFile::encodeName(device).constData(), &st) != 0) return false;
     if (!S_ISCHR(st.st_mode)) {
         why = KindOfFile(st.st_mode);
@@ -201,7 +201,7 @@ QString NotARegularFile(const QString& path) {
     if (info.exists() && !info.isFile()) return QStringLiteral("not a regular file");
     return {};
 #else
-    struct stat st {};
+    struct stat st = {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return {};
     return KindOfFile(st.st_mode);
 #endif
@@ -230,7 +230,7 @@ int OpenOwnFile(const QString& path, QString& why) {
         why = errno == ELOOP ? QStringLiteral("a link") : qt_error_string();
         return -1;
     }
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(handle, &st) != 0 || !S_ISREG(st.st_mode)) {
         why = KindOfFile(st.st_mode);
         ::close(handle);
@@ -279,8 +279,8 @@ bool IsFileAt(int handle, const QString& path) {
     Q_UNUSED(handle);
     return QFileInfo::exists(path);
 #else
-    struct stat open {};
-    struct stat there {};
+    struct stat open = {};
+    struct stat there = {};
     return ::fstat(handle, &open) == 0 &&
            ::lstat(QFile::encodeName(path).constData(), &there) == 0 &&
            open.st_dev == there.st_dev && open.st_ino == there.st_ino;

@@ -22,6 +22,14 @@ else
         grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
     done
     grep -q -- '-dev' <<<"$depends" && fail "Depends names a development package: $depends"
+    # Made for this release: its version says which, and it depends on this
+    # release's own library packages (Debian 13 renamed several).
+    release=$(. /etc/os-release && echo "$VERSION_ID")
+    version=$(dpkg-deb -f "$deb" Version)
+    [[ "$version" == *"+deb$release" ]] || fail "version $version does not name Debian $release"
+    for needed in $(sed 's/([^)]*)//g; s/|[^,]*//g; s/,/ /g' <<<"$depends"); do
+        apt-cache show "$needed" >/dev/null 2>&1 || fail "Depends names $needed, which this release lacks"
+    done
     [ "$(dpkg-deb -f "$deb" Description | wc -l)" -ge 4 ] || fail "no long Description"
     said=$(lintian "$deb" 2>/dev/null | grep -E '^(E|W):' || true)
     [ -z "$said" ] || fail "lintian: $said"

@@ -525,8 +525,8 @@ void TestSimulator::replayHostileInputs_data() {
     QTest::newRow("nothing but a bad escape") << atz + "0 < \\xZZ\n"
                                               << "line 2: a bad escape" << QByteArray();
     QTest::newRow("an empty file") << QByteArray() << "not an adapter log" << QByteArray();
-    QTest::newRow("no answer lines") << atz + "# session\n"
-                                     << "not an adapter log" << QByteArray();
+    const QByteArray noAnswers = atz + "# session\n";
+    QTest::newRow("no answer lines") << noAnswers << "not an adapter log" << QByteArray();
     QTest::newRow("a FIFO with no writer")
         << QByteArray("fifo") << "not a regular file" << QByteArray();
     QTest::newRow("a folder") << QByteArray("folder") << "not a regular file" << QByteArray();
