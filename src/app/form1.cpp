@@ -164,14 +164,18 @@ void Form1::BuildControls() {
 }
 
 void Form1::StartLogSession() {
-    m_log.StartSession(
-        {QStringLiteral("program: ") + ProgramAndVersion(),
-         QStringLiteral("started: ") + QDateTime::currentDateTime().toString(Qt::ISODate),
-         QStringLiteral("system: ") + QSysInfo::prettyProductName(),
-         QStringLiteral("port: COM%1 %2")
-             .arg(CommPortNumber)
-             .arg(DeviceForPort(CommPortNumber).shownName),
-         QStringLiteral("speed: ") + CommSpeed});
+    QStringList header{QStringLiteral("program: ") + ProgramAndVersion(),
+                       QStringLiteral("started: ") +
+                           QDateTime::currentDateTime().toString(Qt::ISODate),
+                       QStringLiteral("system: ") + QSysInfo::prettyProductName()};
+    if (NetworkAdapter.isEmpty())
+        header << QStringLiteral("port: COM%1 %2")
+                      .arg(CommPortNumber)
+                      .arg(DeviceForPort(CommPortNumber).shownName)
+               << QStringLiteral("speed: ") + CommSpeed;
+    else
+        header << QStringLiteral("port: network adapter ") + NetworkAdapter;
+    m_log.StartSession(header);
 }
 
 void Form1::Form_Load() {
@@ -347,8 +351,15 @@ void Form1::mnu_About_Click() {
 void Form1::Timer1_Timer() {
     // Stopped before the box, so a second expiry cannot show a second box.
     Timer1->stop();
-    // The adapter did not answer at the chosen speed: perhaps it answers at another.
-    const QString advice = SpeedSearchAdvice(FindAdapterSpeed(*MSComm1, CommSpeed.toInt()));
+    // The adapter did not answer at the chosen speed: perhaps it answers at
+    // another. Over the network there is no speed to choose.
+    const QString advice =
+        MSComm1->IsNetwork()
+            ? QStringLiteral("The adapter at %1 took the connection but did not answer its reset "
+                             "within 6 s: switch the ignition on, wait a moment, and press "
+                             "Connect again.")
+                  .arg(MSComm1->NetworkAddress())
+            : SpeedSearchAdvice(FindAdapterSpeed(*MSComm1, CommSpeed.toInt()));
     // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.
     // An adapter unplugged during it is told as such.
     if (!m_exiting && !MSComm1->PortOpen() &&

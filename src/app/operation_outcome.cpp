@@ -4,6 +4,7 @@
 #include "app/form1.h"
 
 #include "common/message_box.h"
+#include "common/mscomm.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -117,9 +118,11 @@ void Form1::RecordWhatIsShown() {
         if (!m_cardIsThisConnections) m_card = JobCard{};
         m_cardIsThisConnections = true;
         m_card.program = ProgramAndVersion();
-        m_card.port = QStringLiteral("COM%1 (%2) at %3 baud")
-                          .arg(CommPortNumber)
-                          .arg(DeviceForPort(CommPortNumber).shownName, CommSpeed);
+        m_card.port = MSComm1->IsNetwork()
+                          ? QStringLiteral("network adapter %1").arg(MSComm1->NetworkAddress())
+                          : QStringLiteral("COM%1 (%2) at %3 baud")
+                                .arg(CommPortNumber)
+                                .arg(DeviceForPort(CommPortNumber).shownName, CommSpeed);
         m_card.adapter = m_read.adapter;
         m_card.partNumber = m_read.partNumber;
         m_card.model = m_read.model;

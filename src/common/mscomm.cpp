@@ -1,7 +1,11 @@
 #include "common/mscomm.h"
 
 #include "common/adapter_log.h"
+#include "common/network_address.h"
+#include "common/pause.h"
 #include "common/port_device.h"
+
+#include <QEventLoop>
 
 #include <QStringList>
 #include <algorithm>
@@ -13,6 +17,8 @@ namespace {
 // How often an open device is looked for: a device that went away is
 // noticed well within a second.
 constexpr int PresenceCheckMs = 250;
+// How long a network adapter may take to accept the connection.
+constexpr int NetworkConnectMs = 5000;
 
 } // namespace
 
@@ -48,22 +54,38 @@ bool ParseLineSettings(const QString& text, LineSettings& out) {
 MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::onError);
     connect(&m_port, &QSerialPort::readyRead, this, &MSComm::logArrivals);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &MSComm::logArrivals);
+    // The adapter's side closing, or the network failing, under a connection made.
+    connect(&m_socket, &QTcpSocket::disconnected, this,
+            [this] { closeLost(QStringLiteral("the adapter closed the connection")); });
+    // A read that finds nothing waiting is no loss (waitForReadyRead(0) reports it).
+    connect(&m_socket, &QTcpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError error) {
+                if (error != QAbstractSocket::SocketTimeoutError &&
+                    error != QAbstractSocket::TemporaryError)
+                    closeLost(m_socket.errorString());
+            });
     m_presence.setInterval(PresenceCheckMs);
     connect(&m_presence, &QTimer::timeout, this, &MSComm::checkPresence);
+}
+
+MSComm::~MSComm() {
+    // The socket, going, would tell of its disconnection to members already gone.
+    m_socket.disconnect(this);
 }
 
 void MSComm::takeWaiting() {
     // What the system holds but has not handed over yet is read once (not
     // until it stops: a babbling adapter never does), so it is logged before
     // it goes.
-    m_port.waitForReadyRead(0);
+    channel().waitForReadyRead(0);
     logArrivals();
 }
 
 void MSComm::logArrivals() {
     // The chunk just delivered stands at the end of the read buffer.
-    const qint64 available = m_port.bytesAvailable();
-    if (m_log && available > m_logged) m_log->Arrived(m_port.peek(available).mid(m_logged));
+    const qint64 available = channel().bytesAvailable();
+    if (m_log && available > m_logged) m_log->Arrived(channel().peek(available).mid(m_logged));
     m_logged = available;
 }
 
@@ -87,21 +109,36 @@ bool MSComm::applySettings() {
     return true;
 }
 
+bool MSComm::PortOpen() const {
+    return IsNetwork() ? m_networkUp && m_socket.state() == QAbstractSocket::ConnectedState
+                       : m_port.isOpen();
+}
+
+void MSComm::closeChannel() {
+    m_presence.stop();
+    m_networkUp = false;
+    m_port.close();
+    // Quietly: the socket's own signals are for a connection lost under us.
+    const QSignalBlocker quiet(m_socket);
+    m_socket.abort();
+}
+
 bool MSComm::setPortOpen(bool open) {
     if (!open) {
-        if (m_port.isOpen()) {
+        if (PortOpen()) {
             takeWaiting();
-            m_presence.stop();
-            m_port.close();
+            closeChannel();
             note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
             emit portClosed(m_closeReason);
         }
         return true;
     }
-    if (m_port.isOpen()) return true;
+    if (PortOpen()) return true;
     m_openError.clear();
     m_openErrorCode = QSerialPort::NoError;
+    m_nobodyThere = false;
+    if (IsNetwork()) return openNetwork();
     const PortDevice device = DeviceForPort(m_commPort);
     if (device.device.isEmpty()) {
         m_openError = tr("no device for COM%1").arg(m_commPort);
@@ -134,18 +171,58 @@ bool MSComm::setPortOpen(bool open) {
     return true;
 }
 
+bool MSComm::openNetwork() {
+    const std::optional<vorkel::NetworkAddress> address = ParseNetworkAddress(m_network);
+    if (!address) {
+        m_openError = tr("\"%1\" is not a network address (HOST:PORT)").arg(m_network);
+        m_nobodyThere = true;
+        return false;
+    }
+    // Connected asynchronously: the window stays live for the few seconds a
+    // far access point may take, and the bound ends the wait.
+    m_socket.abort();
+    QEventLoop loop;
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    connect(&m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bound.start(Scaled(NetworkConnectMs));
+    m_socket.connectToHost(address->host, address->port);
+    if (m_socket.state() != QAbstractSocket::ConnectedState &&
+        m_socket.state() != QAbstractSocket::UnconnectedState)
+        loop.exec();
+    if (m_socket.state() != QAbstractSocket::ConnectedState) {
+        const bool timedOut = m_socket.state() != QAbstractSocket::UnconnectedState;
+        m_openError = timedOut ? tr("no connection within %1 s").arg(NetworkConnectMs / 1000)
+                               : m_socket.errorString();
+        m_nobodyThere = !timedOut;
+        const QSignalBlocker quiet(m_socket);
+        m_socket.abort();
+        note(QStringLiteral("network adapter %1 not reached: %2").arg(m_network, m_openError));
+        return false;
+    }
+    m_logged = 0;
+    m_networkUp = true;
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    note(QStringLiteral("network adapter %1 connected").arg(m_network));
+    m_closeReason = CloseReason::None;
+    m_lostReason.clear();
+    return true;
+}
+
 bool MSComm::Output(const QByteArray& bytes) {
-    if (!m_port.isOpen()) return false;
+    if (!PortOpen()) return false;
     if (m_log) m_log->Wrote(bytes);
-    if (m_port.write(bytes) != bytes.size()) return false;
-    m_port.flush();
+    if (channel().write(bytes) != bytes.size()) return false;
+    if (!IsNetwork()) m_port.flush();
     return true;
 }
 
 QString MSComm::Input() {
-    if (!m_port.isOpen()) return {};
-    const qint64 length = m_inputLen > 0 ? m_inputLen : m_port.bytesAvailable();
-    const QByteArray read = m_port.read(length);
+    if (!PortOpen()) return {};
+    const qint64 length = m_inputLen > 0 ? m_inputLen : channel().bytesAvailable();
+    const QByteArray read = channel().read(length);
     m_logged = std::max<qint64>(0, m_logged - read.size());
     return QString::fromLatin1(read);
 }
@@ -153,9 +230,9 @@ QString MSComm::Input() {
 void MSComm::DiscardInput() {
     // What the system has received but Qt has not read yet goes as well,
     // logged first: every byte that came in is in the log.
-    if (m_port.isOpen()) {
+    if (PortOpen()) {
         takeWaiting();
-        m_port.readAll();
+        channel().readAll();
         m_logged = 0;
     }
 }
@@ -177,10 +254,10 @@ void MSComm::checkPresence() {
 }
 
 void MSComm::closeLost(const QString& reason) {
-    if (!m_port.isOpen()) return;
+    if (IsNetwork() ? !m_networkUp : !m_port.isOpen()) return;
     m_lostReason = reason;
-    m_presence.stop();
-    m_port.close();
+    logArrivals();
+    closeChannel();
     note(QStringLiteral("port lost: %1").arg(m_lostReason));
     m_closeReason = CloseReason::Lost;
     emit portClosed(m_closeReason);

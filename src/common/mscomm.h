@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace vorkel {
@@ -11,13 +12,16 @@ class AdapterLog;
 
 // The serial communications control: a port chosen by number, configured by a
 // settings text such as "9600,n,8,1", written without waiting and read one
-// character at a time without waiting.
+// character at a time without waiting. With a network address set, the same
+// channel is a TCP connection to a WiFi adapter instead, and the port number
+// and settings do not apply.
 class MSComm : public QObject {
     Q_OBJECT
   public:
     enum class CloseReason { None, ByProgram, Lost };
 
     explicit MSComm(QObject* parent = nullptr);
+    ~MSComm() override;
 
     void setCommPort(int portNumber) { m_commPort = portNumber; }
     int CommPort() const { return m_commPort; }
@@ -32,21 +36,33 @@ class MSComm : public QObject {
     void setRThreshold(int value) { m_rThreshold = value; }
     void setSThreshold(int value) { m_sThreshold = value; }
 
-    // Opening applies the port number and settings; false (and OpenError) when it fails.
+    // "HOST:PORT" of a network adapter; empty for the COM port.
+    void setNetworkAddress(const QString& address) { m_network = address; }
+    QString NetworkAddress() const { return m_network; }
+    bool IsNetwork() const { return !m_network.isEmpty(); }
+    // A failed network open found nobody at the address (refused, unreachable,
+    // no such name), as against a connection that was not made in time.
+    bool NobodyAtAddress() const { return m_nobodyThere; }
+
+    // Opening applies the port number and settings, or connects to the
+    // network address within 5 s while the event loop runs; false (and
+    // OpenError) when it fails.
     bool setPortOpen(bool open);
-    bool PortOpen() const { return m_port.isOpen(); }
+    bool PortOpen() const;
     QString OpenError() const { return m_openError; }
     // The serial port's error for a failed open; NoError when the settings were refused.
     QSerialPort::SerialPortError OpenErrorCode() const { return m_openErrorCode; }
 
     // Changes the speed of the open port (looking for the adapter's own speed).
-    bool ChangeSpeed(qint32 baud) { return m_port.isOpen() && m_port.setBaudRate(baud); }
+    bool ChangeSpeed(qint32 baud) {
+        return !IsNetwork() && m_port.isOpen() && m_port.setBaudRate(baud);
+    }
 
     // Queues the bytes for sending and returns at once.
     bool Output(const QByteArray& bytes);
     // At most InputLen characters that have arrived; empty when none has.
     QString Input();
-    qint64 InBufferCount() const { return m_port.isOpen() ? m_port.bytesAvailable() : 0; }
+    qint64 InBufferCount() const { return PortOpen() ? channel().bytesAvailable() : 0; }
     void DiscardInput();
 
     // Every byte written and every chunk that arrives, and the port opening
@@ -62,6 +78,12 @@ class MSComm : public QObject {
 
   private:
     void onError(QSerialPort::SerialPortError error);
+    bool openNetwork();
+    void closeChannel();
+    QIODevice& channel() { return IsNetwork() ? static_cast<QIODevice&>(m_socket) : m_port; }
+    const QIODevice& channel() const {
+        return IsNetwork() ? static_cast<const QIODevice&>(m_socket) : m_port;
+    }
     void checkPresence();
     void closeLost(const QString& reason);
     void logArrivals();
@@ -70,7 +92,11 @@ class MSComm : public QObject {
     bool applySettings();
 
     QSerialPort m_port;
-    QString m_device; // the device opened, looked for while it is open
+    QTcpSocket m_socket;
+    QString m_network;
+    bool m_nobodyThere = false;
+    bool m_networkUp = false; // connected, until closed or lost
+    QString m_device;         // the device opened, looked for while it is open
     QTimer m_presence;
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");

@@ -11,6 +11,9 @@ namespace vorkel {
 extern std::int16_t CommPortNumber;
 // Baud rate as decimal digits ("9600"); empty until the settings are loaded.
 extern QString CommSpeed;
+// A network (WiFi) adapter's "HOST:PORT" chosen in Setup, used instead of the
+// COM port; empty for the COM port.
+extern QString NetworkAdapter;
 // Full path of VORKEL.INI beside the program.
 extern QString IniFilePath;
 // Where the adapter stands: one of the three values below.

@@ -3,6 +3,7 @@
 #include "cluster/cluster_functions.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"
+#include "common/network_address.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -35,6 +36,22 @@ QString WithoutClosingLineEnds(QString text) {
     return text;
 }
 
+// Nobody at a network adapter's address, or nobody in time.
+void ReportNetworkProblem(const MSComm& comm) {
+    Message message;
+    message.title = QStringLiteral("ERROR!");
+    message.text = QStringLiteral("No adapter answers at %1.").arg(comm.NetworkAddress());
+    message.informative =
+        QStringLiteral("%1.\n\nIs this computer on the adapter's WiFi network? Join the network "
+                       "the adapter makes (switch the ignition on first), check the address in "
+                       "Setup (most WiFi adapters are at %2:%3), then press Connect.")
+            .arg(comm.OpenError())
+            .arg(QLatin1String(DefaultAdapterHost))
+            .arg(DefaultAdapterPort);
+    message.icon = MessageIcon::Critical;
+    ShowMessage(message);
+}
+
 } // namespace
 
 QString AdapterBanner(const QString& resetAnswer) {
@@ -61,15 +78,22 @@ void SendSetUpCommands(Exchange& exchange) {
 
 void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) {
     AdapterState = AdapterNotInitialised;
+    if (!NetworkAdapter.isEmpty()) {
+        OpenComPort(*ui.MSComm1);
+        if (!ui.MSComm1->PortOpen()) {
+            ReportNetworkProblem(*ui.MSComm1);
+            return;
+        }
+    }
     // The port is opened once, and that open decides whether it is free: a
     // lock file's pid may belong to another process by now. Before it, only
     // whether there is a serial line at all.
-    const PortProbe probe = FindComPort(CommPortNumber);
+    const PortProbe probe = NetworkAdapter.isEmpty() ? FindComPort(CommPortNumber) : PortProbe{};
     if (probe.problem != PortProblem::None) {
         ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
         return;
     }
-    OpenComPort(*ui.MSComm1);
+    if (NetworkAdapter.isEmpty()) OpenComPort(*ui.MSComm1);
     if (!ui.MSComm1->PortOpen()) {
         // A speed the port cannot use is the control's refusal, not the device's.
         ReportPortProblem(

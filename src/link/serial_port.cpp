@@ -168,7 +168,9 @@ void OpenComPort(MSComm& comm) {
     comm.setRTSEnable(true);
     comm.setRThreshold(1);
     comm.setSThreshold(1);
-    if (FindComPort(CommPortNumber).problem == PortProblem::None) comm.setPortOpen(true);
+    comm.setNetworkAddress(NetworkAdapter);
+    if (comm.IsNetwork() || FindComPort(CommPortNumber).problem == PortProblem::None)
+        comm.setPortOpen(true);
 }
 
 int FindListEntry(const QString& text, const QListWidget* list) {

@@ -46,6 +46,7 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe);
 // Configures the control from CommPortNumber and CommSpeed (8N1, no flow
 // control, DTR and RTS on, one character per read) and opens the port when
 // it has a serial line (FindComPort); the open itself says whether it is free.
+// With a NetworkAdapter chosen, connects to that address instead.
 void OpenComPort(MSComm& comm);
 
 // Index of the first entry that begins with text, compared without regard to

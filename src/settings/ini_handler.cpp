@@ -18,7 +18,7 @@ namespace {
 // Written whole or not at all: a crash or a full disk never leaves a truncated file.
 bool WriteSettingsFile(std::int16_t port, const QString& speed) {
     QSaveFile file(IniFilePath);
-    const QByteArray text = FormatSettingsFile(port, speed);
+    const QByteArray text = FormatSettingsFile(port, speed, NetworkAdapter);
     QString why;
     if (QFileInfo(IniFilePath).isSymLink()) {
         // Never through a link: one put beside the program would let a Save
@@ -54,7 +54,8 @@ bool WriteSettingsFile(std::int16_t port, const QString& speed) {
 }
 
 void ShowStatus(StatusBar* statusBar) {
-    if (statusBar) statusBar->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed));
+    if (statusBar)
+        statusBar->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed, NetworkAdapter));
 }
 
 // The file at path, or the one at otherPath when path has none. Only a
@@ -72,9 +73,11 @@ void LoadSettings(StatusBar* statusBar, const QString& otherPath) {
     if (read) {
         if (read->port) CommPortNumber = *read->port;
         if (read->speed) CommSpeed = *read->speed;
+        NetworkAdapter = read->network;
     } else {
         CommPortNumber = 1;
         CommSpeed = QStringLiteral("9600");
+        NetworkAdapter.clear();
         WriteSettingsFile(CommPortNumber, CommSpeed);
     }
     ShowStatus(statusBar);

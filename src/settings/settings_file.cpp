@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "common/network_address.h"
 #include "settings/leading_number.h"
 
 namespace vorkel {
@@ -31,6 +32,13 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
     SettingsRead read;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
+        // Holds neither key: a malformed address is passed over like any
+        // other such line, and the COM port stays in use.
+        if (line.startsWith(QLatin1String("Network="))) {
+            const std::optional<NetworkAddress> address = ParseNetworkAddress(line.mid(8));
+            read.network = address ? NetworkAddressText(*address) : QString();
+            continue;
+        }
         const QString lower = line.toLower();
         // The keys are found anywhere and in any case; the values are taken by
         // position, after the 11 characters of "ComPort=COM" and the 9 of "ComSpeed=".
@@ -49,7 +57,7 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
     return read;
 }
 
-QByteArray FormatSettingsFile(std::int16_t port, const QString& speed) {
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QString& network) {
     QByteArray out;
     out += IniHeader;
     out += "\r\nComPort=COM";
@@ -57,10 +65,16 @@ QByteArray FormatSettingsFile(std::int16_t port, const QString& speed) {
     out += "\r\nComSpeed=";
     out += speed.toLatin1();
     out += "\r\n";
+    if (!network.isEmpty()) {
+        out += "Network=";
+        out += network.toUtf8();
+        out += "\r\n";
+    }
     return out;
 }
 
-QString SettingsStatusText(std::int16_t port, const QString& speed) {
+QString SettingsStatusText(std::int16_t port, const QString& speed, const QString& network) {
+    if (!network.isEmpty()) return network;
     return QStringLiteral("COM %1 / %2").arg(port).arg(speed);
 }
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-// The settings file's text: three lines, each ended by CR LF.
+// The settings file's text: three lines, each ended by CR LF, and a fourth,
+// "Network=HOST:PORT", when a network adapter is chosen.
 namespace vorkel {
 
 inline constexpr const char* IniHeader = "VORKEL v1.00 INI File";
@@ -14,6 +15,7 @@ inline constexpr const char* IniHeader = "VORKEL v1.00 INI File";
 struct SettingsRead {
     std::optional<std::int16_t> port; // set when a port line was read
     std::optional<QString> speed;     // set when a speed line was read
+    QString network;                  // a well-formed "Network=HOST:PORT" line's address
 };
 
 // Lines end at CR LF, CR or LF.
@@ -23,9 +25,9 @@ QStringList SplitSettingsLines(const QByteArray& content);
 // a key line shorter than its key, a port outside 16 bits, a number overflow).
 std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content);
 
-QByteArray FormatSettingsFile(std::int16_t port, const QString& speed);
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QString& network = {});
 
-// Panel 2 of the main window: "COM 1 / 9600".
-QString SettingsStatusText(std::int16_t port, const QString& speed);
+// Panel 2 of the main window: "COM 1 / 9600", or the network adapter's address.
+QString SettingsStatusText(std::int16_t port, const QString& speed, const QString& network = {});
 
 } // namespace vorkel

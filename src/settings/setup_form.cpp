@@ -20,7 +20,7 @@ namespace vorkel {
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
-    PrepareDialog(this, "Setup_Form", 3570, 1920);
+    PrepareDialog(this, "Setup_Form", 3570, 3000);
     setWindowTitle(QStringLiteral("Setup"));
 
     Frame1 = MakeFrame(this, "Frame1", "Comm Ports", TwipsRect(120, 120, 1575, 1215));
@@ -33,6 +33,7 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     setTabOrder(CommPort_List, SaveConfig);
     setTabOrder(SaveConfig, SetupCancel);
     setTabOrder(SetupCancel, Speed_List);
+    MakeNetworkControls();
 
     connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
@@ -128,9 +129,11 @@ void Setup_Form::Form_Activate() {
     Speed_List->addItems(
         {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
     Speed_List->setCurrentRow(FindListEntry(CommSpeed, Speed_List));
+    ShowNetworkChoice();
 }
 
 void Setup_Form::SaveConfig_Click() {
+    if (!TakeNetworkChoice()) return;
     // With no entry chosen, the value in memory is kept rather than saving nonsense.
     if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
         if (const std::optional<std::int16_t> number = PortNumberText(port->text().mid(3)))

@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QGroupBox;
+class QLineEdit;
+class QSpinBox;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -26,6 +29,11 @@ class Setup_Form : public QDialog {
     QPushButton* SetupCancel = nullptr;
     QGroupBox* Frame2 = nullptr;
     QListWidget* Speed_List = nullptr;
+    // A network (WiFi) adapter instead of the COM port.
+    QGroupBox* Frame3 = nullptr;
+    QCheckBox* Network_Check = nullptr;
+    QLineEdit* NetworkHost_Text = nullptr;
+    QSpinBox* NetworkPort_Number = nullptr;
 
     // Runs whenever the dialog becomes the active window.
     void Form_Activate();
@@ -37,6 +45,10 @@ class Setup_Form : public QDialog {
 
   private:
     void FillPortList();
+    void MakeNetworkControls();
+    void ShowNetworkChoice();
+    // False, with a message, for a host that is no name or address.
+    bool TakeNetworkChoice();
     // A click on a port that cannot be used says why and what to do.
     void ExplainBlockedPort(QListWidgetItem* item);
 

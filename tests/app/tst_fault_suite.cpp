@@ -247,6 +247,18 @@ void TestFaultSuite::fault_data() {
         quick);
     row("click Exit during the list", View, {"--pending-late", "1800FF00"}, ClickExit, "", false,
         quick);
+
+    // A WiFi adapter (network): the same exchange over TCP on 127.0.0.1
+    const QString nobody = QStringLiteral("No adapter answers at 127.0.0.1:");
+    row("wifi: connect and list", Connect, {"--tcp"}, NoClick, "", true, quick);
+    row("wifi: clear", Clear, {"--tcp"}, NoClick, "", true, quick);
+    row("wifi: adapter gone mid-answer", View, {"--tcp", "--unplug", "1800FF00:20"}, NoClick, lost,
+        false, quick);
+    row("wifi: nobody listening", Connect, {"--tcp-nobody"}, NoClick, nobody, false, quick);
+    row("wifi: accepts and never answers", Connect, {"--tcp", "--silent"}, NoClick, timeout, false,
+        timed);
+    row("wifi: a name that cannot resolve", Connect, {"--tcp-host", "no..such.host"}, NoClick,
+        "No adapter answers at no..such.host:", false, quick);
 }
 
 void TestFaultSuite::fault() {
@@ -261,10 +273,23 @@ void TestFaultSuite::fault() {
     const bool fullScale = QByteArray(QTest::currentDataTag()) == "connect: silent adapter";
     const ScopedTimeScale scale(fullScale ? 1.0 : QuickTime);
 
+    // A network adapter: the simulator listening on loopback, or nobody.
+    const QString network =
+        faults.value(0).startsWith(QLatin1String("--tcp")) ? faults.takeFirst() : QString();
+    const QString badHost = network == QLatin1String("--tcp-host") ? faults.takeFirst() : QString();
     const vorkelsim::SimOptions faulty = SimFromArguments(faults);
     SimFixture fixture(step == Connect ? faulty : FastAdapter());
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
+    if (network == QLatin1String("--tcp")) {
+        NetworkAdapter = fixture.useTcp();
+    } else if (network == QLatin1String("--tcp-nobody")) {
+        vorkelsim::PtyAdapter gone({});
+        QVERIFY(gone.StartTcp(0));
+        NetworkAdapter = QStringLiteral("127.0.0.1:%1").arg(gone.TcpPort());
+    } else if (!badHost.isEmpty()) {
+        NetworkAdapter = badHost + QStringLiteral(":35000");
+    }
     bool exited = false;
     form.setExitAction([&] { exited = true; });
     MessageRecorder messages;
@@ -357,6 +382,7 @@ void TestFaultSuite::fault() {
     if (connected) QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
     QVERIFY(LooksDisconnected(form));
     fixture.replace(FastAdapter());
+    if (!network.isEmpty() && network != QLatin1String("--tcp")) NetworkAdapter = fixture.useTcp();
     messages.clear();
     QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
     QVERIFY(LooksConnected(form));

@@ -66,50 +66,103 @@ void TestIniHandler::load_data() {
     QTest::addColumn<bool>("replaced");      // the file becomes the default file
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("speed");
+    QTest::addColumn<QString>("network"); // the network adapter taken; panel 2 then shows it
     const QByteArray h = "VORKEL v1.00 INI File\r\n";
-    QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600";
+    QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600"
+                             << "";
     // Opening a FIFO to read would wait for a writer: read as no file.
-    QTest::newRow("a FIFO") << QByteArray("<fifo>") << true << 1 << "9600";
-    QTest::newRow("empty file") << QByteArray() << true << 1 << "9600";
+    QTest::newRow("a FIFO") << QByteArray("<fifo>") << true << 1 << "9600"
+                            << "";
+    QTest::newRow("empty file") << QByteArray() << true << 1 << "9600"
+                                << "";
     QTest::newRow("header in lower case")
-        << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600";
+        << QByteArray("vorkel v1.00 ini file\r\nComPort=COM3\r\n") << true << 1 << "9600"
+        << "";
     QTest::newRow("header with trailing blank")
-        << QByteArray("VORKEL v1.00 INI File \r\nComPort=COM3\r\n") << true << 1 << "9600";
+        << QByteArray("VORKEL v1.00 INI File \r\nComPort=COM3\r\n") << true << 1 << "9600"
+        << "";
     QTest::newRow("well formed") << h + "ComPort=COM3\r\nComSpeed=38400\r\n"
-                                 << false << 3 << "38400";
-    QTest::newRow("COM12") << h + "ComPort=COM12\r\n" << false << 12 << "1234";
-    QTest::newRow("keys in any case") << h + "comport=com3\r\n" << false << 3 << "1234";
-    QTest::newRow("blanks around equals") << h + "ComPort = COM3\r\n" << false << 0 << "1234";
-    QTest::newRow("1.5 rounds to 2") << h + "ComPort=COM1.5\r\n" << false << 2 << "1234";
-    QTest::newRow("2.5 rounds to 2") << h + "ComPort=COM2.5\r\n" << false << 2 << "1234";
-    QTest::newRow("negative port") << h + "ComPort=COM-3\r\n" << false << -3 << "1234";
-    QTest::newRow("port out of range") << h + "ComPort=COM99999\r\n" << true << 1 << "9600";
-    QTest::newRow("port key line too short") << h + "xcomport\r\n" << true << 1 << "9600";
+                                 << false << 3 << "38400"
+                                 << "";
+    QTest::newRow("COM12") << h + "ComPort=COM12\r\n"
+                           << false << 12 << "1234"
+                           << "";
+    QTest::newRow("keys in any case") << h + "comport=com3\r\n"
+                                      << false << 3 << "1234"
+                                      << "";
+    QTest::newRow("blanks around equals") << h + "ComPort = COM3\r\n"
+                                          << false << 0 << "1234"
+                                          << "";
+    QTest::newRow("1.5 rounds to 2") << h + "ComPort=COM1.5\r\n"
+                                     << false << 2 << "1234"
+                                     << "";
+    QTest::newRow("2.5 rounds to 2") << h + "ComPort=COM2.5\r\n"
+                                     << false << 2 << "1234"
+                                     << "";
+    QTest::newRow("negative port") << h + "ComPort=COM-3\r\n"
+                                   << false << -3 << "1234"
+                                   << "";
+    QTest::newRow("port out of range") << h + "ComPort=COM99999\r\n"
+                                       << true << 1 << "9600"
+                                       << "";
+    QTest::newRow("port key line too short") << h + "xcomport\r\n"
+                                             << true << 1 << "9600"
+                                             << "";
     QTest::newRow("port key line of prefix length") << h + "ComPort=COM\r\n"
-                                                    << false << 0 << "1234";
-    QTest::newRow("speed 115200") << h + "ComSpeed=115200\r\n" << false << 5 << "115200";
-    QTest::newRow("speed fast") << h + "ComSpeed=fast\r\n" << false << 5 << "0";
+                                                    << false << 0 << "1234"
+                                                    << "";
+    QTest::newRow("speed 115200") << h + "ComSpeed=115200\r\n"
+                                  << false << 5 << "115200"
+                                  << "";
+    QTest::newRow("speed fast") << h + "ComSpeed=fast\r\n"
+                                << false << 5 << "0"
+                                << "";
     QTest::newRow("speed with line settings") << h + "ComSpeed=9600,n,8,1\r\n"
-                                              << false << 5 << "9600";
-    QTest::newRow("speed key alone") << h + "comspeed\r\n" << true << 1 << "9600";
-    QTest::newRow("speed overflow") << h + "ComSpeed=1e999\r\n" << true << 1 << "9600";
+                                              << false << 5 << "9600"
+                                              << "";
+    QTest::newRow("speed key alone") << h + "comspeed\r\n"
+                                     << true << 1 << "9600"
+                                     << "";
+    QTest::newRow("speed overflow") << h + "ComSpeed=1e999\r\n"
+                                    << true << 1 << "9600"
+                                    << "";
     QTest::newRow("speed before port, lines between")
         << h + "ComSpeed=38400\r\n; a note\r\n\r\nComPort=COM4\r\n"
-        << false << 4 << "38400";
+        << false << 4 << "38400"
+        << "";
     QTest::newRow("second port line wins") << h + "ComPort=COM3\r\nComPort=COM6\r\n"
-                                           << false << 6 << "1234";
+                                           << false << 6 << "1234"
+                                           << "";
     QTest::newRow("a good line before a bad one still recovers to defaults")
         << h + "ComPort=COM3\r\nComPort=COM70000\r\n"
-        << true << 1 << "9600";
-    QTest::newRow("no final line end") << h + "ComPort=COM8" << false << 8 << "1234";
+        << true << 1 << "9600"
+        << "";
+    QTest::newRow("no final line end") << h + "ComPort=COM8" << false << 8 << "1234"
+                                       << "";
     // A file saved by a Linux editor: LF alone ends a line too.
     QTest::newRow("LF line ends") << QByteArray(
                                          "VORKEL v1.00 INI File\nComPort=COM33\nComSpeed=38400\n")
-                                  << false << 33 << "38400";
+                                  << false << 33 << "38400"
+                                  << "";
     QTest::newRow("LF then a value on the next line") << h + "ComPort=COM1\n2\r\n"
-                                                      << false << 1 << "1234";
+                                                      << false << 1 << "1234"
+                                                      << "";
     QTest::newRow("decimals whatever the locale") << h + "ComPort=COM2.5\r\nComSpeed=9600.5\r\n"
-                                                  << false << 2 << "9600.5";
+                                                  << false << 2 << "9600.5"
+                                                  << "";
+    // A fourth line for a network adapter; a malformed one is passed over.
+    const QByteArray c = h + "ComPort=COM3\r\nComSpeed=38400\r\n";
+    QTest::newRow("network adapter") << c + "Network=192.168.0.10:35000\r\n"
+                                     << false << 3 << "38400"
+                                     << "192.168.0.10:35000";
+    QTest::newRow("network adapter, IPv6") << c + "Network=[fe80::1]:35000\r\n"
+                                           << false << 3 << "38400"
+                                           << "[fe80::1]:35000";
+    for (const char* bad : {"192.168.0.10", "192.168.0.10:0", "192.168.0.10:65536", ":35000",
+                            "192.168.0.10 :35000", "fe80::1:35000", "host:35x"})
+        QTest::newRow(bad) << c + "Network=" + bad + "\r\n"
+                           << false << 3 << "38400"
+                           << "";
 }
 
 void TestIniHandler::load() {
@@ -117,6 +170,8 @@ void TestIniHandler::load() {
     QFETCH(bool, replaced);
     QFETCH(int, port);
     QFETCH(QString, speed);
+    QFETCH(QString, network);
+    NetworkAdapter = QStringLiteral("old:1");
     if (content == "<fifo>")
         QCOMPARE(mkfifo(QFile::encodeName(IniFilePath).constData(), 0600), 0);
     else if (content != "<missing>")
@@ -126,7 +181,9 @@ void TestIniHandler::load() {
     QCOMPARE(int(CommPortNumber), port);
     QCOMPARE(CommSpeed, speed);
     QCOMPARE(ReadAll(IniFilePath), replaced ? DefaultFile : content);
-    QCOMPARE(m_statusBar.panelText(2), QStringLiteral("COM %1 / %2").arg(port).arg(speed));
+    QCOMPARE(NetworkAdapter, network);
+    QCOMPARE(m_statusBar.panelText(2),
+             network.isEmpty() ? QStringLiteral("COM %1 / %2").arg(port).arg(speed) : network);
     QVERIFY(messages.messages().isEmpty());
 }
 

@@ -9,10 +9,13 @@
 #include "support/sim_fixture.h"
 #include "support/window_driver.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace vorkel;
@@ -58,6 +61,7 @@ class TestSetupForm : public QObject {
     void listsPortsAndSelects();
     void reactivationListsEachOnce();
     void noPorts();
+    void saveWritesAndCloses_data();
     void saveWritesAndCloses();
     void saveWithoutSelectionKeepsMemory();
     void cancelChangesNothing();
@@ -93,6 +97,9 @@ void TestSetupForm::layout_data() {
                             << "Comm Speed" << QRect(1800, 120, 1695, 1215);
     QTest::newRow("Speed_List") << "Frame2"
                                 << "" << QRect(120, 240, 1455, 840);
+    // The network adapter's controls below the others; the dialog grew for them.
+    QTest::newRow("Frame3") << "Setup_Form"
+                            << "Network Adapter" << QRect(120, 1920, 3375, 975);
 }
 
 void TestSetupForm::layout() {
@@ -101,7 +108,7 @@ void TestSetupForm::layout() {
     QFETCH(QRect, twips);
     Setup_Form setup(nullptr, nullptr);
     QCOMPARE(setup.windowTitle(), QStringLiteral("Setup"));
-    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(1920)));
+    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(3000)));
     auto* widget = setup.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget()->objectName(), container);
@@ -114,6 +121,7 @@ void TestSetupForm::layout() {
     QCOMPARE(windowdriver::NextTabStop(setup.CommPort_List), setup.SaveConfig);
     QCOMPARE(windowdriver::NextTabStop(setup.SaveConfig), setup.SetupCancel);
     QCOMPARE(windowdriver::NextTabStop(setup.SetupCancel), setup.Speed_List);
+    QCOMPARE(windowdriver::NextTabStop(setup.Speed_List), setup.Network_Check);
 }
 
 void TestSetupForm::listsPortsAndSelects_data() {
@@ -183,24 +191,64 @@ void TestSetupForm::noPorts() {
     QCOMPARE(Selected(setup.CommPort_List), QString());
 }
 
+void TestSetupForm::saveWritesAndCloses_data() {
+    QTest::addColumn<QString>("before"); // the network adapter in memory
+    QTest::addColumn<QString>("host");   // typed with "WiFi adapter at" ticked; null: not ticked
+    QTest::addColumn<int>("tcpPort");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("panel");
+    const QByteArray lines = "VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n";
+    QTest::newRow("COM port") << QString() << QString() << 0 << lines << "COM 3 / 115200";
+    QTest::newRow("WiFi adapter, as prefilled")
+        << QString() << "192.168.0.10" << 35000 << lines + "Network=192.168.0.10:35000\r\n"
+        << "192.168.0.10:35000";
+    QTest::newRow("IPv6 in brackets")
+        << QString() << " ::1 " << 35001 << lines + "Network=[::1]:35001\r\n"
+        << "[::1]:35001";
+    QTest::newRow("back to the COM port")
+        << "192.168.0.10:35000" << QString() << 0 << lines << "COM 3 / 115200";
+    QTest::newRow("a host with a blank is refused, nothing saved")
+        << QString() << "192.168.0 .10" << 35000 << QByteArray() << "";
+}
+
 void TestSetupForm::saveWritesAndCloses() {
+    QFETCH(QString, before);
+    QFETCH(QString, host);
+    QFETCH(int, tcpPort);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, panel);
     SimFixture fixture(FastAdapter(), 3);
     HideOtherPorts(fixture, {3});
     CommPortNumber = 1;
     CommSpeed = QStringLiteral("9600");
+    NetworkAdapter = before;
+    QFile::remove(IniFilePath);
+    MessageRecorder messages;
     StatusBar statusBar(87);
     QPointer<Setup_Form> setup = new Setup_Form(nullptr, &statusBar);
     setup->show();
     setup->Form_Activate();
+    QCOMPARE(setup->Network_Check->isChecked(), !before.isEmpty());
     setup->CommPort_List->setCurrentRow(0);
     setup->Speed_List->setCurrentRow(2);
+    setup->Network_Check->setChecked(!host.isNull());
+    if (!host.isNull()) {
+        setup->NetworkHost_Text->setText(host);
+        setup->NetworkPort_Number->setValue(tcpPort);
+    }
     QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
+    QCOMPARE(FileContent(IniFilePath), file);
+    QCOMPARE(statusBar.panelText(2), panel);
+    if (file.isEmpty()) {
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY(!setup.isNull());
+        delete setup;
+        return;
+    }
     QCOMPARE(int(CommPortNumber), 3);
     QCOMPARE(CommSpeed, QStringLiteral("115200"));
-    QCOMPARE(FileContent(IniFilePath),
-             QByteArray("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n"));
-    QCOMPARE(statusBar.panelText(2), QStringLiteral("COM 3 / 115200"));
     QTRY_VERIFY(setup.isNull());
+    NetworkAdapter.clear();
 }
 
 void TestSetupForm::saveWithoutSelectionKeepsMemory() {

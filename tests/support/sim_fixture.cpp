@@ -22,9 +22,23 @@ SimFixture::~SimFixture() {
 void SimFixture::replace(const vorkelsim::SimOptions& options) {
     m_sim.reset();
     m_sim = std::make_unique<vorkelsim::PtyAdapter>(options);
+    if (m_tcpPort) {
+        if (!m_sim->StartTcp(m_tcpPort))
+            qFatal("no TCP port: %s", qPrintable(m_sim->ErrorString()));
+        return;
+    }
     if (!m_sim->Start()) qFatal("no pseudo-terminal: %s", qPrintable(m_sim->ErrorString()));
     if (!m_sim->LinkAs(QDir(m_dir.path()).filePath(QStringLiteral("COM%1").arg(m_comPort))))
         qFatal("cannot link the simulator: %s", qPrintable(m_sim->ErrorString()));
+}
+
+QString SimFixture::useTcp() {
+    const vorkelsim::SimOptions options = m_sim->Adapter().MutableOptions();
+    m_sim.reset();
+    m_sim = std::make_unique<vorkelsim::PtyAdapter>(options);
+    if (!m_sim->StartTcp(0)) qFatal("no TCP port: %s", qPrintable(m_sim->ErrorString()));
+    m_tcpPort = m_sim->TcpPort();
+    return QStringLiteral("127.0.0.1:%1").arg(m_tcpPort);
 }
 
 std::unique_ptr<vorkelsim::PtyAdapter> SimFixture::addPort(int comPort,
@@ -80,6 +94,7 @@ QStringList KnownDescriptionLines() {
 void UseComPort(int port) {
     vorkel::CommPortNumber = static_cast<std::int16_t>(port);
     vorkel::CommSpeed = QStringLiteral("38400");
+    vorkel::NetworkAdapter.clear();
     vorkel::AdapterState = vorkel::AdapterNotInitialised;
     vorkel::DtcCount = 0;
     vorkel::DtcCodes.fill(QString());

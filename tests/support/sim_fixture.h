@@ -17,6 +17,9 @@ class SimFixture {
     QString portsDir() const { return m_dir.path(); }
     // A fresh adapter on the same COM number (after an unplug, or to change faults).
     void replace(const vorkelsim::SimOptions& options);
+    // The same adapter as a WiFi one, on 127.0.0.1 from now on (replacements
+    // too); its address, for the program's network adapter.
+    QString useTcp();
     // Another adapter, also linked, as COM<port>.
     std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
                                                    const vorkelsim::SimOptions& options = {});
@@ -28,6 +31,7 @@ class SimFixture {
     QTemporaryDir m_dir;
     int m_comPort;
     std::unique_ptr<vorkelsim::PtyAdapter> m_sim;
+    quint16 m_tcpPort = 0;
 };
 
 // Simulator options from vorkel-sim's own arguments, with no reset delay
