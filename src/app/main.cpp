@@ -1,7 +1,11 @@
 #include "app/form1.h"
 #include "app/quit_signals.h"
 #include "app/startup.h"
+#include "common/network_address.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
 #include "settings/ini_handler.h"
+#include "settings/settings_file.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -44,8 +48,22 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
     vorkel::SetDialogFont();
+    // --network HOST:PORT: a network adapter for this run, saved only by Setup.
+    const QStringList arguments = QApplication::arguments();
+    const qsizetype network = arguments.indexOf(QStringLiteral("--network"));
+    const auto address = vorkel::ParseNetworkAddress(arguments.value(network + 1));
+    if (network > 0 && !address) {
+        std::fputs("--network takes HOST:PORT, e.g. 192.168.0.10:35000\n", stderr);
+        return 2;
+    }
     vorkel::Form1 form;
     vorkel::Main(form);
+    if (network > 0) {
+        vorkel::NetworkAdapter = vorkel::NetworkAddressText(*address);
+        form.StatusBar1->setPanelText(2, vorkel::SettingsStatusText(vorkel::CommPortNumber,
+                                                                    vorkel::CommSpeed,
+                                                                    vorkel::NetworkAdapter));
+    }
     vorkel::EndOnQuitSignals(form);
     return QApplication::exec();
 }
