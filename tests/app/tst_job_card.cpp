@@ -102,6 +102,9 @@ void TestJobCard::report_data() {
                        "DTC count after Clear: not read",
                        "reading them back failed"}
         << QStringList{} << 1;
+    QTest::newRow("a WiFi adapter")
+        << QStringList{"wifi", "connect"} << QStringList{"DTC count: 3", first, third}
+        << QStringList{"COM"} << 0;
     QTest::newRow("unplugged inside the positive answer")
         << QStringList{"connect", "fault --unplug 14FF00:16", "clear"}
         << QStringList{"DTC count: 3", first, "is not known"} << QStringList{erased} << 1;
@@ -123,6 +126,8 @@ void TestJobCard::report() {
             fixture.replace(SimFromArguments(arguments));
         else if (step.startsWith(QLatin1String("fault ")))
             fixture.sim().Adapter().MutableOptions() = SimFromArguments(arguments);
+        else if (step == QLatin1String("wifi"))
+            NetworkAdapter = fixture.useTcp();
         else if (step == QLatin1String("no port"))
             CommPortNumber = static_cast<std::int16_t>(fixture.comPort() + 1);
         else if (step == QLatin1String("view"))
@@ -164,13 +169,16 @@ void TestJobCard::report() {
     QCOMPARE(messages.texts().size(), said + 1);
     QFile log(form.AdapterLogFile().Path());
     QVERIFY(log.open(QIODevice::ReadOnly) && !log.read(4).startsWith("%PDF"));
+    // The card and the log's session header name the port or the network adapter.
+    const QString port = NetworkAdapter.isEmpty()
+                             ? QStringLiteral("COM%1").arg(fixture.comPort())
+                             : QStringLiteral("network adapter ") + NetworkAdapter;
+    QVERIFY(log.readAll().contains("# port: " + port.toUtf8()));
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
 
     holds =
-        QStringList{"VORKEL 1.0.0", "Adapter: ELM327",
-                    QStringLiteral("COM%1").arg(fixture.comPort()), "3R23-10849-BA", "BA Futura"} +
-        holds;
+        QStringList{"VORKEL 1.0.0", "Adapter: ELM327", port, "3R23-10849-BA", "BA Futura"} + holds;
     for (const QString& path : {saved, printed}) {
         int pages = 0;
         const QString text = PdfText(path, &pages).simplified();
