@@ -100,6 +100,8 @@ Answer Elm327::Execute(const QByteArray& received) {
         answer.segments.push_back({latency, Closing()});
     } else if (m_options.refuse.contains(command)) {
         answer.segments.push_back({latency, "?" + LineEnd() + Closing()});
+    } else if (m_options.ignore.contains(command)) {
+        answer.segments.push_back({latency, "OK" + LineEnd() + Closing()});
     } else if (command.startsWith(QLatin1String("AT"))) {
         AtCommand(command.mid(2), answer);
     } else if (IsHex(command) && command.size() % 2 == 0 && command.size() <= 16) {
@@ -191,7 +193,7 @@ void Elm327::AtCommand(const QString& at, Answer& answer) {
         return;
     }
     if (at == QLatin1String("RV")) {
-        reply("12.6V");
+        reply(m_options.voltage);
         return;
     }
     if (at == QLatin1String("DPN")) {
@@ -279,6 +281,18 @@ void Elm327::Request(const QString& command, Answer& answer) {
     }
     const bool noDataNow = InSet(m_options.noDataOnce, command) && !m_noDataGiven.contains(command);
     if (noDataNow) m_noDataGiven.insert(command);
+    // The engine controller answers the OBD request for its supported values
+    // when it is asked functionally (the header left at 7DF): seen when a
+    // clone says OK to AT SH and keeps its old header.
+    if (m_header == 0x7DF && command == QLatin1String("0100") &&
+        !InSet(m_options.noData, command)) {
+        answer.segments.push_back(
+            {latency, FrameLine(m_headers ? QByteArray("7E8 ") : QByteArray(),
+                                m_headers ? QByteArray("06 41 00 BE 1F A8 13 00 ")
+                                          : QByteArray("41 00 BE 1F A8 13 ")) +
+                          Closing()});
+        return;
+    }
     if (m_header != 0x720 || InSet(m_options.noData, command) || noDataNow) {
         answer.segments.push_back({latency + noDataDelay, "NO DATA" + LineEnd() + Closing()});
         return;

@@ -158,6 +158,21 @@ const std::vector<SimOption>& OptionTable() {
              Insert(l.options.refuse, v);
              return QString();
          }},
+        {"ignore", "command",
+         "Answer \"OK\" to a command and not apply it, as some clones do, e.g. --ignore ATSH720.",
+         [](L& l, const QString& v) {
+             Insert(l.options.ignore, v);
+             return QString();
+         }},
+        {"voltage", "volts", "The supply AT RV reports, e.g. --voltage 11.4 (default 12.6).",
+         [](L& l, const QString& v) {
+             bool ok = false;
+             const double volts = v.toDouble(&ok);
+             if (!ok || volts < 0 || volts > 99)
+                 return QStringLiteral("--voltage takes volts, e.g. 11.4");
+             l.options.voltage = QByteArray::number(volts, 'f', 1) + 'V';
+             return QString();
+         }},
         {"no-data", "request",
          "The cluster ignores a request: NO DATA, e.g. --no-data 22E21A or --no-data '*'.",
          [](L& l, const QString& v) {

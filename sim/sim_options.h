@@ -27,26 +27,28 @@ struct SimOptions {
     int latencyJitterMs = 0;       // up to this much more before an answer (radio links)
     bool padding = false;          // frames padded to 8 bytes, shown with headers on
     std::uint8_t padByte = 0x00;
-    bool trailingBlank = true;  // a blank after the last byte of a frame line
-    bool searching = false;     // "SEARCHING..." before the first answer after ATSP A/0
-    int searchMs = 0;           // how long that protocol search takes
-    bool strict = false;        // a byte arriving during a request stops it: "STOPPED"
-    bool splitBytes = false;    // every byte written on its own
-    bool otherUnits = false;    // frames of other control units among the cluster's (no filter)
-    CommandSet refuse;          // answered "?"
-    CommandSet noData;          // the cluster stays silent: "NO DATA"
-    bool modem = false;         // not an adapter: a modem that answers OK/ERROR, never a prompt
-    CommandSet noDataOnce;      // "NO DATA" the first time only, as adapters do now and then
-    CommandSet err94;           // "ERR94": the adapter's own CAN error, its settings reset
-    CommandSet canError;        // "CAN ERROR"
-    CommandSet bufferFull;      // the first frame, then "BUFFER FULL"
-    QMap<QString, int> pending; // that many 7F xx 78 frames before the answer
-    CommandSet pendingLate;     // 7F xx 78, then the prompt: the answer never comes
-    int pendingGapMs = 50;      // between a 7F xx 78 frame and what follows
-    CommandSet pendingForever;  // 7F xx 78 again and again, never the answer nor the prompt
-    int pendingRepeatMs = 1500; // between those frames
-    CommandSet endless;         // noise without end and never a prompt
-    CommandSet stopped;         // "STOPPED", as when the request is interrupted
+    bool trailingBlank = true;    // a blank after the last byte of a frame line
+    bool searching = false;       // "SEARCHING..." before the first answer after ATSP A/0
+    int searchMs = 0;             // how long that protocol search takes
+    bool strict = false;          // a byte arriving during a request stops it: "STOPPED"
+    bool splitBytes = false;      // every byte written on its own
+    bool otherUnits = false;      // frames of other control units among the cluster's (no filter)
+    CommandSet refuse;            // answered "?"
+    CommandSet ignore;            // answered "OK" and not applied, as some clones do
+    QByteArray voltage = "12.6V"; // what AT RV reports of the OBD socket's supply
+    CommandSet noData;            // the cluster stays silent: "NO DATA"
+    bool modem = false;           // not an adapter: a modem that answers OK/ERROR, never a prompt
+    CommandSet noDataOnce;        // "NO DATA" the first time only, as adapters do now and then
+    CommandSet err94;             // "ERR94": the adapter's own CAN error, its settings reset
+    CommandSet canError;          // "CAN ERROR"
+    CommandSet bufferFull;        // the first frame, then "BUFFER FULL"
+    QMap<QString, int> pending;   // that many 7F xx 78 frames before the answer
+    CommandSet pendingLate;       // 7F xx 78, then the prompt: the answer never comes
+    int pendingGapMs = 50;        // between a 7F xx 78 frame and what follows
+    CommandSet pendingForever;    // 7F xx 78 again and again, never the answer nor the prompt
+    int pendingRepeatMs = 1500;   // between those frames
+    CommandSet endless;           // noise without end and never a prompt
+    CommandSet stopped;           // "STOPPED", as when the request is interrupted
     // Frame n of a long (multi-frame) answer, 0 the first frame; -1: none.
     int dropFrame = -1;       // lost without a word, as clones on a busy bus lose frames
     int cutFrame = -1;        // its line ends in the middle of a byte (a serial overrun)

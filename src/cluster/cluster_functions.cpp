@@ -79,8 +79,8 @@ void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
 }
 
 void IdentifyCluster(Form1Controls& ui) {
-    PartPrefix =
-        PrefixOfReply(ReadIdentifier(ui, QStringLiteral("22e21a"), QStringLiteral("62 E2 1A ")));
+    PartPrefix = PrefixOfReply(ReadIdentifier(ui, QLatin1String(FirstIdentificationRequest),
+                                              QLatin1String(FirstIdentificationAnswer)));
     Pause(250);
 
     PartBaseText =

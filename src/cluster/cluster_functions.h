@@ -10,6 +10,10 @@ namespace vorkel {
 // shows its part number and model, and turns the Connect button into
 // "Disconnect". Throws LinkError when a wait cannot complete.
 void IdentifyCluster(Form1Controls& ui);
+// The first request of the identification (the part number's prefix) and the
+// start of its answer.
+inline constexpr const char* FirstIdentificationRequest = "22e21a";
+inline constexpr const char* FirstIdentificationAnswer = "62 E2 1A ";
 
 // Names the model and the suffix letters from PartPrefix and the data text of
 // the 0xE219 reply, and shows the model in clusterInfo (when given).

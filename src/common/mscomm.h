@@ -68,6 +68,7 @@ class MSComm : public QObject {
     // Every byte written and every chunk that arrives, and the port opening
     // and closing, go to the log (none by default).
     void setLog(AdapterLog* log) { m_log = log; }
+    AdapterLog* Log() const { return m_log; }
 
     // Why the port was last closed: by the program, or lost under it (unplugged).
     CloseReason LastCloseReason() const { return m_closeReason; }

@@ -67,8 +67,7 @@ QString AdapterBanner(const QString& resetAnswer) {
 }
 
 void SendSetUpCommands(Exchange& exchange) {
-    static const char* const setup[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
-    for (const char* command : setup) {
+    for (const char* command : SetUpCommands) {
         exchange.Send(QString::fromLatin1(command));
         exchange.GatherUntil(
             [](const QString& gathered) { return gathered.contains(QLatin1String("OK\r")); }, true);

@@ -22,6 +22,7 @@ void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened =
 // The four set-up commands after the reset (CAN auto-formatting, protocol,
 // the cluster's request header, headers on), each awaited up to its "OK".
 void SendSetUpCommands(Exchange& exchange);
+inline constexpr const char* SetUpCommands[] = {"atcaf1", "atspa6", "atsh720", "ath1"};
 
 // The adapter's identification from its reset answer: the text from the first
 // "ELM" to the prompt, without the line ends that close it. Without "ELM",

@@ -160,17 +160,22 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
 }
 
 void OpenComPort(MSComm& comm) {
-    comm.setCommPort(CommPortNumber);
+    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter);
+    if (comm.IsNetwork() || FindComPort(CommPortNumber).problem == PortProblem::None)
+        comm.setPortOpen(true);
+}
+
+void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
+                   const QString& network) {
+    comm.setCommPort(portNumber);
     comm.setInputLen(1);
-    comm.setSettings(CommSpeed + QStringLiteral(",n,8,1"));
+    comm.setSettings(speed + QStringLiteral(",n,8,1"));
     comm.setHandshaking(0);
     comm.setDTREnable(true);
     comm.setRTSEnable(true);
     comm.setRThreshold(1);
     comm.setSThreshold(1);
-    comm.setNetworkAddress(NetworkAdapter);
-    if (comm.IsNetwork() || FindComPort(CommPortNumber).problem == PortProblem::None)
-        comm.setPortOpen(true);
+    comm.setNetworkAddress(network);
 }
 
 int FindListEntry(const QString& text, const QListWidget* list) {

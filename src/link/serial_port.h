@@ -48,6 +48,9 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe);
 // it has a serial line (FindComPort); the open itself says whether it is free.
 // With a NetworkAdapter chosen, connects to that address instead.
 void OpenComPort(MSComm& comm);
+// The same configuration for any port, speed and network address, without opening.
+void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
+                   const QString& network);
 
 // Index of the first entry that begins with text, compared without regard to
 // case; -1 when none does.

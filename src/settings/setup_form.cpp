@@ -20,7 +20,7 @@ namespace vorkel {
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
-    PrepareDialog(this, "Setup_Form", 3570, 3000);
+    PrepareDialog(this, "Setup_Form", 3570, 3480);
     setWindowTitle(QStringLiteral("Setup"));
 
     Frame1 = MakeFrame(this, "Frame1", "Comm Ports", TwipsRect(120, 120, 1575, 1215));
@@ -34,6 +34,7 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     setTabOrder(SaveConfig, SetupCancel);
     setTabOrder(SetupCancel, Speed_List);
     MakeNetworkControls();
+    MakeCheckButton();
 
     connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
@@ -45,6 +46,12 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
 }
 
 bool Setup_Form::event(QEvent* event) {
+    // Closing during a check cancels it; the dialog goes once it has ended.
+    if (event->type() == QEvent::Close && m_cancelCheck) {
+        m_cancelCheck();
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::WindowDeactivate && m_explaining) m_leftForExplanation = true;
     if (event->type() == QEvent::WindowActivate) {
         // Coming back from the explanation of a greyed entry is no return from
@@ -120,7 +127,10 @@ void Setup_Form::ExplainBlockedPort(QListWidgetItem* item) {
 
 void Setup_Form::Form_Activate() {
     // The program's own port is closed first, so that it is found free and listed.
-    if (m_mainPort && m_mainPort->PortOpen()) m_mainPort->setPortOpen(false);
+    if (m_mainPort && m_mainPort->PortOpen()) {
+        m_mainPort->setPortOpen(false);
+        m_mainWasConnected = true;
+    }
     CommPort_List->clear();
     Speed_List->clear();
     FillPortList();
@@ -133,16 +143,29 @@ void Setup_Form::Form_Activate() {
 }
 
 void Setup_Form::SaveConfig_Click() {
-    if (!TakeNetworkChoice()) return;
+    if (m_cancelCheck) return;
+    const std::optional<QString> network = ChosenNetwork();
+    if (!network) return;
+    NetworkAdapter = *network;
+    CommPortNumber = ChosenPort();
+    CommSpeed = ChosenSpeed();
+    SaveSettings(m_mainStatusBar);
+    close();
+}
+
+std::int16_t Setup_Form::ChosenPort() const {
     // With no entry chosen, the value in memory is kept rather than saving nonsense.
     if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
         if (const std::optional<std::int16_t> number = PortNumberText(port->text().mid(3)))
-            CommPortNumber = *number;
+            return *number;
     }
+    return CommPortNumber;
+}
+
+QString Setup_Form::ChosenSpeed() const {
     if (const QListWidgetItem* speed = Speed_List->currentItem(); speed && speed->isSelected())
-        CommSpeed = speed->text();
-    SaveSettings(m_mainStatusBar);
-    close();
+        return speed->text();
+    return CommSpeed;
 }
 
 void Setup_Form::SetupCancel_Click() {

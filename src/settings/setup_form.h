@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
@@ -34,6 +37,9 @@ class Setup_Form : public QDialog {
     QCheckBox* Network_Check = nullptr;
     QLineEdit* NetworkHost_Text = nullptr;
     QSpinBox* NetworkPort_Number = nullptr;
+    // Checks the adapter chosen in the dialog, without saving it.
+    QPushButton* CheckAdapter = nullptr;
+    void CheckAdapter_Click();
 
     // Runs whenever the dialog becomes the active window.
     void Form_Activate();
@@ -47,16 +53,23 @@ class Setup_Form : public QDialog {
     void FillPortList();
     void MakeNetworkControls();
     void ShowNetworkChoice();
-    // False, with a message, for a host that is no name or address.
-    bool TakeNetworkChoice();
+    // The network adapter typed, empty for the COM port; nothing, after a
+    // message, for a host that is no name or address.
+    std::optional<QString> ChosenNetwork();
+    void MakeCheckButton();
+    // The port and speed chosen in the dialog, not saved.
+    std::int16_t ChosenPort() const;
+    QString ChosenSpeed() const;
     // A click on a port that cannot be used says why and what to do.
     void ExplainBlockedPort(QListWidgetItem* item);
 
     MSComm* m_mainPort;
     StatusBar* m_mainStatusBar;
-    int m_chosenRow = -1;              // the user's port, greyed entries never
-    bool m_explaining = false;         // a greyed entry's explanation is open
-    bool m_leftForExplanation = false; // ...and it took the activation from the dialog
+    int m_chosenRow = -1;                // the user's port, greyed entries never
+    bool m_explaining = false;           // a greyed entry's explanation is open
+    bool m_leftForExplanation = false;   // ...and it took the activation from the dialog
+    bool m_mainWasConnected = false;     // this dialog closed the main window's connection
+    std::function<void()> m_cancelCheck; // set while a check runs
 };
 
 } // namespace vorkel

@@ -54,11 +54,8 @@ void Setup_Form::ShowNetworkChoice() {
     NetworkPort_Number->setEnabled(chosen.has_value());
 }
 
-bool Setup_Form::TakeNetworkChoice() {
-    if (!Network_Check->isChecked()) {
-        NetworkAdapter.clear();
-        return true;
-    }
+std::optional<QString> Setup_Form::ChosenNetwork() {
+    if (!Network_Check->isChecked()) return QString();
     const QString typed = NetworkAddressText(
         {NetworkHost_Text->text().trimmed(), static_cast<quint16>(NetworkPort_Number->value())});
     if (!ParseNetworkAddress(typed)) {
@@ -72,10 +69,9 @@ bool Setup_Form::TakeNetworkChoice() {
         message.icon = MessageIcon::Warning;
         ShowMessage(message);
         NetworkHost_Text->setFocus();
-        return false;
+        return std::nullopt;
     }
-    NetworkAdapter = typed;
-    return true;
+    return typed;
 }
 
 } // namespace vorkel

@@ -108,7 +108,7 @@ void TestSetupForm::layout() {
     QFETCH(QRect, twips);
     Setup_Form setup(nullptr, nullptr);
     QCOMPARE(setup.windowTitle(), QStringLiteral("Setup"));
-    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(3000)));
+    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(3480)));
     auto* widget = setup.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget()->objectName(), container);

@@ -1,0 +1,88 @@
+#include "settings/check_window.h"
+
+#include "common/controls.h"
+#include "common/value_label.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace vorkel {
+
+CheckWindow::CheckWindow(QWidget* parent) : QDialog(parent) {
+    PrepareDialog(this, "CheckWindow", 7200, 4200);
+    setWindowTitle(QStringLiteral("Check Adapter"));
+    CheckSteps_Table = new QTableWidget(0, 3, this);
+    Place(CheckSteps_Table, "CheckSteps_Table", TwipsRect(120, 120, 6960, 2640));
+    CheckSteps_Table->setHorizontalHeaderLabels(
+        {QStringLiteral("Command"), QStringLiteral("Answer"), QStringLiteral("Result")});
+    CheckSteps_Table->setAccessibleName(QStringLiteral("Steps of the check"));
+    CheckSteps_Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    CheckSteps_Table->verticalHeader()->hide();
+    CheckSteps_Table->horizontalHeader()->setStretchLastSection(false);
+    CheckSteps_Table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    Verdict_Label = new ValueLabel(QStringLiteral("Verdict"), this);
+    Place(Verdict_Label, "Verdict_Label", TwipsRect(120, 2880, 6960, 690));
+    Verdict_Label->setWordWrap(true);
+    Verdict_Label->setText(QStringLiteral("Checking..."));
+    CheckCopy = MakeButton(this, "CheckCopy", "Copy", TwipsRect(5160, 3690, 855, 375));
+    CheckCopy->setToolTip(QStringLiteral("Put the steps and the verdict on the clipboard as text"));
+    CheckCopy->setEnabled(false);
+    CheckClose = MakeButton(this, "CheckClose", "Cancel", TwipsRect(6120, 3690, 960, 375));
+    connect(CheckCopy, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_report); });
+    connect(CheckClose, &QPushButton::clicked, this, &CheckWindow::reject);
+}
+
+void CheckWindow::ShowSteps(const CheckResult& result) {
+    CheckSteps_Table->setRowCount(static_cast<int>(result.steps.size()));
+    for (int row = 0; row < result.steps.size(); ++row) {
+        const CheckStep& step = result.steps.at(row);
+        QString answer = VisibleAnswer(step.answer);
+        if (const std::optional<double> volts = step.command == QLatin1String("atrv")
+                                                    ? VoltsOfAnswer(step.answer)
+                                                    : std::nullopt)
+            answer = VoltageText(*volts) + QStringLiteral("  ") + answer;
+        const QStringList cells{step.command.toUpper(), answer, OutcomeText(step.outcome)};
+        for (int column = 0; column < 3; ++column) {
+            auto* item = new QTableWidgetItem(cells.at(column));
+            item->setToolTip(column == 1 ? VisibleAnswer(step.answer, 400) : cells.at(column));
+            CheckSteps_Table->setItem(row, column, item);
+        }
+    }
+    CheckSteps_Table->resizeColumnToContents(0);
+    CheckSteps_Table->resizeColumnToContents(2);
+    CheckSteps_Table->scrollToBottom();
+}
+
+void CheckWindow::Finished(const CheckResult& result) {
+    ShowSteps(result);
+    m_running = false;
+    m_report = CheckReportText(result);
+    Verdict_Label->setText(CheckVerdict(result));
+    CheckCopy->setEnabled(true);
+    CheckClose->setText(QStringLiteral("Close"));
+}
+
+void CheckWindow::reject() {
+    if (m_running) {
+        if (m_cancel) m_cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void CheckWindow::closeEvent(QCloseEvent* event) {
+    // A running check ends first; its window stays to tell it was cancelled.
+    if (m_running) {
+        if (m_cancel) m_cancel();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+} // namespace vorkel
