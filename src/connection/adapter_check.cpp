@@ -47,8 +47,9 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void
         const QString echo = command + QLatin1Char('\r');
         if (answer.startsWith(echo, Qt::CaseInsensitive)) answer.remove(0, echo.size());
         // A step the port's closing cut short shows what had arrived.
-        result.steps.append({command, answer,
-                             ended ? CheckOutcome::NoAnswer : ClassifyCheckAnswer(command, answer)});
+        result.steps.append(
+            {command, answer,
+             ended ? CheckOutcome::NoAnswer : ClassifyCheckAnswer(command, answer)});
         if (ended) {
             if (stepDone) stepDone();
             throw CheckEnded{};
@@ -63,7 +64,8 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void
         if (ask(QStringLiteral("atz")).outcome == CheckOutcome::Ok) {
             result.banner = AdapterBanner(result.steps.last().answer);
             const CheckStep& identity = ask(QStringLiteral("ati"));
-            if (identity.outcome == CheckOutcome::Ok) result.banner = AdapterBanner(identity.answer);
+            if (identity.outcome == CheckOutcome::Ok)
+                result.banner = AdapterBanner(identity.answer);
             ask(QStringLiteral("at@1"));
             result.volts = VoltsOfAnswer(ask(QStringLiteral("atrv")).answer);
             bool setUp = true;

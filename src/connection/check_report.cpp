@@ -127,9 +127,10 @@ QString CheckVerdict(const CheckResult& result) {
                                      "reset: switch the ignition on and check again.")
                           .arg(result.where);
         else if (result.speeds && result.speeds->found && *result.speeds->found != result.speed)
-            verdict = QStringLiteral("No adapter answered at %1 baud; one answered at %2: choose %2.")
-                          .arg(result.speed)
-                          .arg(*result.speeds->found);
+            verdict =
+                QStringLiteral("No adapter answered at %1 baud; one answered at %2: choose %2.")
+                    .arg(result.speed)
+                    .arg(*result.speeds->found);
         else if (result.speeds)
             verdict = SpeedSearchAdvice(*result.speeds);
         else
@@ -145,7 +146,8 @@ QString CheckVerdict(const CheckResult& result) {
         QStringList facts{result.banner.isEmpty() ? QStringLiteral("an ELM327-type adapter")
                                                   : result.banner};
         if (result.volts) facts << QStringLiteral("%1 V").arg(*result.volts, 0, 'f', 1);
-        if (result.roundTripMs) facts << QStringLiteral("%1 ms per request").arg(*result.roundTripMs);
+        if (result.roundTripMs)
+            facts << QStringLiteral("%1 ms per request").arg(*result.roundTripMs);
         verdict = QStringLiteral("This adapter can read the cluster (%1).")
                       .arg(facts.join(QStringLiteral(", ")));
     } else if (result.headerIgnored) {
@@ -175,8 +177,8 @@ QString CheckReportText(const CheckResult& result) {
             if (const std::optional<double> volts = VoltsOfAnswer(step.answer))
                 answer += QStringLiteral(" = ") + VoltageText(*volts);
         }
-        lines << QStringLiteral("%1\t%2\t%3").arg(step.command.toUpper(), answer,
-                                                   OutcomeText(step.outcome));
+        lines << QStringLiteral("%1\t%2\t%3")
+                     .arg(step.command.toUpper(), answer, OutcomeText(step.outcome));
     }
     lines << CheckVerdict(result);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -12,25 +12,25 @@ namespace vorkel {
 enum class CheckOutcome { Ok, Refused, NoAnswer, Unexpected };
 
 struct CheckStep {
-    QString command;  // as sent: "atz", "atsh720", "22e21a"
-    QString answer;   // what came after the echo, through the prompt
+    QString command; // as sent: "atz", "atsh720", "22e21a"
+    QString answer;  // what came after the echo, through the prompt
     CheckOutcome outcome = CheckOutcome::NoAnswer;
 };
 
 struct CheckResult {
-    QString where;               // "COM7 at 38400 baud" or "192.168.0.10:35000"
+    QString where; // "COM7 at 38400 baud" or "192.168.0.10:35000"
     bool network = false;
-    int speed = 0;               // the speed checked (serial)
+    int speed = 0; // the speed checked (serial)
     QList<CheckStep> steps;
-    QString banner;              // the adapter's name from ATI (or its reset)
-    std::optional<double> volts; // from ATRV
-    std::optional<int> roundTripMs; // the cluster's identification, request to prompt
-    bool headerIgnored = false;  // another unit answered a request meant for the cluster
+    QString banner;                    // the adapter's name from ATI (or its reset)
+    std::optional<double> volts;       // from ATRV
+    std::optional<int> roundTripMs;    // the cluster's identification, request to prompt
+    bool headerIgnored = false;        // another unit answered a request meant for the cluster
     std::optional<SpeedSearch> speeds; // the reset went unanswered: what the speed search found
     bool mainWasConnected = false;
     bool cancelled = false;
-    bool lost = false;           // the port went away during the check
-    QString notOpened;           // why the port could not be opened
+    bool lost = false; // the port went away during the check
+    QString notOpened; // why the port could not be opened
 };
 
 // How an answer to a check command reads: the echo and the prompt are not

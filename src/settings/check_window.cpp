@@ -22,6 +22,7 @@ CheckWindow::CheckWindow(QWidget* parent) : QDialog(parent) {
     CheckSteps_Table->setAccessibleName(QStringLiteral("Steps of the check"));
     CheckSteps_Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CheckSteps_Table->verticalHeader()->hide();
+    CheckSteps_Table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     CheckSteps_Table->horizontalHeader()->setStretchLastSection(false);
     CheckSteps_Table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     Verdict_Label = new ValueLabel(QStringLiteral("Verdict"), this);
@@ -42,9 +43,8 @@ void CheckWindow::ShowSteps(const CheckResult& result) {
     for (int row = 0; row < result.steps.size(); ++row) {
         const CheckStep& step = result.steps.at(row);
         QString answer = VisibleAnswer(step.answer);
-        if (const std::optional<double> volts = step.command == QLatin1String("atrv")
-                                                    ? VoltsOfAnswer(step.answer)
-                                                    : std::nullopt)
+        if (const std::optional<double> volts =
+                step.command == QLatin1String("atrv") ? VoltsOfAnswer(step.answer) : std::nullopt)
             answer = VoltageText(*volts) + QStringLiteral("  ") + answer;
         const QStringList cells{step.command.toUpper(), answer, OutcomeText(step.outcome)};
         for (int column = 0; column < 3; ++column) {

@@ -19,7 +19,8 @@
 namespace vorkel {
 
 void Setup_Form::MakeCheckButton() {
-    CheckAdapter = MakeButton(this, "CheckAdapter", "C&heck Adapter", TwipsRect(120, 2985, 1575, 375));
+    CheckAdapter =
+        MakeButton(this, "CheckAdapter", "C&heck Adapter", TwipsRect(120, 2985, 1575, 375));
     CheckAdapter->setToolTip(
         QStringLiteral("Ask the adapter chosen here what it can do (reset, identity, supply "
                        "voltage, every set-up command, one read of the cluster), without saving "
@@ -47,11 +48,11 @@ void Setup_Form::CheckAdapter_Click() {
     MSComm comm;
     ConfigurePort(comm, port, speed, *network);
     if (AdapterLog* log = m_mainPort ? m_mainPort->Log() : nullptr) {
-        log->StartSession({QStringLiteral("check: Check Adapter"),
-                           QStringLiteral("started: ") +
-                               QDateTime::currentDateTime().toString(Qt::ISODate),
-                           QStringLiteral("system: ") + QSysInfo::prettyProductName(),
-                           QStringLiteral("port: ") + result.where});
+        log->StartSession(
+            {QStringLiteral("check: Check Adapter"),
+             QStringLiteral("started: ") + QDateTime::currentDateTime().toString(Qt::ISODate),
+             QStringLiteral("system: ") + QSysInfo::prettyProductName(),
+             QStringLiteral("port: ") + result.where});
         comm.setLog(log);
     }
 

@@ -42,20 +42,24 @@ void TestCheckAdapter::verdicts_data() {
     QTest::addColumn<QString>("verdict"); // a part of it
     QTest::addColumn<QString>("step");    // "COMMAND result" of one row of the table
     const QString reads = QStringLiteral("This adapter can read the cluster (");
-    QTest::newRow("genuine") << QStringList{"--personality", "genuine"} << "" << reads + "ELM327 v1.4b, 12.6 V, "
+    QTest::newRow("genuine") << QStringList{"--personality", "genuine"} << ""
+                             << reads + "ELM327 v1.4b, 12.6 V, "
                              << "22E21A OK";
     QTest::newRow("clone v1.5") << QStringList{"--personality", "clone15"} << ""
-                                << reads + "ELM327 v1.5, " << "AT@1 OK";
+                                << reads + "ELM327 v1.5, "
+                                << "AT@1 OK";
     QTest::newRow("clone v2.1") << QStringList{"--personality", "clone21"} << ""
-                                << reads + "ELM327 v2.1, " << "ATRV OK";
+                                << reads + "ELM327 v2.1, "
+                                << "ATRV OK";
     QTest::newRow("STN") << QStringList{"--personality", "stn"} << "" << reads + "ELM327 v1.3a, "
                          << "ATSH720 OK";
-    QTest::newRow("slow Bluetooth") << QStringList{"--personality", "bt-slow"} << "" << reads
-                                    << "22E21A OK";
+    QTest::newRow("slow Bluetooth")
+        << QStringList{"--personality", "bt-slow"} << "" << reads << "22E21A OK";
     QTest::newRow("WiFi") << QStringList{"--tcp"} << "" << reads << "ATZ OK";
     QTest::newRow("wrong speed")
         << QStringList{"--baud", "9600"} << ""
-        << "No adapter answered at 38400 baud; one answered at 9600: choose 9600." << "ATZ no answer";
+        << "No adapter answered at 38400 baud; one answered at 9600: choose 9600."
+        << "ATZ no answer";
     QTest::newRow("a refused command")
         << QStringList{"--refuse", "ATSH720"} << ""
         << "This adapter refused ATSH720: it cannot address the cluster. Use another adapter."
@@ -67,13 +71,17 @@ void TestCheckAdapter::verdicts_data() {
                                         << "The adapter works, but the cluster did not answer"
                                         << "0100 no answer";
     QTest::newRow("a low voltage") << QStringList{"--voltage", "11.4"} << ""
-                                   << "The car's supply is low, 11.4 V" << "ATRV OK";
+                                   << "The car's supply is low, 11.4 V"
+                                   << "ATRV OK";
     QTest::newRow("unplugged mid-check") << QStringList{"--unplug", "ATRV:2"} << ""
-                                         << "was lost during the check" << "ATRV no answer";
-    QTest::newRow("the main window connected")
-        << QStringList{} << "connect" << "The main window was connected" << "ATH1 OK";
+                                         << "was lost during the check"
+                                         << "ATRV no answer";
+    QTest::newRow("the main window connected") << QStringList{} << "connect"
+                                               << "The main window was connected"
+                                               << "ATH1 OK";
     QTest::newRow("cancelled") << QStringList{"--reset-delay", "60000"} << "cancel"
-                               << "The check was cancelled." << "";
+                               << "The check was cancelled."
+                               << "";
 }
 
 void TestCheckAdapter::verdicts() {
@@ -97,7 +105,8 @@ void TestCheckAdapter::verdicts() {
     Setup_Form* setup = form.SetupDialog();
     setup->Form_Activate();
     QCOMPARE(counter.opens().value(device), 0); // Setup opens nothing by itself
-    setup->CommPort_List->setCurrentRow(FindListEntry(QStringLiteral("COM7"), setup->CommPort_List));
+    setup->CommPort_List->setCurrentRow(
+        FindListEntry(QStringLiteral("COM7"), setup->CommPort_List));
     setup->Network_Check->setChecked(tcp);
     setup->NetworkHost_Text->setText(QStringLiteral("127.0.0.1"));
     setup->NetworkPort_Number->setValue(tcpPort);
