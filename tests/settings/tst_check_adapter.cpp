@@ -42,46 +42,31 @@ void TestCheckAdapter::verdicts_data() {
     QTest::addColumn<QString>("verdict"); // a part of it
     QTest::addColumn<QString>("step");    // "COMMAND result" of one row of the table
     const QString reads = QStringLiteral("This adapter can read the cluster (");
-    QTest::newRow("genuine") << QStringList{"--personality", "genuine"} << ""
-                             << reads + "ELM327 v1.4b, 12.6 V, "
-                             << "22E21A OK";
-    QTest::newRow("clone v1.5") << QStringList{"--personality", "clone15"} << ""
-                                << reads + "ELM327 v1.5, "
-                                << "AT@1 OK";
-    QTest::newRow("clone v2.1") << QStringList{"--personality", "clone21"} << ""
-                                << reads + "ELM327 v2.1, "
-                                << "ATRV OK";
-    QTest::newRow("STN") << QStringList{"--personality", "stn"} << "" << reads + "ELM327 v1.3a, "
-                         << "ATSH720 OK";
-    QTest::newRow("slow Bluetooth")
-        << QStringList{"--personality", "bt-slow"} << "" << reads << "22E21A OK";
-    QTest::newRow("WiFi") << QStringList{"--tcp"} << "" << reads << "ATZ OK";
-    QTest::newRow("wrong speed")
-        << QStringList{"--baud", "9600"} << ""
-        << "No adapter answered at 38400 baud; one answered at 9600: choose 9600."
-        << "ATZ no answer";
-    QTest::newRow("a refused command")
-        << QStringList{"--refuse", "ATSH720"} << ""
-        << "This adapter refused ATSH720: it cannot address the cluster. Use another adapter."
-        << "ATSH720 refused";
-    QTest::newRow("an ignored header") << QStringList{"--ignore", "ATSH720"} << ""
-                                       << "answered OK to ATSH720 but did not apply it"
-                                       << "0100 OK";
-    QTest::newRow("the cluster silent") << QStringList{"--no-data", "*"} << ""
-                                        << "The adapter works, but the cluster did not answer"
-                                        << "0100 no answer";
-    QTest::newRow("a low voltage") << QStringList{"--voltage", "11.4"} << ""
-                                   << "The car's supply is low, 11.4 V"
-                                   << "ATRV OK";
-    QTest::newRow("unplugged mid-check") << QStringList{"--unplug", "ATRV:2"} << ""
-                                         << "was lost during the check"
-                                         << "ATRV no answer";
-    QTest::newRow("the main window connected") << QStringList{} << "connect"
-                                               << "The main window was connected"
-                                               << "ATH1 OK";
-    QTest::newRow("cancelled") << QStringList{"--reset-delay", "60000"} << "cancel"
-                               << "The check was cancelled."
-                               << "";
+    const auto row = [](const char* name, const QStringList& sim, const char* before,
+                        const QString& verdict, const char* step) {
+        QTest::newRow(name) << sim << QString::fromLatin1(before) << verdict
+                            << QString::fromLatin1(step);
+    };
+    row("genuine", {"--personality", "genuine"}, "", reads + "ELM327 v1.4b, 12.6 V, ", "22E21A OK");
+    row("clone v1.5", {"--personality", "clone15"}, "", reads + "ELM327 v1.5, ", "AT@1 OK");
+    row("clone v2.1", {"--personality", "clone21"}, "", reads + "ELM327 v2.1, ", "ATRV OK");
+    row("STN", {"--personality", "stn"}, "", reads + "ELM327 v1.3a, ", "ATSH720 OK");
+    row("slow Bluetooth", {"--personality", "bt-slow"}, "", reads, "22E21A OK");
+    row("WiFi", {"--tcp"}, "", reads, "ATZ OK");
+    row("wrong speed", {"--baud", "9600"}, "",
+        "No adapter answered at 38400 baud; one answered at 9600: choose 9600.", "ATZ no answer");
+    row("a refused command", {"--refuse", "ATSH720"}, "",
+        "This adapter refused ATSH720: it cannot address the cluster. Use another adapter.",
+        "ATSH720 refused");
+    row("an ignored header", {"--ignore", "ATSH720"}, "",
+        "answered OK to ATSH720 but did not apply it", "0100 OK");
+    row("the cluster silent", {"--no-data", "*"}, "",
+        "The adapter works, but the cluster did not answer", "0100 no answer");
+    row("a low voltage", {"--voltage", "11.4"}, "", "The car's supply is low, 11.4 V", "ATRV OK");
+    row("unplugged mid-check", {"--unplug", "ATRV:2"}, "", "was lost during the check",
+        "ATRV no answer");
+    row("the main window connected", {}, "connect", "The main window was connected", "ATH1 OK");
+    row("cancelled", {"--reset-delay", "60000"}, "cancel", "The check was cancelled.", "");
 }
 
 void TestCheckAdapter::verdicts() {
