@@ -4,13 +4,16 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "common/message_box.h"
+#include "common/mscomm.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
+#include "connection/adapter_check.h"
 #include "connection/adapter_connection.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_list.h"
 #include "link/link_error.h"
+#include "link/serial_port.h"
 #include "pty_adapter.h"
 #include "settings/setup_form.h"
 
@@ -21,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <sys/resource.h>
 
@@ -168,6 +172,32 @@ int main(int argc, char* argv[]) {
             times.size() == std::size_t(runs)
                 ? QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1)
                 : QStringLiteral("not noticed as a loss"),
+            QStringLiteral("< 1000 ms"));
+    }
+
+    {
+        // Check Adapter cancelled while the adapter takes its time over the
+        // reset: from the press of Close to the port let go.
+        vorkelsim::SimOptions slow;
+        slow.resetDelayMs = 60000;
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            Bench bench(slow);
+            MSComm comm;
+            ConfigurePort(comm, 7, QStringLiteral("38400"), QString());
+            CheckResult result;
+            QElapsedTimer clock;
+            QTimer::singleShot(300, [&] {
+                clock.start();
+                comm.setPortOpen(false);
+            });
+            RunAdapterCheck(comm, result, {});
+            if (result.cancelled) times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        Row(QStringLiteral("Check Adapter cancelled, until it ends"),
+            times.size() == std::size_t(runs)
+                ? QStringLiteral("%1 ms").arg(Median(times), 0, 'f', 1)
+                : QStringLiteral("not cancelled"),
             QStringLiteral("< 1000 ms"));
     }
 
