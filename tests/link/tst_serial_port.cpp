@@ -5,6 +5,7 @@
 #include "support/sim_fixture.h"
 
 #include <QListWidget>
+#include <QProcess>
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QtTest>
@@ -197,6 +198,9 @@ void TestSerialPort::lockFiles_data() {
     // Its pid now belongs to another program: the open, by Qt's lock rules, decides.
     QTest::newRow("pid reused by another program") << "adapter" << own + "\nminicom\n\n"
                                                    << none << true;
+    // Its program's file replaced while it runs (an upgrade): still that program's.
+    QTest::newRow("held by a program upgraded while it runs")
+        << "adapter" << QByteArray("<deleted>") << int(PortProblem::InUse) << false;
     QTest::newRow("garbled") << "adapter" << QByteArray("garbage\n") << int(PortProblem::StaleLock)
                              << false;
     QTest::newRow("pid out of range, ours to remove")
@@ -235,6 +239,15 @@ void TestSerialPort::lockFiles() {
     QString name = QFileInfo(fixture.sim().SlavePath()).canonicalFilePath().mid(5);
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     QFile lock(QStringLiteral("/var/lock/LCK..") + name);
+    QProcess upgraded;
+    if (content == "<deleted>") {
+        const QString program = other.filePath(QStringLiteral("vorkel"));
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
+        upgraded.start(program, {QStringLiteral("30")});
+        QVERIFY(upgraded.waitForStarted(5000));
+        QFile::remove(program);
+        content = QByteArray::number(upgraded.processId()) + "\nvorkel\n\n";
+    }
     if (!content.isEmpty()) {
         if (!lock.open(QIODevice::WriteOnly)) QSKIP("the lock folder does not take files");
         lock.write(content);
@@ -247,6 +260,8 @@ void TestSerialPort::lockFiles() {
     const bool opened = comm.PortOpen();
     comm.setPortOpen(false);
     lock.remove();
+    upgraded.kill();
+    upgraded.waitForFinished(5000);
     QCOMPARE(int(probe.problem), problem);
     QCOMPARE(opened, opens);
     if (probe.problem == PortProblem::StaleLock) QCOMPARE(probe.detail, lock.fileName());
