@@ -52,6 +52,33 @@ void ReportNetworkProblem(const MSComm& comm) {
     ShowMessage(message);
 }
 
+// Opens the chosen port, or connects to the network adapter; says why not.
+bool OpenAdapterPort(MSComm& comm) {
+    if (!NetworkAdapter.isEmpty()) {
+        OpenComPort(comm);
+        if (!comm.PortOpen()) ReportNetworkProblem(comm);
+        return comm.PortOpen();
+    }
+    // The port is opened once, and that open decides whether it is free: a
+    // lock file's pid may belong to another process by now. Before it, only
+    // whether there is a serial line at all.
+    const PortProbe probe = FindComPort(CommPortNumber);
+    if (probe.problem != PortProblem::None) {
+        ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
+        return false;
+    }
+    OpenComPort(comm);
+    if (!comm.PortOpen()) {
+        // A speed the port cannot use is the control's refusal, not the device's.
+        ReportPortProblem(
+            comm.OpenErrorCode() == QSerialPort::NoError
+                ? QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(comm.OpenError())
+                : DescribePortProblem(CommPortNumber, ProbeOfFailedOpen(CommPortNumber, comm)));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString AdapterBanner(const QString& resetAnswer) {
@@ -77,31 +104,7 @@ void SendSetUpCommands(Exchange& exchange) {
 
 void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) {
     AdapterState = AdapterNotInitialised;
-    if (!NetworkAdapter.isEmpty()) {
-        OpenComPort(*ui.MSComm1);
-        if (!ui.MSComm1->PortOpen()) {
-            ReportNetworkProblem(*ui.MSComm1);
-            return;
-        }
-    }
-    // The port is opened once, and that open decides whether it is free: a
-    // lock file's pid may belong to another process by now. Before it, only
-    // whether there is a serial line at all.
-    const PortProbe probe = NetworkAdapter.isEmpty() ? FindComPort(CommPortNumber) : PortProbe{};
-    if (probe.problem != PortProblem::None) {
-        ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
-        return;
-    }
-    if (NetworkAdapter.isEmpty()) OpenComPort(*ui.MSComm1);
-    if (!ui.MSComm1->PortOpen()) {
-        // A speed the port cannot use is the control's refusal, not the device's.
-        ReportPortProblem(
-            ui.MSComm1->OpenErrorCode() == QSerialPort::NoError
-                ? QStringLiteral("COM%1: %2").arg(CommPortNumber).arg(ui.MSComm1->OpenError())
-                : DescribePortProblem(CommPortNumber,
-                                      ProbeOfFailedOpen(CommPortNumber, *ui.MSComm1)));
-        return;
-    }
+    if (!OpenAdapterPort(*ui.MSComm1)) return;
     // Nothing of the car before may stand beside what this one says.
     ui.Part_Label->setText(QString());
     ui.ClusterInfotext->setText(QString());
