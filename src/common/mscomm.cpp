@@ -118,8 +118,7 @@ void MSComm::closeChannel() {
     m_presence.stop();
     m_networkUp = false;
     m_port.close();
-    // Quietly: the socket's own signals are for a connection lost under us.
-    const QSignalBlocker quiet(m_socket);
+    // Not counted as lost: m_networkUp is down first.
     m_socket.abort();
 }
 
@@ -131,13 +130,17 @@ bool MSComm::setPortOpen(bool open) {
             note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
             emit portClosed(m_closeReason);
+        } else if (m_socket.state() != QAbstractSocket::UnconnectedState) {
+            // A connection still being made ends its wait.
+            m_openCancelled = true;
+            m_socket.abort();
         }
         return true;
     }
     if (PortOpen()) return true;
     m_openError.clear();
     m_openErrorCode = QSerialPort::NoError;
-    m_nobodyThere = false;
+    m_openCancelled = false;
     if (IsNetwork()) return openNetwork();
     const PortDevice device = DeviceForPort(m_commPort);
     if (device.device.isEmpty()) {
@@ -175,7 +178,6 @@ bool MSComm::openNetwork() {
     const std::optional<vorkel::NetworkAddress> address = ParseNetworkAddress(m_network);
     if (!address) {
         m_openError = tr("\"%1\" is not a network address (HOST:PORT)").arg(m_network);
-        m_nobodyThere = true;
         return false;
     }
     // Connected asynchronously: the window stays live for the few seconds a
@@ -186,6 +188,10 @@ bool MSComm::openNetwork() {
     bound.setSingleShot(true);
     connect(&m_socket, &QTcpSocket::connected, &loop, &QEventLoop::quit);
     connect(&m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(&m_socket, &QTcpSocket::stateChanged, &loop,
+            [&loop](QAbstractSocket::SocketState state) {
+                if (state == QAbstractSocket::UnconnectedState) loop.quit();
+            });
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     bound.start(Scaled(NetworkConnectMs));
     m_socket.connectToHost(address->host, address->port);
@@ -196,7 +202,6 @@ bool MSComm::openNetwork() {
         const bool timedOut = m_socket.state() != QAbstractSocket::UnconnectedState;
         m_openError = timedOut ? tr("no connection within %1 s").arg(NetworkConnectMs / 1000)
                                : m_socket.errorString();
-        m_nobodyThere = !timedOut;
         const QSignalBlocker quiet(m_socket);
         m_socket.abort();
         note(QStringLiteral("network adapter %1 not reached: %2").arg(m_network, m_openError));

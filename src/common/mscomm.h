@@ -40,9 +40,9 @@ class MSComm : public QObject {
     void setNetworkAddress(const QString& address) { m_network = address; }
     QString NetworkAddress() const { return m_network; }
     bool IsNetwork() const { return !m_network.isEmpty(); }
-    // A failed network open found nobody at the address (refused, unreachable,
-    // no such name), as against a connection that was not made in time.
-    bool NobodyAtAddress() const { return m_nobodyThere; }
+    // A network open ended by the program closing the port (Setup, Exit) while
+    // the connection was being made: nothing to tell the user.
+    bool OpenCancelled() const { return m_openCancelled; }
 
     // Opening applies the port number and settings, or connects to the
     // network address within 5 s while the event loop runs; false (and
@@ -95,7 +95,7 @@ class MSComm : public QObject {
     QSerialPort m_port;
     QTcpSocket m_socket;
     QString m_network;
-    bool m_nobodyThere = false;
+    bool m_openCancelled = false;
     bool m_networkUp = false; // connected, until closed or lost
     QString m_device;         // the device opened, looked for while it is open
     QTimer m_presence;

@@ -24,7 +24,10 @@ constexpr const char* OtherUnitProbe = "0100";
 
 void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void()>& stepDone) {
     if (!comm.setPortOpen(true)) {
-        result.notOpened = comm.OpenError();
+        if (comm.OpenCancelled())
+            result.cancelled = true;
+        else
+            result.notOpened = comm.OpenError();
         return;
     }
     // A time-out left from an earlier Connect must not end these waits.

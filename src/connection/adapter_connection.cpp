@@ -56,7 +56,7 @@ void ReportNetworkProblem(const MSComm& comm) {
 bool OpenAdapterPort(MSComm& comm) {
     if (!NetworkAdapter.isEmpty()) {
         OpenComPort(comm);
-        if (!comm.PortOpen()) ReportNetworkProblem(comm);
+        if (!comm.PortOpen() && !comm.OpenCancelled()) ReportNetworkProblem(comm);
         return comm.PortOpen();
     }
     // The port is opened once, and that open decides whether it is free: a

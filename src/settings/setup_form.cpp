@@ -127,9 +127,10 @@ void Setup_Form::ExplainBlockedPort(QListWidgetItem* item) {
 
 void Setup_Form::Form_Activate() {
     // The program's own port is closed first, so that it is found free and listed.
-    if (m_mainPort && m_mainPort->PortOpen()) {
+    // (A network adapter's connection still being made ends too.)
+    if (m_mainPort) {
+        if (m_mainPort->PortOpen()) m_mainWasConnected = true;
         m_mainPort->setPortOpen(false);
-        m_mainWasConnected = true;
     }
     CommPort_List->clear();
     Speed_List->clear();

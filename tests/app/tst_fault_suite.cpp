@@ -18,8 +18,12 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace vorkel;
 
@@ -259,6 +263,8 @@ void TestFaultSuite::fault_data() {
         timed);
     row("wifi: a name that cannot resolve", Connect, {"--tcp-host", "no..such.host"}, NoClick,
         "No adapter answers at no..such.host:", false, quick);
+    row("wifi: click Setup while the connection is made", Connect, {"--tcp-stalled"}, ClickSetup,
+        "", false, quick);
 }
 
 void TestFaultSuite::fault() {
@@ -290,6 +296,25 @@ void TestFaultSuite::fault() {
     } else if (!badHost.isEmpty()) {
         NetworkAdapter = badHost + QStringLiteral(":35000");
     }
+    // A listener whose queue one connection fills: the next is never taken.
+    const int stalled =
+        network == QLatin1String("--tcp-stalled") ? ::socket(AF_INET, SOCK_STREAM, 0) : -1;
+    QTcpSocket filler;
+    if (stalled >= 0) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(stalled, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                ::listen(stalled, 0) == 0 &&
+                ::getsockname(stalled, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        filler.connectToHost(QStringLiteral("127.0.0.1"), ntohs(address.sin_port));
+        QVERIFY(filler.waitForConnected(2000));
+        NetworkAdapter = QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port));
+    }
+    const auto closeStalled = qScopeGuard([stalled] {
+        if (stalled >= 0) ::close(stalled);
+    });
     bool exited = false;
     form.setExitAction([&] { exited = true; });
     MessageRecorder messages;
@@ -305,7 +330,10 @@ void TestFaultSuite::fault() {
     if (click != NoClick) {
         const QString request = RequestOf(Step(step));
         windowdriver::WhenTrue(
-            &form, [&fixture, request] { return fixture.commands().contains(request); },
+            &form,
+            [&fixture, request, stalled] {
+                return stalled >= 0 || fixture.commands().contains(request);
+            },
             [&] {
                 switch (Click(click)) {
                 case ClickConnect:
