@@ -90,6 +90,15 @@ QString VoltageText(double volts) {
     return QStringLiteral("%1 V%2").arg(volts, 0, 'f', 1).arg(word);
 }
 
+QString StepAnswerText(const CheckStep& step, int maxChars) {
+    QString answer = VisibleAnswer(step.answer, maxChars);
+    if (step.command.compare(QLatin1String("atrv"), Qt::CaseInsensitive) == 0) {
+        if (const std::optional<double> volts = VoltsOfAnswer(step.answer))
+            answer += QStringLiteral(" = ") + VoltageText(*volts);
+    }
+    return answer;
+}
+
 QString OutcomeText(CheckOutcome outcome) {
     switch (outcome) {
     case CheckOutcome::Ok:
@@ -172,11 +181,7 @@ QString CheckVerdict(const CheckResult& result) {
 QString CheckReportText(const CheckResult& result) {
     QStringList lines{QStringLiteral("Check Adapter: %1").arg(result.where)};
     for (const CheckStep& step : result.steps) {
-        QString answer = VisibleAnswer(step.answer, 200);
-        if (step.command.compare(QLatin1String("atrv"), Qt::CaseInsensitive) == 0) {
-            if (const std::optional<double> volts = VoltsOfAnswer(step.answer))
-                answer += QStringLiteral(" = ") + VoltageText(*volts);
-        }
+        const QString answer = StepAnswerText(step, 200);
         lines << QStringLiteral("%1\t%2\t%3")
                      .arg(step.command.toUpper(), answer, OutcomeText(step.outcome));
     }

@@ -46,6 +46,10 @@ std::optional<double> VoltsOfAnswer(const QString& answer);
 // "12.4 V (low)": low under 12.0 V, charging over 13.2 V.
 QString VoltageText(double volts);
 
+// A step's answer as shown: visible, cut to maxChars, and for ATRV the
+// voltage in words after it.
+QString StepAnswerText(const CheckStep& step, int maxChars = 48);
+
 // The verdict in one sentence or two.
 QString CheckVerdict(const CheckResult& result);
 

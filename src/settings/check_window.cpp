@@ -42,10 +42,7 @@ void CheckWindow::ShowSteps(const CheckResult& result) {
     CheckSteps_Table->setRowCount(static_cast<int>(result.steps.size()));
     for (int row = 0; row < result.steps.size(); ++row) {
         const CheckStep& step = result.steps.at(row);
-        QString answer = VisibleAnswer(step.answer);
-        if (const std::optional<double> volts =
-                step.command == QLatin1String("atrv") ? VoltsOfAnswer(step.answer) : std::nullopt)
-            answer = VoltageText(*volts) + QStringLiteral("  ") + answer;
+        const QString answer = StepAnswerText(step);
         const QStringList cells{step.command.toUpper(), answer, OutcomeText(step.outcome)};
         for (int column = 0; column < 3; ++column) {
             auto* item = new QTableWidgetItem(cells.at(column));
