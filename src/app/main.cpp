@@ -30,11 +30,17 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && QByteArray(argv[1]) == "--settings-port") {
-        // For scripts: the COM port the program will use, read as the program reads it.
+    if (argc == 2 &&
+        (QByteArray(argv[1]) == "--settings-port" || QByteArray(argv[1]) == "--settings-network")) {
+        // For scripts: the COM port (or the WiFi adapter) the program will
+        // use, read as the program reads it.
         QCoreApplication app(argc, argv);
         const vorkel::SettingsFiles files = vorkel::FindSettingsFiles();
-        std::printf("%d\n", vorkel::PortFromSettingsFile(files.chosen, files.other));
+        if (QByteArray(argv[1]) == "--settings-port")
+            std::printf("%d\n", vorkel::PortFromSettingsFile(files.chosen, files.other));
+        else
+            std::printf("%s\n",
+                        qPrintable(vorkel::NetworkFromSettingsFile(files.chosen, files.other)));
         return 0;
     }
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
@@ -48,7 +54,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
     vorkel::SetDialogFont();
-    // --network HOST:PORT: a network adapter for this run, saved only by Setup.
+    // For this run only, saved only by Setup: --network HOST:PORT, a network
+    // adapter; --com N, the COM port (a WiFi adapter saved is not used).
     const QStringList arguments = QApplication::arguments();
     const qsizetype network = arguments.indexOf(QStringLiteral("--network"));
     const auto address = vorkel::ParseNetworkAddress(arguments.value(network + 1));
@@ -56,10 +63,18 @@ int main(int argc, char* argv[]) {
         std::fputs("--network takes HOST:PORT, e.g. 192.168.0.10:35000\n", stderr);
         return 2;
     }
+    const qsizetype com = arguments.indexOf(QStringLiteral("--com"));
+    bool comGiven = false;
+    const int comPort = arguments.value(com + 1).toInt(&comGiven);
+    if (com > 0 && (!comGiven || comPort < 1 || comPort > 255)) {
+        std::fputs("--com takes a COM port number from 1 to 255\n", stderr);
+        return 2;
+    }
     vorkel::Form1 form;
     vorkel::Main(form);
-    if (network > 0) {
-        vorkel::NetworkAdapter = vorkel::NetworkAddressText(*address);
+    if (network > 0 || com > 0) {
+        vorkel::NetworkAdapter = network > 0 ? vorkel::NetworkAddressText(*address) : QString();
+        if (com > 0) vorkel::CommPortNumber = static_cast<std::int16_t>(comPort);
         form.StatusBar1->setPanelText(2, vorkel::SettingsStatusText(vorkel::CommPortNumber,
                                                                     vorkel::CommSpeed,
                                                                     vorkel::NetworkAdapter));

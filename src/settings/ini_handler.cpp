@@ -89,6 +89,11 @@ int PortFromSettingsFile(const QString& path, const QString& otherPath) {
     return read->port ? *read->port : 0;
 }
 
+QString NetworkFromSettingsFile(const QString& path, const QString& otherPath) {
+    const std::optional<SettingsRead> read = ReadSettingsFile(path, otherPath);
+    return read ? read->network : QString();
+}
+
 bool SaveSettings(StatusBar* statusBar) {
     const bool saved = WriteSettingsFile(CommPortNumber, CommSpeed);
     ShowStatus(statusBar);

@@ -19,6 +19,8 @@ void LoadSettings(StatusBar* statusBar, const QString& otherPath = {});
 // unacceptable file), without writing anything: for scripts that start the
 // simulator on the program's port.
 int PortFromSettingsFile(const QString& path, const QString& otherPath = {});
+// The same for the WiFi adapter ("HOST:PORT", empty for none).
+QString NetworkFromSettingsFile(const QString& path, const QString& otherPath = {});
 
 // Rewrites the file from the values in memory; a failure is reported and the
 // values in memory stay as they are. Returns false on failure.

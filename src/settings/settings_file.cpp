@@ -35,7 +35,10 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
         // Holds neither key: a malformed address is passed over like any
         // other such line, and the COM port stays in use.
         if (line.startsWith(QLatin1String("Network="))) {
-            const std::optional<NetworkAddress> address = ParseNetworkAddress(line.mid(8));
+            // The line's bytes as UTF-8, as an editor would save a name typed
+            // in its own letters; such a name is kept in its ASCII form.
+            const std::optional<NetworkAddress> address =
+                ParseNetworkAddress(QString::fromUtf8(line.mid(8).toLatin1()));
             read.network = address ? NetworkAddressText(*address) : QString();
             continue;
         }
@@ -67,7 +70,7 @@ QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QSt
     out += "\r\n";
     if (!network.isEmpty()) {
         out += "Network=";
-        out += network.toUtf8();
+        out += network.toLatin1(); // always ASCII: a name is kept in its xn-- form
         out += "\r\n";
     }
     return out;

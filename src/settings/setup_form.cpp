@@ -40,8 +40,11 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
     connect(CommPort_List, &QListWidget::itemClicked, this, &Setup_Form::ExplainBlockedPort);
     connect(CommPort_List, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row < 0 || (CommPort_List->item(row)->flags() & Qt::ItemIsSelectable))
-            m_chosenRow = row;
+        if (m_filling) return;
+        if (row < 0)
+            m_chosenPort.clear();
+        else if (CommPort_List->item(row)->flags() & Qt::ItemIsSelectable)
+            m_chosenPort = CommPort_List->item(row)->text();
     });
 }
 
@@ -52,15 +55,7 @@ bool Setup_Form::event(QEvent* event) {
         event->ignore();
         return true;
     }
-    if (event->type() == QEvent::WindowDeactivate && m_explaining) m_leftForExplanation = true;
-    if (event->type() == QEvent::WindowActivate) {
-        // Coming back from the explanation of a greyed entry is no return from
-        // another window: the list and the user's choice stay as they are.
-        if (m_leftForExplanation)
-            m_leftForExplanation = false;
-        else if (!m_explaining)
-            Form_Activate();
-    }
+    if (event->type() == QEvent::WindowActivate) Form_Activate();
     return QDialog::event(event);
 }
 
@@ -116,12 +111,15 @@ void Setup_Form::ExplainBlockedPort(QListWidgetItem* item) {
         QStringLiteral("%1 cannot be used now.").arg(item->text().mid(1).section(' ', 0, 0));
     message.informative = item->toolTip();
     message.icon = MessageIcon::Information;
-    const int scrolled = CommPort_List->verticalScrollBar()->value();
-    m_explaining = true;
     ShowMessage(message);
-    m_explaining = false;
     // The click may have made the greyed entry current; the user's port stays chosen.
-    CommPort_List->setCurrentRow(m_chosenRow);
+    SelectPort(m_chosenPort);
+}
+
+void Setup_Form::SelectPort(const QString& entry) {
+    const int scrolled = CommPort_List->verticalScrollBar()->value();
+    const QList<QListWidgetItem*> found = CommPort_List->findItems(entry, Qt::MatchExactly);
+    CommPort_List->setCurrentRow(found.isEmpty() ? -1 : CommPort_List->row(found.first()));
     CommPort_List->verticalScrollBar()->setValue(scrolled);
 }
 
@@ -132,15 +130,34 @@ void Setup_Form::Form_Activate() {
         if (m_mainPort->PortOpen()) m_mainWasConnected = true;
         m_mainPort->setPortOpen(false);
     }
+    // Once open, the user's choice stands until Save or Cancel: coming back from
+    // the check's window, a message box or the desktop's WiFi settings keeps it.
+    // The port list is looked at again (a device plugged in meanwhile), on the
+    // same port.
+    const QString keptSpeed = m_filled ? SelectedEntry(Speed_List) : QString();
+    m_filling = true;
     CommPort_List->clear();
     Speed_List->clear();
     FillPortList();
-    const QString commPortName = QStringLiteral("COM%1").arg(CommPortNumber);
-    CommPort_List->setCurrentRow(FindListEntry(commPortName, CommPort_List));
     Speed_List->addItems(
         {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
+    m_filling = false;
+    if (m_filled) {
+        SelectPort(m_chosenPort);
+        const QList<QListWidgetItem*> speed = Speed_List->findItems(keptSpeed, Qt::MatchExactly);
+        Speed_List->setCurrentRow(speed.isEmpty() ? -1 : Speed_List->row(speed.first()));
+        return;
+    }
+    const QString commPortName = QStringLiteral("COM%1").arg(CommPortNumber);
+    CommPort_List->setCurrentRow(FindListEntry(commPortName, CommPort_List));
     Speed_List->setCurrentRow(FindListEntry(CommSpeed, Speed_List));
     ShowNetworkChoice();
+    m_filled = true;
+}
+
+QString Setup_Form::SelectedEntry(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
 }
 
 void Setup_Form::SaveConfig_Click() {
@@ -156,17 +173,15 @@ void Setup_Form::SaveConfig_Click() {
 
 std::int16_t Setup_Form::ChosenPort() const {
     // With no entry chosen, the value in memory is kept rather than saving nonsense.
-    if (const QListWidgetItem* port = CommPort_List->currentItem(); port && port->isSelected()) {
-        if (const std::optional<std::int16_t> number = PortNumberText(port->text().mid(3)))
-            return *number;
+    if (const QString port = SelectedEntry(CommPort_List); !port.isEmpty()) {
+        if (const std::optional<std::int16_t> number = PortNumberText(port.mid(3))) return *number;
     }
     return CommPortNumber;
 }
 
 QString Setup_Form::ChosenSpeed() const {
-    if (const QListWidgetItem* speed = Speed_List->currentItem(); speed && speed->isSelected())
-        return speed->text();
-    return CommSpeed;
+    const QString speed = SelectedEntry(Speed_List);
+    return speed.isEmpty() ? CommSpeed : speed;
 }
 
 void Setup_Form::SetupCancel_Click() {

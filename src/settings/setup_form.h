@@ -19,8 +19,9 @@ class MSComm;
 class StatusBar;
 
 // The Setup dialog: the COM port among those that can be opened now, and the
-// speed. Every activation closes the main window's port, lists the ports
-// again and selects the values in memory; Save stores and writes them.
+// speed. Every activation closes the main window's port and lists the ports
+// again; the first selects the values in memory, later ones keep the user's
+// choice. Save stores and writes it.
 class Setup_Form : public QDialog {
     Q_OBJECT
   public:
@@ -53,6 +54,7 @@ class Setup_Form : public QDialog {
     void FillPortList();
     void MakeNetworkControls();
     void ShowNetworkChoice();
+    void FollowNetworkChoice(bool network);
     // The network adapter typed, empty for the COM port; nothing, after a
     // message, for a host that is no name or address.
     std::optional<QString> ChosenNetwork();
@@ -62,12 +64,16 @@ class Setup_Form : public QDialog {
     QString ChosenSpeed() const;
     // A click on a port that cannot be used says why and what to do.
     void ExplainBlockedPort(QListWidgetItem* item);
+    // Makes the entry of exactly that text current (none when it is not
+    // listed), the list not scrolled.
+    void SelectPort(const QString& entry);
+    static QString SelectedEntry(const QListWidget* list);
 
     MSComm* m_mainPort;
     StatusBar* m_mainStatusBar;
-    int m_chosenRow = -1;                // the user's port, greyed entries never
-    bool m_explaining = false;           // a greyed entry's explanation is open
-    bool m_leftForExplanation = false;   // ...and it took the activation from the dialog
+    QString m_chosenPort;                // the user's port entry, greyed entries never
+    bool m_filled = false;               // the lists hold the user's choice since the opening
+    bool m_filling = false;              // the lists are being filled again
     bool m_mainWasConnected = false;     // this dialog closed the main window's connection
     std::function<void()> m_cancelCheck; // set while a check runs
 };

@@ -33,11 +33,7 @@ void Setup_Form::MakeNetworkControls() {
     NetworkPort_Number->setRange(1, 65535);
     NetworkPort_Number->setAccessibleName(QStringLiteral("Adapter's TCP port"));
     NetworkPort_Number->setToolTip(Network_Check->toolTip());
-    const auto follow = [this](bool on) {
-        NetworkHost_Text->setEnabled(on);
-        NetworkPort_Number->setEnabled(on);
-    };
-    connect(Network_Check, &QCheckBox::toggled, this, follow);
+    connect(Network_Check, &QCheckBox::toggled, this, &Setup_Form::FollowNetworkChoice);
     setTabOrder(Speed_List, Network_Check);
     setTabOrder(Network_Check, NetworkHost_Text);
     setTabOrder(NetworkHost_Text, NetworkPort_Number);
@@ -47,31 +43,40 @@ void Setup_Form::ShowNetworkChoice() {
     const std::optional<NetworkAddress> chosen = ParseNetworkAddress(NetworkAdapter);
     const NetworkAddress shown =
         chosen.value_or(NetworkAddress{QLatin1String(DefaultAdapterHost), DefaultAdapterPort});
-    NetworkHost_Text->setText(shown.host);
+    NetworkHost_Text->setText(ShownHost(shown.host));
     NetworkPort_Number->setValue(shown.port);
     Network_Check->setChecked(chosen.has_value());
-    NetworkHost_Text->setEnabled(chosen.has_value());
-    NetworkPort_Number->setEnabled(chosen.has_value());
+    FollowNetworkChoice(chosen.has_value());
+}
+
+void Setup_Form::FollowNetworkChoice(bool network) {
+    // What does not apply is greyed; what was typed stays for this Setup.
+    NetworkHost_Text->setEnabled(network);
+    NetworkPort_Number->setEnabled(network);
+    CommPort_List->setEnabled(!network);
+    Speed_List->setEnabled(!network);
 }
 
 std::optional<QString> Setup_Form::ChosenNetwork() {
     if (!Network_Check->isChecked()) return QString();
-    const QString typed = NetworkAddressText(
-        {NetworkHost_Text->text().trimmed(), static_cast<quint16>(NetworkPort_Number->value())});
-    if (!ParseNetworkAddress(typed)) {
-        Message message;
-        message.title = QStringLiteral("Setup");
-        message.text = QStringLiteral("\"%1\" is not a host name or IP address.")
-                           .arg(NetworkHost_Text->text());
-        message.informative = QStringLiteral("Type the adapter's address, for example %1, or "
-                                             "clear \"WiFi adapter at\" to use the COM port.")
-                                  .arg(QLatin1String(DefaultAdapterHost));
-        message.icon = MessageIcon::Warning;
-        ShowMessage(message);
-        NetworkHost_Text->setFocus();
-        return std::nullopt;
+    const TypedAddress typed = CheckTypedAddress(NetworkHost_Text->text(),
+                                                 static_cast<quint16>(NetworkPort_Number->value()));
+    if (typed.address) {
+        // "192.168.0.10:35000" typed in one field is shown as the two it is.
+        NetworkHost_Text->setText(ShownHost(typed.address->host));
+        NetworkPort_Number->setValue(typed.address->port);
+        return NetworkAddressText(*typed.address);
     }
-    return typed;
+    Message message;
+    message.title = QStringLiteral("Setup");
+    message.text = typed.mistake;
+    message.informative = QStringLiteral("Type the adapter's address, for example %1, or "
+                                         "clear \"WiFi adapter at\" to use the COM port.")
+                              .arg(QLatin1String(DefaultAdapterHost));
+    message.icon = MessageIcon::Warning;
+    ShowMessage(message);
+    NetworkHost_Text->setFocus();
+    return std::nullopt;
 }
 
 } // namespace vorkel

@@ -210,12 +210,16 @@ void TestForm1::settingsPortForScripts() {
     QVERIFY(QFile::copy(QStringLiteral(VORKEL_BINARY), program));
     QFile ini(dir.filePath(QStringLiteral("VORKEL.INI")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("VORKEL v1.00 INI File\ncomport=com33.4\nComSpeed=38400\n");
+    ini.write("VORKEL v1.00 INI File\ncomport=com33.4\nComSpeed=38400\nNetwork=10.0.0.1:35000\n");
     ini.close();
     QProcess process;
     process.start(program, {QStringLiteral("--settings-port")});
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("33"));
+    // scripts/start tells that the simulator's port, not this adapter, is used for its run.
+    process.start(program, {QStringLiteral("--settings-network")});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("10.0.0.1:35000"));
 }
 
 void TestForm1::noDisplaySaysSo_data() {

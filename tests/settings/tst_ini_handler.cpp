@@ -158,8 +158,13 @@ void TestIniHandler::load_data() {
     QTest::newRow("network adapter, IPv6") << c + "Network=[fe80::1]:35000\r\n"
                                            << false << 3 << "38400"
                                            << "[fe80::1]:35000";
-    for (const char* bad : {"192.168.0.10", "192.168.0.10:0", "192.168.0.10:65536", ":35000",
-                            "192.168.0.10 :35000", "fe80::1:35000", "host:35x"})
+    QTest::newRow("network adapter, a name saved as UTF-8") << c + "Network=b\xc3\xbc"
+                                                                   "cher.example:35000\r\n"
+                                                            << false << 3 << "38400"
+                                                            << "xn--bcher-kva.example:35000";
+    for (const char* bad :
+         {"192.168.0.10", "192.168.0.10:0", "192.168.0.10:65536", ":35000", "192.168.0.10 :35000",
+          "fe80::1:35000", "host:35x", "[[::1]]:35000", "[adapter]:35000", "192.168.0.300:35000"})
         QTest::newRow(bad) << c + "Network=" + bad + "\r\n"
                            << false << 3 << "38400"
                            << "";

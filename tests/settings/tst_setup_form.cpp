@@ -3,6 +3,7 @@
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/twips.h"
+#include "settings/check_window.h"
 #include "settings/setup_form.h"
 #include "support/message_recorder.h"
 #include "support/open_counter.h"
@@ -59,7 +60,8 @@ class TestSetupForm : public QObject {
     void layout();
     void listsPortsAndSelects_data();
     void listsPortsAndSelects();
-    void reactivationListsEachOnce();
+    void activationKeepsTheChoice_data();
+    void activationKeepsTheChoice();
     void noPorts();
     void saveWritesAndCloses_data();
     void saveWritesAndCloses();
@@ -162,21 +164,54 @@ void TestSetupForm::listsPortsAndSelects() {
     QCOMPARE(Selected(setup.Speed_List), speedSelected);
 }
 
-void TestSetupForm::reactivationListsEachOnce() {
+void TestSetupForm::activationKeepsTheChoice_data() {
+    QTest::addColumn<QString>("away"); // where the user went before coming back
+    QTest::addColumn<bool>("wifi");    // "WiFi adapter at" ticked when Save is pressed
+    QTest::newRow("the main window") << "main" << true;
+    QTest::newRow("a message box") << "box" << true;
+    QTest::newRow("the check window, WiFi unticked") << "check" << false;
+}
+
+void TestSetupForm::activationKeepsTheChoice() {
+    QFETCH(QString, away);
+    QFETCH(bool, wifi);
     SimFixture fixture(FastAdapter(), 3);
     auto second = fixture.addPort(12);
     HideOtherPorts(fixture, {3, 12});
     CommPortNumber = 12;
     CommSpeed = QStringLiteral("9600");
-    Setup_Form setup(nullptr, nullptr);
-    setup.show();
-    QTRY_COMPARE(Entries(setup.CommPort_List), (QStringList{"COM3", "COM12"}));
-    setup.CommPort_List->setCurrentRow(0); // a choice not saved...
-    setup.Form_Activate();                 // ...is lost when the user comes back
-    setup.Form_Activate();
-    QCOMPARE(Entries(setup.CommPort_List), (QStringList{"COM3", "COM12"}));
-    QCOMPARE(Entries(setup.Speed_List), (QStringList{"9600", "38400", "115200"}));
-    QCOMPARE(Selected(setup.CommPort_List), QStringLiteral("COM12"));
+    NetworkAdapter.clear();
+    MessageRecorder messages;
+    StatusBar statusBar(87);
+    QPointer<Setup_Form> setup = new Setup_Form(nullptr, &statusBar);
+    setup->show();
+    QTRY_COMPARE(Entries(setup->CommPort_List), (QStringList{"COM3", "COM12"}));
+    // Chosen and typed, not saved yet.
+    setup->CommPort_List->setCurrentRow(0);
+    setup->Speed_List->setCurrentRow(2);
+    setup->Network_Check->setChecked(true);
+    QVERIFY(!setup->CommPort_List->isEnabled() && !setup->Speed_List->isEnabled());
+    setup->NetworkHost_Text->setText(QStringLiteral("127.0.0.1"));
+    setup->NetworkPort_Number->setValue(35001);
+    setup->Network_Check->setChecked(wifi);
+    if (away == QLatin1String("box")) ShowMessage({QStringLiteral("A box"), {}, {}, {}});
+    if (away == QLatin1String("check")) {
+        QTest::mouseClick(setup->CheckAdapter, Qt::LeftButton);
+        setup->findChild<CheckWindow*>()->CheckClose->click();
+    }
+    QEvent back(QEvent::WindowActivate);
+    QApplication::sendEvent(setup, &back);
+    QCOMPARE(Entries(setup->CommPort_List), (QStringList{"COM3", "COM12"}));
+    QCOMPARE(Selected(setup->CommPort_List), QStringLiteral("COM3"));
+    QCOMPARE(Selected(setup->Speed_List), QStringLiteral("115200"));
+    QCOMPARE(setup->Network_Check->isChecked(), wifi);
+    QCOMPARE(setup->CommPort_List->isEnabled(), !wifi);
+    QCOMPARE(setup->NetworkHost_Text->text(), QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
+    QCOMPARE(FileContent(IniFilePath),
+             "VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n" +
+                 QByteArray(wifi ? "Network=127.0.0.1:35001\r\n" : ""));
+    NetworkAdapter.clear();
 }
 
 void TestSetupForm::noPorts() {
@@ -196,7 +231,7 @@ void TestSetupForm::saveWritesAndCloses_data() {
     QTest::addColumn<QString>("host");   // typed with "WiFi adapter at" ticked; null: not ticked
     QTest::addColumn<int>("tcpPort");
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("panel"); // after Save; for a refusal, a part of the message
     const QByteArray lines = "VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=115200\r\n";
     QTest::newRow("COM port") << QString() << QString() << 0 << lines << "COM 3 / 115200";
     QTest::newRow("WiFi adapter, as prefilled")
@@ -209,6 +244,22 @@ void TestSetupForm::saveWritesAndCloses_data() {
         << "192.168.0.10:35000" << QString() << 0 << lines << "COM 3 / 115200";
     QTest::newRow("a host with a blank is refused, nothing saved")
         << QString() << "192.168.0 .10" << 35000 << QByteArray() << "";
+    // As an adapter's manual writes it.
+    QTest::newRow("host:port in the host field")
+        << QString() << "192.168.0.10:35001" << 35000 << lines + "Network=192.168.0.10:35001\r\n"
+        << "192.168.0.10:35001";
+    QTest::newRow("IPv6 typed in brackets")
+        << QString() << "[::1]" << 35000 << lines + "Network=[::1]:35000\r\n"
+        << "[::1]:35000";
+    QTest::newRow("brackets around a name are refused")
+        << QString() << "[adapter]" << 35000 << QByteArray() << "brackets hold only an IPv6";
+    QTest::newRow("no IPv4 address, never resolved")
+        << QString() << "192.168.0.300" << 35000 << QByteArray()
+        << "192.168.0.300 is not an IPv4 address";
+    QTest::newRow("a name beyond ASCII, kept in its ASCII form")
+        << QString() << "b\u00fccher.example" << 35000
+        << lines + "Network=xn--bcher-kva.example:35000\r\n"
+        << "xn--bcher-kva.example:35000";
 }
 
 void TestSetupForm::saveWritesAndCloses() {
@@ -238,9 +289,10 @@ void TestSetupForm::saveWritesAndCloses() {
     }
     QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
     QCOMPARE(FileContent(IniFilePath), file);
-    QCOMPARE(statusBar.panelText(2), panel);
+    if (!file.isEmpty()) QCOMPARE(statusBar.panelText(2), panel);
     if (file.isEmpty()) {
         QCOMPARE(messages.texts().size(), 1);
+        QVERIFY2(messages.texts().first().contains(panel), qPrintable(messages.texts().first()));
         QVERIFY(!setup.isNull());
         delete setup;
         return;
@@ -410,9 +462,9 @@ void TestSetupForm::greyedEntryKeepsTheChoice() {
     QCOMPARE(Entries(list), (QStringList{"COM3", "COM12", "(COM5 in use)"}));
     QCOMPARE(Selected(list), QStringLiteral("COM3"));
     QCOMPARE(list->currentRow(), 0);
-    // A real return from another window lists afresh, with the port in memory.
+    // A return from another window lists afresh, the user's choice kept.
     QApplication::sendEvent(&setup, &back);
-    QCOMPARE(Selected(list), QStringLiteral("COM12"));
+    QCOMPARE(Selected(list), QStringLiteral("COM3"));
 }
 
 QTEST_MAIN(TestSetupForm)
