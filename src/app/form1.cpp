@@ -15,6 +15,7 @@
 #include "dtc/dtc_list.h"
 #include "link/link_error.h"
 #include "link/speed_search.h"
+#include "settings/ini_handler.h"
 #include "settings/setup_form.h"
 #include "version.h"
 
@@ -191,7 +192,7 @@ void Form1::Connect_Command_Click() {
         DisconnectSteps();
         return;
     }
-    if (m_busy) return; // an attempt is already running
+    if (m_busy || PortTakenByCheck()) return; // an attempt is already running
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
     // A new connection: nothing on the window or the card is its yet.
@@ -254,7 +255,9 @@ void Form1::DisconnectSteps() {
 
 void Form1::OnPortClosed(MSComm::CloseReason reason) {
     // Whoever closed the port (Disconnect, the Setup dialog, an unplugged
-    // adapter), the window must not go on saying it is connected.
+    // adapter), the window must not go on saying it is connected, and an
+    // attempt's time-out ends with its port: it never fires on what runs next.
+    Timer1->stop();
     ShowDisconnected();
     if (reason == MSComm::CloseReason::Lost && !m_busy && !m_exiting) ShowPortLost();
 }
@@ -269,7 +272,7 @@ void Form1::ShowPortLost() {
 }
 
 void Form1::Command1_Click() {
-    if (m_busy) return;
+    if (m_busy || PortTakenByCheck()) return;
     m_log.Note(QStringLiteral("View DTC"));
     BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
@@ -284,7 +287,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::DTC_Clear_Button_Click() {
-    if (m_busy) return;
+    if (m_busy || PortTakenByCheck()) return;
     m_log.Note(QStringLiteral("Clear DTC"));
     BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
@@ -310,6 +313,14 @@ void Form1::DTC_Clear_Button_Click() {
         m_countIsOld = false;
     }
     RecordWhatIsShown();
+}
+
+bool Form1::PortTakenByCheck() {
+    if (!m_setup || !m_setup->CheckRunning()) return false;
+    StatusBar1->showMessage(QStringLiteral("Check Adapter is using the adapter: wait until it "
+                                           "ends, or cancel it."),
+                            5000);
+    return true;
 }
 
 void Form1::Command2_Click() {
@@ -353,13 +364,10 @@ void Form1::Timer1_Timer() {
     Timer1->stop();
     // The adapter did not answer at the chosen speed: perhaps it answers at
     // another. Over the network there is no speed to choose.
+    std::optional<SpeedSearch> search;
+    if (!MSComm1->IsNetwork()) search = FindAdapterSpeed(*MSComm1, CommSpeed.toInt());
     const QString advice =
-        MSComm1->IsNetwork()
-            ? QStringLiteral("The adapter at %1 took the connection but did not answer its reset "
-                             "within 6 s: switch the ignition on, wait a moment, and press "
-                             "Connect again.")
-                  .arg(MSComm1->NetworkAddress())
-            : SpeedSearchAdvice(FindAdapterSpeed(*MSComm1, CommSpeed.toInt()));
+        search ? SpeedSearchAdvice(*search) : NetworkResetAdvice(MSComm1->NetworkAddress());
     // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.
     // An adapter unplugged during it is told as such.
     if (!m_exiting && !MSComm1->PortOpen() &&
@@ -371,6 +379,14 @@ void Form1::Timer1_Timer() {
         message.title = QStringLiteral("Error!");
         message.informative = advice;
         message.icon = MessageIcon::Critical;
+        // The speed found, in one click, saved as Setup's Save saves it.
+        if (const std::optional<int> speed = search ? SpeedToOffer(*search) : std::nullopt) {
+            message.actionCaption = UseSpeedCaption(*speed);
+            message.action = [this, speed] {
+                CommSpeed = QString::number(*speed);
+                SaveSettings(StatusBar1);
+            };
+        }
         ShowMessage(message);
     }
     AdapterState = AdapterTimedOut;

@@ -95,6 +95,8 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ShowDisconnected();
     void OnPortClosed(MSComm::CloseReason reason);
     void ShowPortLost();
+    // While Setup's Check Adapter runs, nothing else talks to an adapter: says so.
+    bool PortTakenByCheck();
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
     void StartLogSession();

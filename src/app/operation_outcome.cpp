@@ -10,6 +10,7 @@
 #include "common/status_bar.h"
 #include "common/value_label.h"
 #include "link/link_error.h"
+#include "link/serial_port.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -120,9 +121,7 @@ void Form1::RecordWhatIsShown() {
         m_card.program = ProgramAndVersion();
         m_card.port = MSComm1->IsNetwork()
                           ? QStringLiteral("network adapter %1").arg(MSComm1->NetworkAddress())
-                          : QStringLiteral("COM%1 (%2) at %3 baud")
-                                .arg(CommPortNumber)
-                                .arg(DeviceForPort(CommPortNumber).shownName, CommSpeed);
+                          : PortAndSpeedText(CommPortNumber, CommSpeed);
         m_card.adapter = m_read.adapter;
         m_card.partNumber = m_read.partNumber;
         m_card.model = m_read.model;

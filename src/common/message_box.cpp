@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
 
 namespace vorkel {
@@ -20,7 +21,13 @@ MessageHandler& CurrentObserver() {
 void ShowRealBox(const Message& message) {
     QMessageBox box;
     SetUpMessageBox(box, message);
+    const QPushButton* action = message.actionCaption.isEmpty()
+                                    ? nullptr
+                                    : box.addButton(message.actionCaption, QMessageBox::AcceptRole);
     box.exec();
+    if (action && box.clickedButton() == static_cast<const QAbstractButton*>(action) &&
+        message.action)
+        message.action();
 }
 
 } // namespace

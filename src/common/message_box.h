@@ -16,11 +16,15 @@ struct Message {
     QString title;
     QString informative; // a second paragraph with details; may be empty
     MessageIcon icon = MessageIcon::Critical;
+    // A button beside OK that does what the text advises ("Use 57600 baud"); none when empty.
+    QString actionCaption;
+    std::function<void()> action;
 };
 
 using MessageHandler = std::function<void(const Message&)>;
 
-// Shows a modal box with a single OK button and returns when it is closed.
+// Shows a modal box with an OK button (and the message's action, if any) and
+// returns when it is closed.
 void ShowMessage(const Message& message);
 
 // The real box for a message: title, texts, icon, OK, and wide enough that

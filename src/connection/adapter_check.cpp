@@ -2,7 +2,6 @@
 
 #include "cluster/cluster_functions.h"
 #include "common/mscomm.h"
-#include "common/shared_state.h"
 #include "connection/adapter_connection.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
@@ -20,9 +19,30 @@ struct CheckEnded {};
 // go to the cluster's address, whatever AT SH answered.
 constexpr const char* OtherUnitProbe = "0100";
 
+// Before the reset the line must be quiet this long: a late answer to what
+// was asked before the check (a slow Bluetooth adapter's banner) is dropped.
+constexpr int QuietBeforeResetMs = 500;
+constexpr int QuietWaitLimitMs = 3000;
+
+QString WaitingWords(const QString& command) {
+    if (command == QLatin1String("atz"))
+        return QStringLiteral("Resetting the adapter (ATZ): waiting for its answer...");
+    if (command == QLatin1String(FirstIdentificationRequest))
+        return QStringLiteral("Reading the cluster's part number (%1)...").arg(command.toUpper());
+    return QStringLiteral("Waiting for the answer to %1...").arg(command.toUpper());
+}
+
 } // namespace
 
-void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void()>& stepDone) {
+void RunAdapterCheck(MSComm& comm, CheckResult& result, const CheckProgress& progress) {
+    const auto waiting = [&progress](const QString& what) {
+        if (progress.waiting) progress.waiting(what);
+    };
+    const auto stepDone = [&progress] {
+        if (progress.stepDone) progress.stepDone();
+    };
+    if (comm.IsNetwork())
+        waiting(QStringLiteral("Calling the adapter at %1...").arg(comm.NetworkAddress()));
     if (!comm.setPortOpen(true)) {
         if (comm.OpenCancelled())
             result.cancelled = true;
@@ -30,40 +50,45 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void
             result.notOpened = comm.OpenError();
         return;
     }
-    // A time-out left from an earlier Connect must not end these waits.
-    const std::int16_t savedState = AdapterState;
-    AdapterState = AdapterNotInitialised;
     Exchange exchange(comm);
     const auto ask = [&](const QString& command) -> const CheckStep& {
+        waiting(WaitingWords(command));
         QElapsedTimer clock;
         clock.start();
-        bool ended = false;
+        QString answer;
+        qsizetype passedOver = 0; // what was heard of answers that were not this step's
+        std::optional<LinkFailure> failure;
         try {
             exchange.Send(command);
-            exchange.GatherUntil(
-                [](const QString& gathered) { return gathered.endsWith(QLatin1Char('>')); }, false);
+            for (;;) {
+                answer = exchange.GatherUntil(
+                    [](const QString& gathered) { return gathered.endsWith(QLatin1Char('>')); },
+                    false);
+                if (AnswerFits(command, answer)) break;
+                passedOver = exchange.Heard().size();
+            }
         } catch (const LinkError& error) {
-            ended = error.failure() == LinkFailure::PortClosed ||
-                    error.failure() == LinkFailure::PortLost;
+            failure = error.failure();
+            answer = exchange.Heard().mid(passedOver);
         }
-        QString answer = exchange.Heard();
         const QString echo = command + QLatin1Char('\r');
         if (answer.startsWith(echo, Qt::CaseInsensitive)) answer.remove(0, echo.size());
+        CheckOutcome outcome = ClassifyCheckAnswer(command, answer);
         // A step the port's closing cut short shows what had arrived.
-        result.steps.append(
-            {command, answer,
-             ended ? CheckOutcome::NoAnswer : ClassifyCheckAnswer(command, answer)});
-        if (ended) {
-            if (stepDone) stepDone();
-            throw CheckEnded{};
-        }
-        if (command == QLatin1String(FirstIdentificationRequest) &&
-            result.steps.last().outcome == CheckOutcome::Ok)
+        const bool ended = failure == LinkFailure::PortClosed || failure == LinkFailure::PortLost;
+        if (failure == LinkFailure::PortClosed) outcome = CheckOutcome::Cancelled;
+        if (failure == LinkFailure::PortLost && outcome != CheckOutcome::Unreadable)
+            outcome = CheckOutcome::NoAnswer;
+        result.steps.append({command, answer, outcome});
+        stepDone();
+        if (ended) throw CheckEnded{};
+        if (command == QLatin1String(FirstIdentificationRequest) && outcome == CheckOutcome::Ok)
             result.roundTripMs = static_cast<int>(clock.elapsed());
-        if (stepDone) stepDone();
         return result.steps.last();
     };
     try {
+        waiting(QStringLiteral("Waiting until the adapter is quiet..."));
+        exchange.DrainUntilQuiet(QuietBeforeResetMs, QuietWaitLimitMs);
         if (ask(QStringLiteral("atz")).outcome == CheckOutcome::Ok) {
             result.banner = AdapterBanner(result.steps.last().answer);
             const CheckStep& identity = ask(QStringLiteral("ati"));
@@ -79,16 +104,31 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const std::function<void
                 const CheckStep& probe = ask(QLatin1String(OtherUnitProbe));
                 result.headerIgnored = probe.answer.contains(QLatin1String("7E8"));
             }
+            // The header was taken with OK but not used: that step is the fault.
+            for (CheckStep& step : result.steps) {
+                if (result.headerIgnored && step.command == QLatin1String("atsh720"))
+                    step.outcome = CheckOutcome::NotApplied;
+            }
         } else if (!comm.IsNetwork() && comm.PortOpen()) {
+            waiting(QStringLiteral("No answer to the reset at %1 baud: asking the adapter at the "
+                                   "other speeds...")
+                        .arg(result.speed));
             result.speeds = FindAdapterSpeed(comm, result.speed);
-            if (stepDone) stepDone();
+            stepDone();
         }
     } catch (const CheckEnded&) {
+    } catch (const LinkError&) {
+        // The port closed while the line was being drained.
     }
     result.lost = comm.LastCloseReason() == MSComm::CloseReason::Lost;
     result.cancelled = !result.lost && !comm.PortOpen();
+    if (result.cancelled) {
+        // Every step that never ran says so.
+        const QStringList planned = PlannedCheckSteps();
+        for (qsizetype i = result.steps.size(); i < planned.size(); ++i)
+            result.steps.append({planned.at(i), QString(), CheckOutcome::NotRun});
+    }
     comm.setPortOpen(false);
-    AdapterState = savedState;
 }
 
 } // namespace vorkel

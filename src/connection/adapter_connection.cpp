@@ -11,6 +11,7 @@
 #include "dtc/dtc_count.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
+#include "link/speed_search.h"
 
 #include <QListWidget>
 #include <QTimer>

@@ -9,8 +9,6 @@ namespace vorkel {
 
 class Exchange;
 
-inline constexpr int ConnectionTimeoutMs = 6000;
-
 // The connection attempt: tests and opens the port, resets and configures the
 // adapter, identifies the cluster and reads the trouble-code count. Ends with
 // "Connected" and AdapterState initialised; a wait that cannot complete throws LinkError.

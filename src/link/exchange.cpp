@@ -45,7 +45,10 @@ ScopedLinkLimits::~ScopedLinkLimits() {
 }
 
 void Exchange::CheckStillWaiting() const {
-    if (AdapterState == AdapterTimedOut) throw LinkError(LinkFailure::ConnectTimedOut);
+    // Only the reset answer of a connection attempt waits on its time-out:
+    // any other exchange, a check run meanwhile included, is not its.
+    if (m_bounds == Bounds::ConnectionTimeout && AdapterState == AdapterTimedOut)
+        throw LinkError(LinkFailure::ConnectTimedOut);
     if (!m_comm.PortOpen()) {
         throw LinkError(m_comm.LastCloseReason() == MSComm::CloseReason::Lost
                             ? LinkFailure::PortLost
@@ -107,6 +110,11 @@ QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool p
                          Bounds bounds) {
     QString gathered;
     WakeTimer wake;
+    m_bounds = bounds;
+    const struct Restore {
+        Bounds& bounds;
+        ~Restore() { bounds = Bounds::Answer; }
+    } restore{m_bounds};
     m_silence.start();
     for (;;) {
         const Step step = ReadOne(gathered);
@@ -177,6 +185,16 @@ bool Exchange::PromptWithin(int limitMs) {
             return true;
     }
     return false;
+}
+
+void Exchange::DrainUntilQuiet(int quietMs, int limitMs) {
+    QString gathered;
+    WakeTimer wake(Scaled(quietMs));
+    QElapsedTimer clock;
+    clock.start();
+    m_silence.start();
+    while (m_silence.elapsed() < Scaled(quietMs) && clock.elapsed() < Scaled(limitMs))
+        ReadOne(gathered);
 }
 
 void Exchange::Finish() {

@@ -73,6 +73,10 @@ class Exchange {
     // it can be taken for a later answer.
     void Finish();
 
+    // Reads and drops what arrives until nothing has come for quietMs, or
+    // limitMs has passed: what an earlier command's late answer still sends.
+    void DrainUntilQuiet(int quietMs, int limitMs);
+
     // Whether the adapter's prompt comes, after a line end, within limitMs
     // (noise is most unlikely to hold "\r>"). For probing, so no other bound.
     bool PromptWithin(int limitMs);
@@ -95,6 +99,7 @@ class Exchange {
     void CheckStillWaiting() const;
 
     MSComm& m_comm;
+    Bounds m_bounds = Bounds::Answer; // the wait that runs
     bool m_promptSeen = false;
     bool m_pendingSeen = false;
     bool m_lineEndTaken = false; // the marker's wait read the CR of its line
@@ -113,7 +118,7 @@ template <typename Read> auto ReadAgainAfterNoData(Read&& read) -> decltype(read
     } catch (const LinkError& error) {
         if (error.failure() != LinkFailure::NoData) throw;
     }
-    Pause(Scaled(CurrentLinkLimits().noDataRetryMs));
+    Pause(CurrentLinkLimits().noDataRetryMs);
     return read();
 }
 

@@ -51,6 +51,12 @@ PortProbe ProbeOfFailedOpen(std::int16_t portNumber, const MSComm& comm) {
     return probe;
 }
 
+QString PortAndSpeedText(std::int16_t portNumber, const QString& speed) {
+    return QStringLiteral("COM%1 (%2) at %3 baud")
+        .arg(portNumber)
+        .arg(DeviceForPort(portNumber).shownName, speed);
+}
+
 bool ComPortExists(std::int16_t portNumber) {
     return AssessComPort(portNumber).problem == PortProblem::None;
 }

@@ -52,6 +52,10 @@ void OpenComPort(MSComm& comm);
 void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
                    const QString& network);
 
+// "COM7 (/dev/ttyUSB0) at 38400 baud": a COM port as the job card and the
+// check name it.
+QString PortAndSpeedText(std::int16_t portNumber, const QString& speed);
+
 // Index of the first entry that begins with text, compared without regard to
 // case; -1 when none does.
 int FindListEntry(const QString& text, const QListWidget* list);

@@ -6,7 +6,6 @@
 #include "link/exchange.h"
 #include "link/link_error.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStringList>
@@ -61,20 +60,41 @@ SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs) {
     return search;
 }
 
+bool SetupListsSpeed(int speed) {
+    return std::find(std::begin(SetupSpeeds), std::end(SetupSpeeds), speed) !=
+           std::end(SetupSpeeds);
+}
+
+std::optional<int> SpeedToOffer(const SpeedSearch& search) {
+    if (!search.found || search.answersAtConfigured) return std::nullopt;
+    return search.found;
+}
+
+QString UseSpeedCaption(int speed) {
+    return QStringLiteral("Use %1 baud").arg(speed);
+}
+
+QString NetworkResetAdvice(const QString& address) {
+    return QStringLiteral("The adapter at %1 took the connection but did not answer its reset: "
+                          "switch the ignition on, wait a moment and try again.")
+        .arg(address);
+}
+
 QString SpeedSearchAdvice(const SpeedSearch& search) {
     if (search.found && search.answersAtConfigured)
         return QStringLiteral("The adapter answers at %1 baud, but its reset took longer than "
-                              "6 s: unplug the adapter and plug it in again (a Bluetooth or WiFi "
+                              "%2 s: unplug the adapter and plug it in again (a Bluetooth or WiFi "
                               "adapter: wait until it is paired), then press Connect.")
-            .arg(search.configured);
+            .arg(search.configured)
+            .arg(ConnectionTimeoutMs / 1000);
     if (search.found) {
         const int found = *search.found;
-        if (found == 9600 || found == 38400 || found == 115200)
+        if (SetupListsSpeed(found))
             return QStringLiteral("The adapter answers at %1 baud: choose %1 in Setup.").arg(found);
-        return QStringLiteral("The adapter answers at %1 baud, which Setup does not offer: write "
-                              "ComSpeed=%1 into %2.")
+        return QStringLiteral("The adapter answers at %1 baud, which Setup does not list: press "
+                              "\"%2\" to save it.")
             .arg(found)
-            .arg(QDir::toNativeSeparators(IniFilePath));
+            .arg(UseSpeedCaption(found));
     }
     if (search.answersLikeModem)
         return QStringLiteral("The device at this port is not an ELM327-type adapter (it answers "

@@ -10,6 +10,12 @@ class MSComm;
 
 // The speeds adapters ship with, in the order they are tried.
 inline constexpr int StandardSpeeds[] = {38400, 9600, 115200, 57600, 19200};
+// The speeds Setup lists, in its order.
+inline constexpr int SetupSpeeds[] = {9600, 38400, 115200};
+bool SetupListsSpeed(int speed);
+
+// How long a connection attempt waits for the adapter's answer to its reset.
+inline constexpr int ConnectionTimeoutMs = 6000;
 
 struct SpeedSearch {
     int configured = 0;
@@ -30,8 +36,17 @@ struct SpeedSearch {
 // early when the port closes; the port is left at the configured speed.
 SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs = 1800);
 
-// The second line of "Unable to Connect To ELM": the speed found, that the
-// adapter answered late, or that nothing answered at the speeds tried.
+// The second line of "Unable to Connect To ELM", and Check Adapter's verdict:
+// the speed found, that the adapter answered late, or that nothing answered
+// at the speeds tried.
 QString SpeedSearchAdvice(const SpeedSearch& search);
+
+// The speed to offer in one click ("Use 57600 baud"): the one found, when
+// the adapter does not answer at the one configured.
+std::optional<int> SpeedToOffer(const SpeedSearch& search);
+QString UseSpeedCaption(int speed);
+
+// A network adapter took the connection but did not answer its reset.
+QString NetworkResetAdvice(const QString& address);
 
 } // namespace vorkel

@@ -33,26 +33,41 @@ CheckWindow::CheckWindow(QWidget* parent) : QDialog(parent) {
     CheckCopy->setToolTip(QStringLiteral("Put the steps and the verdict on the clipboard as text"));
     CheckCopy->setEnabled(false);
     CheckClose = MakeButton(this, "CheckClose", "Cancel", TwipsRect(6120, 3690, 960, 375));
+    CheckUseSpeed = MakeButton(this, "CheckUseSpeed", "", TwipsRect(3120, 3690, 1935, 375));
+    CheckUseSpeed->setToolTip(QStringLiteral(
+        "Save this port at the speed the adapter answered at, as Setup's Save does"));
+    CheckUseSpeed->hide();
+    setWindowModality(Qt::ApplicationModal);
     connect(CheckCopy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(m_report); });
     connect(CheckClose, &QPushButton::clicked, this, &CheckWindow::reject);
+    connect(CheckUseSpeed, &QPushButton::clicked, this, [this] {
+        if (m_useSpeed) m_useSpeed(m_speedToUse);
+        CheckUseSpeed->setEnabled(false);
+        CheckUseSpeed->setText(QStringLiteral("Saved: %1 baud").arg(m_speedToUse));
+    });
+}
+
+void CheckWindow::ShowWaiting(const QString& waitingFor) {
+    if (m_running) Verdict_Label->setText(waitingFor);
 }
 
 void CheckWindow::ShowSteps(const CheckResult& result) {
     CheckSteps_Table->setRowCount(static_cast<int>(result.steps.size()));
     for (int row = 0; row < result.steps.size(); ++row) {
         const CheckStep& step = result.steps.at(row);
-        const QString answer = StepAnswerText(step);
-        const QStringList cells{step.command.toUpper(), answer, OutcomeText(step.outcome)};
+        const QStringList cells{step.command.toUpper(), ReadableAnswer(step),
+                                OutcomeText(step.outcome)};
         for (int column = 0; column < 3; ++column) {
             auto* item = new QTableWidgetItem(cells.at(column));
+            // The bytes as they came, for whoever wants them.
             item->setToolTip(column == 1 ? VisibleAnswer(step.answer, 400) : cells.at(column));
             CheckSteps_Table->setItem(row, column, item);
         }
     }
     CheckSteps_Table->resizeColumnToContents(0);
     CheckSteps_Table->resizeColumnToContents(2);
-    CheckSteps_Table->scrollToBottom();
+    CheckSteps_Table->scrollToBottom(); // the step that runs
 }
 
 void CheckWindow::Finished(const CheckResult& result) {
@@ -60,6 +75,22 @@ void CheckWindow::Finished(const CheckResult& result) {
     m_running = false;
     m_report = CheckReportText(result);
     Verdict_Label->setText(CheckVerdict(result));
+    // The row the verdict is about stands out, and is the one a screen reader is on.
+    if (const int marked = VerdictStep(result); marked >= 0) {
+        for (int column = 0; column < 3; ++column) {
+            QTableWidgetItem* item = CheckSteps_Table->item(marked, column);
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
+        CheckSteps_Table->setCurrentCell(marked, 2);
+    }
+    CheckSteps_Table->scrollToTop();
+    if (const std::optional<int> speed = SpeedToUse(result)) {
+        m_speedToUse = *speed;
+        CheckUseSpeed->setText(UseSpeedCaption(*speed));
+        CheckUseSpeed->show();
+    }
     CheckCopy->setEnabled(true);
     CheckClose->setText(QStringLiteral("Close"));
 }

@@ -8,9 +8,12 @@
 #include "connection/adapter_check.h"
 #include "link/serial_port.h"
 #include "settings/check_window.h"
+#include "settings/ini_handler.h"
 #include "settings/setup_form.h"
 
+#include <QCheckBox>
 #include <QDateTime>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
@@ -22,9 +25,10 @@ void Setup_Form::MakeCheckButton() {
     CheckAdapter =
         MakeButton(this, "CheckAdapter", "C&heck Adapter", TwipsRect(120, 2985, 1575, 375));
     CheckAdapter->setToolTip(
-        QStringLiteral("Ask the adapter chosen here what it can do (reset, identity, supply "
-                       "voltage, every set-up command, one read of the cluster), without saving "
-                       "anything"));
+        QStringLiteral("Ask the adapter chosen here what it can do, without saving anything: "
+                       "its reset, name and supply voltage, each set-up command Connect sends "
+                       "(stopping at the first that fails) and one read of the cluster. It "
+                       "opens the port once, or makes one TCP connection to a WiFi adapter."));
     connect(CheckAdapter, &QPushButton::clicked, this, &Setup_Form::CheckAdapter_Click);
     setTabOrder(NetworkPort_Number, CheckAdapter);
 }
@@ -35,14 +39,15 @@ void Setup_Form::CheckAdapter_Click() {
     if (!network) return;
     const std::int16_t port = ChosenPort();
     const QString speed = ChosenSpeed();
+    // A Connect still waiting for its reset ends first: nothing else talks to
+    // an adapter while the check runs, and its time-out goes with it.
+    ReleaseMainPort();
 
     CheckResult result;
     result.network = !network->isEmpty();
+    result.port = port;
     result.speed = speed.toInt();
-    result.where = result.network ? *network
-                                  : QStringLiteral("COM%1 (%2) at %3 baud")
-                                        .arg(port)
-                                        .arg(DeviceForPort(port).shownName, speed);
+    result.where = result.network ? *network : PortAndSpeedText(port, speed);
     result.mainWasConnected = m_mainWasConnected;
 
     MSComm comm;
@@ -59,24 +64,44 @@ void Setup_Form::CheckAdapter_Click() {
     QPointer<CheckWindow> window = new CheckWindow(this);
     m_cancelCheck = [&comm] { comm.setPortOpen(false); };
     window->setCancel(m_cancelCheck);
+    window->setUseSpeed([this, port](int found) { UseFoundSpeed(port, found); });
     window->show();
     SaveConfig->setEnabled(false);
     SetupCancel->setEnabled(false);
 
     // The port test first, as Connect does: only whether a serial line is there.
     const PortProbe probe = result.network ? PortProbe{} : FindComPort(port);
-    if (probe.problem != PortProblem::None)
+    if (probe.problem != PortProblem::None) {
         result.notOpened = DescribePortProblem(port, probe);
-    else
-        RunAdapterCheck(comm, result, [&window, &result] {
+    } else {
+        CheckProgress progress;
+        progress.waiting = [&window](const QString& what) {
+            if (window) window->ShowWaiting(what);
+        };
+        progress.stepDone = [&window, &result] {
             if (window) window->ShowSteps(result);
-        });
+        };
+        RunAdapterCheck(comm, result, progress);
+    }
     if (comm.Log()) comm.Log()->Note(QStringLiteral("check: ") + CheckVerdict(result));
 
     m_cancelCheck = nullptr;
     SaveConfig->setEnabled(true);
     SetupCancel->setEnabled(true);
     if (window) window->Finished(result);
+}
+
+void Setup_Form::UseFoundSpeed(std::int16_t port, int speed) {
+    // As Save would: this port at that speed, the COM port rather than a WiFi adapter.
+    CommPortNumber = port;
+    CommSpeed = QString::number(speed);
+    NetworkAdapter.clear();
+    SaveSettings(m_mainStatusBar);
+    // Setup then shows what was saved; a speed it does not list is selected nowhere.
+    Network_Check->setChecked(false);
+    SelectPort(QStringLiteral("COM%1").arg(port));
+    const QList<QListWidgetItem*> listed = Speed_List->findItems(CommSpeed, Qt::MatchExactly);
+    Speed_List->setCurrentRow(listed.isEmpty() ? -1 : Speed_List->row(listed.first()));
 }
 
 } // namespace vorkel

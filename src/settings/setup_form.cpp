@@ -6,6 +6,7 @@
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "link/serial_port.h"
+#include "link/speed_search.h"
 #include "settings/ini_handler.h"
 #include "settings/leading_number.h"
 
@@ -123,13 +124,16 @@ void Setup_Form::SelectPort(const QString& entry) {
     CommPort_List->verticalScrollBar()->setValue(scrolled);
 }
 
+void Setup_Form::ReleaseMainPort() {
+    // A network adapter's connection still being made ends too.
+    if (!m_mainPort) return;
+    if (m_mainPort->PortOpen()) m_mainWasConnected = true;
+    m_mainPort->setPortOpen(false);
+}
+
 void Setup_Form::Form_Activate() {
     // The program's own port is closed first, so that it is found free and listed.
-    // (A network adapter's connection still being made ends too.)
-    if (m_mainPort) {
-        if (m_mainPort->PortOpen()) m_mainWasConnected = true;
-        m_mainPort->setPortOpen(false);
-    }
+    ReleaseMainPort();
     // Once open, the user's choice stands until Save or Cancel: coming back from
     // the check's window, a message box or the desktop's WiFi settings keeps it.
     // The port list is looked at again (a device plugged in meanwhile), on the
@@ -139,8 +143,8 @@ void Setup_Form::Form_Activate() {
     CommPort_List->clear();
     Speed_List->clear();
     FillPortList();
-    Speed_List->addItems(
-        {QStringLiteral("9600"), QStringLiteral("38400"), QStringLiteral("115200")});
+    for (const int speed : SetupSpeeds)
+        Speed_List->addItem(QString::number(speed));
     m_filling = false;
     if (m_filled) {
         SelectPort(m_chosenPort);

@@ -41,6 +41,7 @@ class Setup_Form : public QDialog {
     // Checks the adapter chosen in the dialog, without saving it.
     QPushButton* CheckAdapter = nullptr;
     void CheckAdapter_Click();
+    bool CheckRunning() const { return static_cast<bool>(m_cancelCheck); }
 
     // Runs whenever the dialog becomes the active window.
     void Form_Activate();
@@ -52,6 +53,8 @@ class Setup_Form : public QDialog {
 
   private:
     void FillPortList();
+    // Closes the main window's port, or ends its connection being made.
+    void ReleaseMainPort();
     void MakeNetworkControls();
     void ShowNetworkChoice();
     void FollowNetworkChoice(bool network);
@@ -59,6 +62,8 @@ class Setup_Form : public QDialog {
     // message, for a host that is no name or address.
     std::optional<QString> ChosenNetwork();
     void MakeCheckButton();
+    // "Use N baud" in the check's window: saves the port at that speed.
+    void UseFoundSpeed(std::int16_t port, int speed);
     // The port and speed chosen in the dialog, not saved.
     std::int16_t ChosenPort() const;
     QString ChosenSpeed() const;

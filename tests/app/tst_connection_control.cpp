@@ -285,7 +285,7 @@ void TestConnectionControl::speedSearch_data() {
         << "The adapter answers at 9600 baud: choose 9600 in Setup.";
     QTest::newRow("adapter at 57600") << "38400" << QStringList{"--baud", "57600"}
                                       << "The adapter answers at 57600 baud, which Setup does not "
-                                         "offer: write ComSpeed=57600 into <ini>.";
+                                         "list: press \"Use 57600 baud\" to save it.";
     QTest::newRow("silent adapter")
         << "9600" << QStringList{"--silent"}
         << "Nothing answered at 9600, 19200, 38400, 57600 or 115200 baud: check the cable, the "
@@ -322,11 +322,21 @@ void TestConnectionControl::speedSearch() {
     QVERIFY2(clock.elapsed() <= 8000, qPrintable(QString::number(clock.elapsed())));
     VerifyDisconnected(form);
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
-    QCOMPARE(
-        messages.messages().first().informative,
-        QString(advice).replace(QLatin1String("<ini>"), QDir::toNativeSeparators(IniFilePath)));
+    QCOMPARE(messages.messages().first().informative, advice);
     // The settings are not changed behind the user's back, and no other port is touched.
     QCOMPARE(CommSpeed, configured);
+    // A speed found is one click away, saved as Setup saves it.
+    const Message& said = messages.messages().first();
+    const qsizetype found = arguments.indexOf(QStringLiteral("--baud")) + 1;
+    if (found > 0 && arguments.at(found) != configured) {
+        QCOMPARE(said.actionCaption, QStringLiteral("Use %1 baud").arg(arguments.at(found)));
+        said.action();
+        QCOMPARE(CommSpeed, arguments.at(found));
+        QCOMPARE(form.StatusBar1->panelText(2),
+                 QStringLiteral("COM %1 / %2").arg(fixture.comPort()).arg(arguments.at(found)));
+    } else {
+        QVERIFY(said.actionCaption.isEmpty());
+    }
     QVERIFY(other->Received().isEmpty());
     // Only the reset and the harmless "ATI" went to the adapter: never a lone CR.
     for (const QString& command : fixture.commands())

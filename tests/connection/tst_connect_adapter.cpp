@@ -6,6 +6,7 @@
 #include "dtc/dtc_count.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
+#include "link/speed_search.h"
 #include "support/link_rig.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"

@@ -194,7 +194,7 @@ void TestSetupForm::activationKeepsTheChoice() {
     setup->NetworkHost_Text->setText(QStringLiteral("127.0.0.1"));
     setup->NetworkPort_Number->setValue(35001);
     setup->Network_Check->setChecked(wifi);
-    if (away == QLatin1String("box")) ShowMessage({QStringLiteral("A box"), {}, {}, {}});
+    if (away == QLatin1String("box")) ShowMessage(Message{});
     if (away == QLatin1String("check")) {
         QTest::mouseClick(setup->CheckAdapter, Qt::LeftButton);
         setup->findChild<CheckWindow*>()->CheckClose->click();
