@@ -191,7 +191,8 @@ int main(int argc, char* argv[]) {
             ConfigurePort(comm, 7, QStringLiteral("38400"), QString());
             CheckResult result;
             QElapsedTimer clock;
-            QTimer::singleShot(300, [&] {
+            // Past the quiet wait before the reset: during the reset itself.
+            QTimer::singleShot(900, &comm, [&] {
                 clock.start();
                 comm.setPortOpen(false);
             });

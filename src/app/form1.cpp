@@ -266,8 +266,7 @@ void Form1::ShowPortLost() {
     Message message;
     message.title = QStringLiteral("VORKEL");
     message.text = QStringLiteral("The connection to the adapter was lost.");
-    message.informative =
-        QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
+    message.informative = LostLinkAdvice(MSComm1->IsNetwork());
     ShowMessage(message);
 }
 
@@ -292,21 +291,28 @@ void Form1::DTC_Clear_Button_Click() {
     BeginOperation();
     BusyScope busy(m_busy, [this] { UpdateListMenu(); });
     bool erased = false;
-    bool answerHeard = false;
+    EraseProgress progress;
     QString countAfter;
     try {
-        EraseDtcCodes(*this, &answerHeard);
+        EraseDtcCodes(*this, &progress);
         erased = true;
         RecordErase();
         ShowCodesAfterClearing(*this, &countAfter);
         m_listTaken = true;
     } catch (const LinkError& error) {
+        // Only a refusal (the cluster's, or the adapter's "?") says the codes
+        // are still there; a request that went out unanswered may have erased them.
+        const bool refused = error.failure() == LinkFailure::NegativeResponse ||
+                             error.failure() == LinkFailure::Refused;
         ReportFailure(
             error, QStringLiteral("Clearing the trouble codes"),
-            erased        ? QStringLiteral("The codes were erased, but reading them back failed.")
-            : answerHeard ? QStringLiteral("Whether the codes were erased is not known: press "
-                                           "View DTC to see what is left.")
-                          : QStringLiteral("The codes were not erased."));
+            erased ? QStringLiteral("The codes were erased, but reading them back failed.")
+            : progress.answerHeard
+                ? QStringLiteral("Whether the codes were erased is not known: press View DTC to "
+                                 "see what is left.")
+            : refused || !progress.sent
+                ? QStringLiteral("The codes were not erased.")
+                : QStringLiteral("No confirmation came: press View DTC to see what is left."));
     }
     if (!countAfter.isEmpty()) {
         m_read.count = countAfter;

@@ -45,13 +45,17 @@ bool SameFile(const QString& a, const QString& b) {
     return where(a) == where(b);
 }
 
-// "vorkel-report-20261208-1015.pdf" in the home folder: found again by date.
+// "vorkel-report-20261208-101502.pdf" in the home folder: found again by
+// date, and a second save a moment later gets a name of its own.
 QString DatedFileAtHome(const char* kind, const char* ending) {
-    return QDir::home().filePath(
-        QStringLiteral("vorkel%1-%2.%3")
+    const QString base =
+        QStringLiteral("vorkel%1-%2")
             .arg(QLatin1String(kind),
-                 QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm")),
-                 QLatin1String(ending)));
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    QString name = QStringLiteral("%1.%2").arg(base, QLatin1String(ending));
+    for (int n = 2; QFileInfo::exists(QDir::home().filePath(name)); ++n)
+        name = QStringLiteral("%1-%2.%3").arg(base).arg(n).arg(QLatin1String(ending));
+    return QDir::home().filePath(name);
 }
 
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");

@@ -51,7 +51,8 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
                           const QString& outcome) {
     if (LinkIsGone(error) && MSComm1->PortOpen()) DisconnectSteps();
     // Once the cluster has answered, a later failure says nothing of the car's model.
-    const FailureWords words = DescribeFailure(error, operation, !m_read.partNumber.isEmpty());
+    const FailureWords words =
+        DescribeFailure(error, operation, !m_read.partNumber.isEmpty(), MSComm1->IsNetwork());
     const QString text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
     // The card keeps the words, also where no message is shown.
     if (error.failure() == LinkFailure::IncompleteList) {

@@ -125,7 +125,10 @@ void MSComm::closeChannel() {
 bool MSComm::setPortOpen(bool open) {
     if (!open) {
         if (PortOpen()) {
+            // A loss found while taking the last bytes is this close: one reason, told once.
+            m_closing = true;
             takeWaiting();
+            m_closing = false;
             closeChannel();
             note(QStringLiteral("port closed"));
             m_closeReason = CloseReason::ByProgram;
@@ -259,7 +262,7 @@ void MSComm::checkPresence() {
 }
 
 void MSComm::closeLost(const QString& reason) {
-    if (IsNetwork() ? !m_networkUp : !m_port.isOpen()) return;
+    if (m_closing || (IsNetwork() ? !m_networkUp : !m_port.isOpen())) return;
     m_lostReason = reason;
     logArrivals();
     closeChannel();

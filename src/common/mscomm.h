@@ -97,6 +97,7 @@ class MSComm : public QObject {
     QString m_network;
     bool m_openCancelled = false;
     bool m_networkUp = false; // connected, until closed or lost
+    bool m_closing = false;   // the program is closing the port
     QString m_device;         // the device opened, looked for while it is open
     QTimer m_presence;
     int m_commPort = 1;

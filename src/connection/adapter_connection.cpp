@@ -55,9 +55,9 @@ void ReportNetworkProblem(const MSComm& comm) {
 
 // Opens the chosen port, or connects to the network adapter; says why not.
 bool OpenAdapterPort(MSComm& comm) {
-    if (!NetworkAdapter.isEmpty()) {
-        OpenComPort(comm);
-        if (!comm.PortOpen() && !comm.OpenCancelled()) ReportNetworkProblem(comm);
+    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter);
+    if (comm.IsNetwork()) {
+        if (!comm.setPortOpen(true) && !comm.OpenCancelled()) ReportNetworkProblem(comm);
         return comm.PortOpen();
     }
     // The port is opened once, and that open decides whether it is free: a
@@ -68,8 +68,7 @@ bool OpenAdapterPort(MSComm& comm) {
         ReportPortProblem(DescribePortProblem(CommPortNumber, probe));
         return false;
     }
-    OpenComPort(comm);
-    if (!comm.PortOpen()) {
+    if (!comm.setPortOpen(true)) {
         // A speed the port cannot use is the control's refusal, not the device's.
         ReportPortProblem(
             comm.OpenErrorCode() == QSerialPort::NoError

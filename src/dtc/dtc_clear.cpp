@@ -18,9 +18,12 @@ void ClearDtcCodes(Form1Controls& ui) {
     ShowCodesAfterClearing(ui);
 }
 
-void EraseDtcCodes(Form1Controls& ui, bool* answerHeard) {
+void EraseDtcCodes(Form1Controls& ui, EraseProgress* progress) {
+    EraseProgress ignored;
+    EraseProgress& told = progress ? *progress : ignored;
     Exchange exchange(*ui.MSComm1);
     exchange.Send(QStringLiteral("14FF00"));
+    told.sent = true;
     QString line;
     try {
         const QString gathered = exchange.WaitForMarker(QStringLiteral("54 FF 00 "));
@@ -29,13 +32,13 @@ void EraseDtcCodes(Form1Controls& ui, bool* answerHeard) {
         // The positive answer began ("54 FF 00<DATA ERROR", "54 FF 0", or cut
         // off by the adapter going away): the codes may well be erased.
         const bool heard = HeardClusterAnswer(exchange.Heard(), QStringLiteral("54"));
-        if (answerHeard) *answerHeard = heard;
+        told.answerHeard = heard;
         if (heard && error.failure() == LinkFailure::Unexpected)
             throw LinkError(LinkFailure::DamagedAnswer, error.received());
         throw;
     }
     if (!IsWholeSingleFrame(line)) {
-        if (answerHeard) *answerHeard = true;
+        told.answerHeard = true;
         exchange.Finish();
         throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
     }

@@ -77,8 +77,16 @@ QString ResponseCodeMeaning(int code) {
 
 } // namespace
 
-FailureWords DescribeFailure(const LinkError& error, const QString& operation,
-                             bool clusterAnswered) {
+QString LostLinkAdvice(bool network) {
+    return network ? QStringLiteral("Check that this computer is still on the adapter's WiFi "
+                                    "network and that the adapter has power (the ignition on), "
+                                    "then press Connect.")
+                   : QStringLiteral("Check that the adapter is still plugged in, then press "
+                                    "Connect.");
+}
+
+FailureWords DescribeFailure(const LinkError& error, const QString& operation, bool clusterAnswered,
+                             bool network) {
     FailureWords words;
     const QString what = operation.isEmpty() ? QStringLiteral("Talking to the adapter") : operation;
     switch (error.failure()) {
@@ -87,8 +95,7 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation,
         break;
     case LinkFailure::PortLost:
         words.text = QStringLiteral("%1 failed: the connection to the adapter was lost.").arg(what);
-        words.advice =
-            QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
+        words.advice = LostLinkAdvice(network);
         break;
     case LinkFailure::ConnectTimedOut:
         words.text = QStringLiteral("Unable to Connect To ELM");
@@ -116,8 +123,11 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation,
                                     "finishing its answer.")
                          .arg(what)
                          .arg(CurrentLinkLimits().endlessAnswerMs / 1000.0);
-        words.advice = QStringLiteral("Check the speed chosen in Setup, unplug the adapter and "
-                                      "plug it in again, then press Connect.");
+        words.advice = network ? QStringLiteral("Restart the adapter (take it out of the car's "
+                                                "socket and put it back), then press Connect.")
+                               : QStringLiteral("Check the speed chosen in Setup, unplug the "
+                                                "adapter and plug it in again, then press "
+                                                "Connect.");
         break;
     case LinkFailure::IncompleteList:
         words.text = QStringLiteral("%1: the list arrived incomplete (a frame was missing, damaged "
@@ -166,11 +176,12 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation,
         words.advice = QStringLiteral("Check that the ignition is on.");
         break;
     case LinkFailure::AdapterReset:
-        words.text = QStringLiteral("%1 failed: the adapter reports a fatal CAN bus error (ERR94) "
-                                    "and has reset itself, as after a dip in the car's power.")
+        words.text = QStringLiteral("%1 failed: the adapter reports a fatal CAN bus error "
+                                    "(ERR94), a fault of the wiring or of the bus.")
                          .arg(what);
-        words.advice = QStringLiteral("Check that the adapter sits firmly in the car's socket and "
-                                      "the ignition is on, then press Connect.");
+        words.advice = QStringLiteral("Check that the adapter sits firmly in the car's socket, "
+                                      "then switch the ignition off and on again (resetting the "
+                                      "adapter does not clear this error) and press Connect.");
         break;
     case LinkFailure::NegativeResponse:
         words.text = QStringLiteral("%1 failed: the cluster refused the request (code %2, %3).")

@@ -59,8 +59,11 @@ struct FailureWords {
     QString advice;
 };
 // clusterAnswered: the cluster has answered in this connection, so the car is
-// not the wrong model whatever fails now.
+// not the wrong model whatever fails now. network: the adapter is a WiFi one.
 FailureWords DescribeFailure(const LinkError& error, const QString& operation,
-                             bool clusterAnswered = false);
+                             bool clusterAnswered = false, bool network = false);
+
+// What to do when the connection to the adapter was lost: a plug, or a WiFi link.
+QString LostLinkAdvice(bool network);
 
 } // namespace vorkel

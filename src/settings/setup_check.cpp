@@ -43,15 +43,14 @@ void Setup_Form::CheckAdapter_Click() {
     // an adapter while the check runs, and its time-out goes with it.
     ReleaseMainPort();
 
-    CheckResult result;
-    result.network = !network->isEmpty();
-    result.port = port;
-    result.speed = speed.toInt();
-    result.where = result.network ? *network : PortAndSpeedText(port, speed);
-    result.mainWasConnected = m_mainWasConnected;
-
     MSComm comm;
     ConfigurePort(comm, port, speed, *network);
+    CheckResult result;
+    result.network = comm.IsNetwork();
+    result.port = port;
+    result.speed = speed.toInt();
+    result.where = result.network ? comm.NetworkAddress() : PortAndSpeedText(port, speed);
+    result.mainWasConnected = m_mainWasConnected;
     if (AdapterLog* log = m_mainPort ? m_mainPort->Log() : nullptr) {
         log->StartSession(
             {QStringLiteral("check: Check Adapter"),

@@ -84,6 +84,7 @@ class TestConnectionControl : public QObject {
     void clearWithACodeLeft();
     void clearRefused_data();
     void clearRefused();
+    void disconnectAndConnectAgain_data();
     void disconnectAndConnectAgain();
     void timeOutOnceThenConnect();
     void countAndListDisagree_data();
@@ -393,14 +394,18 @@ void TestConnectionControl::clearWithACodeLeft() {
 void TestConnectionControl::clearRefused_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("outcome");
     QTest::newRow("negative response")
-        << QStringList{"--negative", "14:22"} << "conditions not correct";
-    QTest::newRow("no data") << QStringList{"--no-data", "14FF00"} << "NO DATA";
+        << QStringList{"--negative", "14:22"} << "conditions not correct"
+        << "The codes were not erased.";
+    QTest::newRow("no data") << QStringList{"--no-data", "14FF00"} << "NO DATA"
+                             << "No confirmation came: press View DTC to see what is left";
 }
 
 void TestConnectionControl::clearRefused() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, reason);
+    QFETCH(QString, outcome);
     SimFixture fixture(Sim(arguments));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
@@ -409,7 +414,7 @@ void TestConnectionControl::clearRefused() {
     QVERIFY(messages.texts().isEmpty());
     Click(form.DTC_Clear_Button);
     QCOMPARE(messages.texts().size(), 1);
-    QVERIFY(messages.texts().first().contains(QStringLiteral("not erased")));
+    QVERIFY(messages.texts().first().contains(outcome));
     QVERIFY2(messages.texts().first().contains(reason), qPrintable(messages.texts().first()));
     // Count, list and buttons as they were; still connected.
     QCOMPARE(form.DTC_label->text(), QStringLiteral("3"));
@@ -420,14 +425,23 @@ void TestConnectionControl::clearRefused() {
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
 }
 
+void TestConnectionControl::disconnectAndConnectAgain_data() {
+    QTest::addColumn<bool>("wifiDropped"); // a WiFi adapter that dropped the connection unnoticed
+    QTest::newRow("COM port") << false;
+    QTest::newRow("WiFi, dropped just before") << true;
+}
+
 void TestConnectionControl::disconnectAndConnectAgain() {
+    QFETCH(bool, wifiDropped);
     SimFixture fixture(Sim({}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
+    if (wifiDropped) NetworkAdapter = fixture.useTcp();
     MessageRecorder messages;
     Click(form.Connect_Command);
     fixture.sim().ClearReceived();
-    Click(form.Connect_Command); // "Disconnect"
+    if (wifiDropped) fixture.sim().Unplug(); // the user's Disconnect is the one reason told
+    Click(form.Connect_Command);             // "Disconnect"
     VerifyDisconnected(form);
     QCOMPARE(form.ClusterInfotext->text(), QString());
     QCOMPARE(form.DTC_label->text(), QString());
@@ -439,6 +453,7 @@ void TestConnectionControl::disconnectAndConnectAgain() {
     QCOMPARE(fixture.commands().first(), QStringLiteral("atz"));
     QCOMPARE(ListLines(form), WorkedExample);
     QVERIFY(messages.texts().isEmpty());
+    NetworkAdapter.clear();
 }
 
 void TestConnectionControl::timeOutOnceThenConnect() {

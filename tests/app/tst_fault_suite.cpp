@@ -200,28 +200,30 @@ void TestFaultSuite::fault_data() {
     row("view: silent adapter", View, {"--silent"}, NoClick, "stopped answering", false, silence);
     row("view: unplugged", View, {"--unplug", "1800FF00:25"}, NoClick, lost, false, quick);
 
-    // Clear DTC, once connected
-    row("clear: NO DATA", Clear, {"--no-data", "14FF00"}, NoClick, "not erased", true, quick);
+    // Clear DTC, once connected. Only a refusal says the codes were not erased.
+    const QString noConfirmation = QStringLiteral("No confirmation came: press View DTC");
+    row("clear: NO DATA", Clear, {"--no-data", "14FF00"}, NoClick, noConfirmation, true, quick);
     row("clear: negative response", Clear, {"--negative", "14:22"}, NoClick, "not erased", true,
         quick);
     row("clear: pending within the time-out", Clear, {"--pending", "14FF00:2"}, NoClick, "", true,
         quick);
     row("clear: pending beyond the time-out", Clear, {"--pending-late", "14FF00"}, NoClick,
-        "not erased", true, silence);
-    row("clear: STOPPED", Clear, {"--stopped", "14FF00"}, NoClick, "not erased", true, quick);
-    row("clear: busy without end", Clear, {"--pending-forever", "14FF00"}, NoClick, "not erased",
+        noConfirmation, true, silence);
+    row("clear: STOPPED", Clear, {"--stopped", "14FF00"}, NoClick, noConfirmation, true, quick);
+    row("clear: busy without end", Clear, {"--pending-forever", "14FF00"}, NoClick, noConfirmation,
         true, pendingChain);
-    row("clear: endless noise", Clear, {"--endless", "14FF00"}, NoClick, "not erased", false,
+    row("clear: endless noise", Clear, {"--endless", "14FF00"}, NoClick, noConfirmation, false,
         endless);
     row("clear: DATA ERROR inside the answer", Clear, {"--error-answer", "14FF00"}, NoClick,
         "is not known", true, quick);
-    row("clear: CAN ERROR", Clear, {"--can-error", "14FF00"}, NoClick, "not erased", true, quick);
+    row("clear: CAN ERROR", Clear, {"--can-error", "14FF00"}, NoClick, noConfirmation, true, quick);
     row("clear: the count read back fails", Clear, {"--no-data", "220200"}, NoClick,
         "reading them back failed", true, quick);
     row("clear: the list read back fails", Clear, {"--negative", "18:22"}, NoClick,
         "reading them back failed", true, quick);
-    row("clear: silent adapter", Clear, {"--silent"}, NoClick, "not erased", false, silence);
-    row("clear: unplugged", Clear, {"--unplug", "14FF00:10"}, NoClick, lost, false, quick);
+    row("clear: silent adapter", Clear, {"--silent"}, NoClick, noConfirmation, false, silence);
+    row("clear: unplugged after the request", Clear, {"--unplug", "14FF00:10"}, NoClick,
+        noConfirmation, false, quick);
     // After the echo "14FF00\r": "728 03 54" by byte 16, the whole frame but its CR by 23.
     for (const char* at : {"14FF00:16", "14FF00:23"})
         row(QStringLiteral("clear: unplugged inside the positive answer, %1")

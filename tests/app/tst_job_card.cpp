@@ -147,7 +147,10 @@ void TestJobCard::report() {
     QTemporaryDir folder;
     const QString saved = folder.filePath(QStringLiteral("saved.pdf"));
     form.setFileChooser([&saved](const QString&, const QString& suggested) {
-        return suggested.contains(QLatin1String("vorkel-report-")) ? saved : QString();
+        // Dated to the second: two saves in one minute are two files.
+        static const QRegularExpression dated(
+            QStringLiteral("/vorkel-report-\\d{8}-\\d{6}\\.pdf$"));
+        return dated.match(suggested).hasMatch() ? saved : QString();
     });
     form.mnu_SaveReport->trigger();
     const QString printed = folder.filePath(QStringLiteral("printed.pdf"));

@@ -7,6 +7,7 @@
 #include "support/link_rig.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/time_scale.h"
 
 #include <QtTest>
 
@@ -25,6 +26,7 @@ class TestExchange : public QObject {
     void otherUnitFrames_data();
     void otherUnitFrames();
     void everyFailureHasWords();
+    void noDataRetryIsScaledOnce();
     void finishReadsThroughThePrompt();
     void answerLinesEndAtTheEmptyLine();
     void lineFeedsAreDropped();
@@ -190,11 +192,31 @@ void TestExchange::everyFailureHasWords() {
         // Once the cluster has answered, no failure makes the car the wrong model.
         QVERIFY(!DescribeFailure(LinkError(LinkFailure(f)), QString(), true)
                      .advice.contains(QStringLiteral("Falcon")));
+        // Over WiFi nothing speaks of a plug.
+        QVERIFY(!DescribeFailure(LinkError(LinkFailure(f)), QString(), true, true)
+                     .advice.contains(QStringLiteral("plug")));
     }
+    // ERR94 is the bus's or the wiring's, and a reset of the adapter does not clear it.
+    QVERIFY(DescribeFailure(LinkError(LinkFailure::AdapterReset), QString())
+                .advice.contains(QStringLiteral("ignition off and on")));
     const FailureWords negative = DescribeFailure(
         LinkError(LinkFailure::NegativeResponse, {}, 0x31), QStringLiteral("Clearing"));
     QVERIFY(negative.text.contains(QStringLiteral("31")));
     QVERIFY(negative.text.contains(QStringLiteral("out of range")));
+}
+
+void TestExchange::noDataRetryIsScaledOnce() {
+    const ScopedTimeScale scale(QuickTime);
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> asked;
+    ReadAgainAfterNoData([&] {
+        asked << clock.elapsed();
+        if (asked.size() == 1) throw LinkError(LinkFailure::NoData);
+        return 0;
+    });
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(asked.at(1) - asked.at(0) >= Scaled(CurrentLinkLimits().noDataRetryMs));
 }
 
 void TestExchange::finishReadsThroughThePrompt() {
