@@ -9,6 +9,7 @@
 #include "support/window_driver.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QPrinter>
 #include <QtTest>
 

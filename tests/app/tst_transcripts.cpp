@@ -9,6 +9,7 @@
 #include "replay.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/test_parts.h"
 #include "support/time_scale.h"
 #include "support/window_driver.h"
 
@@ -349,5 +350,5 @@ void TestTranscripts::logAndItsCopy() {
     QVERIFY(FileText(path).startsWith(log));
 }
 
-QTEST_MAIN(TestTranscripts)
+VORKEL_TEST_MAIN_IN_PARTS(TestTranscripts)
 #include "tst_transcripts.moc"

@@ -10,6 +10,7 @@
 #include "support/link_rig.h"
 #include "support/message_recorder.h"
 #include "support/sim_fixture.h"
+#include "support/test_parts.h"
 #include "support/time_scale.h"
 
 #include <QLabel>
@@ -337,5 +338,5 @@ void TestConnectAdapter::unplugClosesThePortOnce() {
     QVERIFY(!form.MSComm1->PortOpen());
 }
 
-QTEST_MAIN(TestConnectAdapter)
+VORKEL_TEST_MAIN_IN_PARTS(TestConnectAdapter)
 #include "tst_connect_adapter.moc"

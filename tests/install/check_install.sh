@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks an installed VORKEL the way Debian users meet it.
 #   check_install.sh install BUILD_DIR STAGE   cmake --install --strip into STAGE
-#   check_install.sh deb SOURCE_DIR WORK       the Release .deb, its contents and lintian
+#   check_install.sh deb BUILD_DIR WORK        the .deb of that build, its contents and lintian
 set -euo pipefail
 mode="$1"
 fail() { echo "FAIL: $*"; exit 1; }
@@ -11,9 +11,12 @@ if [ "$mode" = install ]; then
     rm -rf "$stage"
     cmake --install "$build" --prefix "$stage/usr" --strip >/dev/null
 else
-    source_dir="$2"; work="$3"
+    build="$2"; work="$3"
     rm -rf "$work"; mkdir -p "$work"
-    deb=$("$source_dir/scripts/package" "$work/build" | tail -n 1)
+    # The package of the build just tested, as scripts/package makes it of its
+    # Release build: the same install rules, stripped; no second build.
+    (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >/dev/null)
+    deb=$(ls "$work"/vorkel_*.deb 2>/dev/null | head -n 1)
     [ -f "$deb" ] || fail "no package was made"
     stage="$work/stage"
     dpkg-deb -x "$deb" "$stage"
