@@ -6,7 +6,6 @@
 #include "settings/check_window.h"
 #include "settings/setup_form.h"
 #include "support/message_recorder.h"
-#include "support/open_counter.h"
 #include "support/sim_fixture.h"
 #include "support/window_driver.h"
 
@@ -20,25 +19,9 @@
 #include <QtTest>
 
 using namespace vorkel;
+using windowdriver::Entries;
 
 namespace {
-
-// Every COM number without a simulator gets a link to nothing, so the
-// machine's own serial devices do not show up in the tests' port lists.
-void HideOtherPorts(const SimFixture& fixture, const QList<int>& simulated) {
-    for (int port = 1; port <= 255; ++port) {
-        if (!simulated.contains(port))
-            QFile::link(QStringLiteral("/dev/null/none"),
-                        fixture.portsDir() + QStringLiteral("/COM%1").arg(port));
-    }
-}
-
-QStringList Entries(const QListWidget* list) {
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
-    return entries;
-}
 
 QString Selected(const QListWidget* list) {
     const QList<QListWidgetItem*> items = list->selectedItems();
@@ -68,10 +51,6 @@ class TestSetupForm : public QObject {
     void saveWithoutSelectionKeepsMemory();
     void cancelChangesNothing();
     void closingTheFrameIsCancel();
-    void openingWhileConnectedDisconnects();
-    void openingDuringAWaitEndsItCleanly();
-    void singleInstanceFromTheMenu();
-    void opensNoDeviceButTheAdapter();
     void greyedEntryKeepsTheChoice();
 
   private:
@@ -152,7 +131,7 @@ void TestSetupForm::listsPortsAndSelects() {
     QFETCH(QString, speedSelected);
     SimFixture fixture(FastAdapter(), 3);
     auto second = fixture.addPort(12);
-    HideOtherPorts(fixture, {3, 12});
+    fixture.hideOtherPorts({3, 12});
     CommPortNumber = static_cast<std::int16_t>(port);
     CommSpeed = speed;
     Setup_Form setup(nullptr, nullptr);
@@ -177,7 +156,7 @@ void TestSetupForm::activationKeepsTheChoice() {
     QFETCH(bool, wifi);
     SimFixture fixture(FastAdapter(), 3);
     auto second = fixture.addPort(12);
-    HideOtherPorts(fixture, {3, 12});
+    fixture.hideOtherPorts({3, 12});
     CommPortNumber = 12;
     CommSpeed = QStringLiteral("9600");
     NetworkAdapter.clear();
@@ -217,7 +196,7 @@ void TestSetupForm::activationKeepsTheChoice() {
 void TestSetupForm::noPorts() {
     SimFixture fixture(FastAdapter(), 3);
     QFile::remove(fixture.portsDir() + QStringLiteral("/COM3"));
-    HideOtherPorts(fixture, {});
+    fixture.hideOtherPorts({});
     CommPortNumber = 3;
     CommSpeed = QStringLiteral("9600");
     Setup_Form setup(nullptr, nullptr);
@@ -269,7 +248,7 @@ void TestSetupForm::saveWritesAndCloses() {
     QFETCH(QByteArray, file);
     QFETCH(QString, panel);
     SimFixture fixture(FastAdapter(), 3);
-    HideOtherPorts(fixture, {3});
+    fixture.hideOtherPorts({3});
     CommPortNumber = 1;
     CommSpeed = QStringLiteral("9600");
     NetworkAdapter = before;
@@ -305,7 +284,7 @@ void TestSetupForm::saveWritesAndCloses() {
 
 void TestSetupForm::saveWithoutSelectionKeepsMemory() {
     SimFixture fixture(FastAdapter(), 3);
-    HideOtherPorts(fixture, {});
+    fixture.hideOtherPorts({});
     CommPortNumber = 7;
     CommSpeed = QStringLiteral("19200");
     StatusBar statusBar(87);
@@ -321,7 +300,7 @@ void TestSetupForm::saveWithoutSelectionKeepsMemory() {
 
 void TestSetupForm::cancelChangesNothing() {
     SimFixture fixture(FastAdapter(), 3);
-    HideOtherPorts(fixture, {3});
+    fixture.hideOtherPorts({3});
     CommPortNumber = 3;
     CommSpeed = QStringLiteral("9600");
     StatusBar statusBar(87);
@@ -349,96 +328,11 @@ void TestSetupForm::closingTheFrameIsCancel() {
     QVERIFY(!QFile::exists(IniFilePath));
 }
 
-void TestSetupForm::openingWhileConnectedDisconnects() {
-    SimFixture fixture(FastAdapter(), 7);
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    IniFilePath = m_dir.filePath(QStringLiteral("VORKEL.INI"));
-    MessageRecorder messages;
-    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    form.mnu_Setup->trigger();
-    QVERIFY(form.SetupDialog());
-    form.SetupDialog()->Form_Activate();
-    QVERIFY(!form.MSComm1->PortOpen());
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
-    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
-    QVERIFY(!form.Command1->isEnabled());
-    // The port the program held is listed, since it is free again.
-    QVERIFY(Entries(form.SetupDialog()->CommPort_List).contains(QStringLiteral("COM7")));
-    form.SetupDialog()->SetupCancel_Click();
-    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    QVERIFY(messages.texts().isEmpty());
-}
-
-void TestSetupForm::openingDuringAWaitEndsItCleanly() {
-    vorkelsim::SimOptions options;
-    options.pendingLate.insert(QStringLiteral("1800FF00"));
-    SimFixture fixture(options, 7);
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    MessageRecorder messages;
-    windowdriver::WhenTrue(
-        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
-        [&] {
-            form.mnu_Setup->trigger();
-            form.SetupDialog()->Form_Activate();
-        });
-    QElapsedTimer clock;
-    clock.start();
-    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-    QVERIFY(clock.elapsed() < 4000);
-    QVERIFY(messages.texts().isEmpty());
-    QVERIFY(!form.MSComm1->PortOpen());
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
-    QVERIFY(!form.ExchangeRunning());
-}
-
-void TestSetupForm::singleInstanceFromTheMenu() {
-    Form1 form;
-    form.mnu_Setup->trigger();
-    Setup_Form* first = form.SetupDialog();
-    QVERIFY(first);
-    QVERIFY(!first->isModal());
-    QVERIFY(!first->parentWidget());
-    form.mnu_Setup->trigger();
-    QCOMPARE(form.SetupDialog(), first);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                           [](QWidget* w) { return qobject_cast<Setup_Form*>(w) != nullptr; }),
-             1);
-    // Shown from the menu, it runs its activation by itself.
-    QTRY_COMPARE(first->Speed_List->count(), 3);
-}
-
-void TestSetupForm::opensNoDeviceButTheAdapter() {
-    SimFixture fixture(FastAdapter(), 3);
-    auto second = fixture.addPort(12);
-    HideOtherPorts(fixture, {3, 12});
-    const QString adapter = fixture.sim().SlavePath();
-    OpenCounter counter({adapter, second->SlavePath()});
-    Form1 form;
-    windowdriver::Start(form, 3);
-    MessageRecorder messages;
-    for (int i = 0; i < 2; ++i) {
-        form.mnu_Setup_Click();
-        form.SetupDialog()->Form_Activate();
-        QCOMPARE(Entries(form.SetupDialog()->CommPort_List), (QStringList{"COM3", "COM12"}));
-        form.SetupDialog()->SetupCancel_Click();
-    }
-    QCOMPARE(counter.opens(), (QMap<QString, int>{{adapter, 0}, {second->SlavePath(), 0}}));
-    QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    QCOMPARE(counter.opens(), (QMap<QString, int>{{adapter, 1}, {second->SlavePath(), 0}}));
-    QCOMPARE(messages.texts(), QStringList());
-}
-
 void TestSetupForm::greyedEntryKeepsTheChoice() {
     SimFixture fixture(FastAdapter(), 3);
     auto second = fixture.addPort(12);
     auto held = fixture.addPort(5);
-    HideOtherPorts(fixture, {3, 5, 12});
+    fixture.hideOtherPorts({3, 5, 12});
     QSerialPort other(held->SlavePath()); // another program holds COM5
     QVERIFY(other.open(QIODevice::ReadWrite));
     CommPortNumber = 12;

@@ -105,3 +105,11 @@ void UseComPort(int port) {
     vorkel::PartSuffix.clear();
     vorkel::ClusterModel.clear();
 }
+
+void SimFixture::hideOtherPorts(const QList<int>& simulated) const {
+    for (int port = 1; port <= 255; ++port) {
+        if (!simulated.contains(port))
+            QFile::link(QStringLiteral("/dev/null/none"),
+                        portsDir() + QStringLiteral("/COM%1").arg(port));
+    }
+}

@@ -24,6 +24,10 @@ class SimFixture {
     std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
                                                    const vorkelsim::SimOptions& options = {});
 
+    // Every COM number but these gets a link to nothing, so the machine's own
+    // serial devices do not show up in the tests' port lists.
+    void hideOtherPorts(const QList<int>& simulated) const;
+
     // The commands the program sent, in order, without their line ends.
     QStringList commands() const { return m_sim->ReceivedCommands(); }
 

@@ -1,10 +1,14 @@
 #include "support/window_driver.h"
 
 #include "app/startup.h"
+#include "common/status_bar.h"
 #include "support/sim_fixture.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
+#include <QtTest>
 
 namespace windowdriver {
 
@@ -14,10 +18,33 @@ void Start(vorkel::Form1& form, int port) {
 }
 
 QStringList ListLines(const vorkel::Form1& form) {
-    QStringList lines;
-    for (int i = 0; i < form.DTC_List->count(); ++i)
-        lines << form.DTC_List->item(i)->text();
-    return lines;
+    return Entries(form.DTC_List);
+}
+
+QStringList Entries(const QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->item(i)->text();
+    return entries;
+}
+
+const QStringList WorkedExample{"B1201,Fuel Sender Circuit Failure", "B2680,Odometer Changed",
+                                "U1900,CAN Comms Bus Fault Receive Error"};
+
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void VerifyDisconnected(vorkel::Form1& form) {
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Connect"));
+    QCOMPARE(form.StatusBar1->panelText(1), QString());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Not Connected"));
+    QVERIFY(!form.Command1->isEnabled());
+    QVERIFY(!form.DTC_Clear_Button->isEnabled());
+    QVERIFY(!form.MSComm1->PortOpen());
+    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!form.ExchangeRunning());
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QWidget* NextTabStop(QWidget* widget) {

@@ -3,6 +3,9 @@
 #include "app/form1.h"
 
 #include <QStringList>
+
+class QListWidget;
+class QPushButton;
 #include <functional>
 
 // Helpers for driving the main window the way a user does.
@@ -12,6 +15,15 @@ namespace windowdriver {
 void Start(vorkel::Form1& form, int port);
 
 QStringList ListLines(const vorkel::Form1& form);
+QStringList Entries(const QListWidget* list);
+
+// The simulator's three stored codes as the window lists them.
+extern const QStringList WorkedExample;
+
+void Click(QPushButton* button);
+
+// A window in the disconnected state of the start-up table, its port closed.
+void VerifyDisconnected(vorkel::Form1& form);
 
 // The next widget that Tab moves to from widget.
 QWidget* NextTabStop(QWidget* widget);

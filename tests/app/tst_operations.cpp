@@ -1,0 +1,388 @@
+// After a Connect: View DTC, Clear DTC and Disconnect, the connection
+// time-out, and what the user clicks while a wait runs.
+#include "app/form1.h"
+#include "common/shared_state.h"
+#include "common/status_bar.h"
+#include "link/exchange.h"
+#include "support/message_recorder.h"
+#include "support/sim_fixture.h"
+#include "support/test_parts.h"
+#include "support/time_scale.h"
+#include "support/window_driver.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <optional>
+
+using namespace vorkel;
+using windowdriver::Click;
+using windowdriver::ListLines;
+using windowdriver::VerifyDisconnected;
+using windowdriver::WhenTrue;
+using windowdriver::WorkedExample;
+
+namespace {
+
+vorkelsim::SimOptions Sim(const QStringList& arguments) {
+    return SimFromArguments(arguments);
+}
+
+} // namespace
+
+class TestOperations : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() { m_scale.emplace(QuickTime); }
+    void cleanup() { m_scale.reset(); }
+    void viewTwiceRebuildsTheList();
+    void clearErasesEverything();
+    void clearWithACodeLeft();
+    void clearRefused_data();
+    void clearRefused();
+    void disconnectAndConnectAgain_data();
+    void disconnectAndConnectAgain();
+    void timeOutOnceThenConnect();
+    void countAndListDisagree_data();
+    void countAndListDisagree();
+    void shortReplyEndsAtThePrompt();
+    void failedAttemptSendsNothingMore();
+    void secondConnectClickIsIgnored();
+    void disconnectDuringAWaitEndsIt();
+    void viewAndClearWaitTheirTurn();
+    void exitDuringAWait();
+    void busyCursorWhileWaiting();
+    void unplugWhileReading();
+    void viewFailureKeepsTheConnection();
+
+  private:
+    std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
+};
+
+void TestOperations::viewTwiceRebuildsTheList() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    Click(form.Command1);
+    Click(form.Command1);
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 3);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::clearErasesEverything() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().ClearReceived();
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(fixture.commands(), (QStringList{"14FF00", "220200", "1800ff00"}));
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("0"));
+    QCOMPARE(form.DTC_label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QVERIFY(!form.Command1->isEnabled());
+    QVERIFY(!form.DTC_Clear_Button->isEnabled());
+    QCOMPARE(form.DTC_List->count(), 0);
+    QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::clearWithACodeLeft() {
+    SimFixture fixture(Sim({"--keep-after-clear", "9317"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("1"));
+    QCOMPARE(form.DTC_label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(form.Command1->isEnabled());
+    QVERIFY(form.DTC_Clear_Button->isEnabled());
+    QCOMPARE(ListLines(form), QStringList{"B1317,Battery Voltage High"});
+}
+
+void TestOperations::clearRefused_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("negative response")
+        << QStringList{"--negative", "14:22"} << "conditions not correct"
+        << "The codes were not erased.";
+    QTest::newRow("no data") << QStringList{"--no-data", "14FF00"} << "NO DATA"
+                             << "No confirmation came: press View DTC to see what is left";
+}
+
+void TestOperations::clearRefused() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    QFETCH(QString, outcome);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QVERIFY(messages.texts().isEmpty());
+    Click(form.DTC_Clear_Button);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(outcome));
+    QVERIFY2(messages.texts().first().contains(reason), qPrintable(messages.texts().first()));
+    // Count, list and buttons as they were; still connected.
+    QCOMPARE(form.DTC_label->text(), QStringLiteral("3"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(form.Command1->isEnabled());
+    QVERIFY(form.DTC_Clear_Button->isEnabled());
+    QVERIFY(form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+}
+
+void TestOperations::disconnectAndConnectAgain_data() {
+    QTest::addColumn<bool>("wifiDropped"); // a WiFi adapter that dropped the connection unnoticed
+    QTest::newRow("COM port") << false;
+    QTest::newRow("WiFi, dropped just before") << true;
+}
+
+void TestOperations::disconnectAndConnectAgain() {
+    QFETCH(bool, wifiDropped);
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    if (wifiDropped) NetworkAdapter = fixture.useTcp();
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().ClearReceived();
+    if (wifiDropped) fixture.sim().Unplug(); // the user's Disconnect is the one reason told
+    Click(form.Connect_Command);             // "Disconnect"
+    VerifyDisconnected(form);
+    QCOMPARE(form.ClusterInfotext->text(), QString());
+    QCOMPARE(form.DTC_label->text(), QString());
+    QCOMPARE(form.Part_Label->text(), QStringLiteral("3R23-10849-BA"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(fixture.sim().Received().isEmpty()); // nothing is sent before the port closes
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(fixture.commands().first(), QStringLiteral("atz"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY(messages.texts().isEmpty());
+    NetworkAdapter.clear();
+}
+
+void TestOperations::timeOutOnceThenConnect() {
+    SimFixture fixture(Sim({"--silent"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() <= 8000);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
+    QCOMPARE(messages.messages().first().title, QStringLiteral("Error!"));
+    QCOMPARE(messages.messages().first().icon, MessageIcon::Critical);
+    // The reset, then the speed search at the four other speeds.
+    QCOMPARE(fixture.commands(), (QStringList{"atz", "ATI", "ATI", "ATI", "ATI"}));
+    VerifyDisconnected(form);
+    QTest::qWait(300);
+    QCOMPARE(messages.texts().size(), 1); // once per attempt
+    fixture.replace(Sim({}));
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(messages.texts().size(), 1);
+}
+
+void TestOperations::countAndListDisagree_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QStringList>("lines");
+    // The count says one code, the list reply holds three in a first frame.
+    QTest::newRow("count 1, list of 3")
+        << QStringList{"--count-reports", "1"} << "1" << WorkedExample;
+    // The count says three, the list reply is a single frame with one code.
+    QTest::newRow("count 3, list of 1") << QStringList{"--codes", "9317", "--count-reports", "3"}
+                                        << "3" << QStringList{"B1317,Battery Voltage High"};
+    QTest::newRow("count 2, list empty")
+        << QStringList{"--codes", "", "--count-reports", "2"} << "2" << QStringList{};
+}
+
+void TestOperations::countAndListDisagree() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, count);
+    QFETCH(QStringList, lines);
+    SimFixture fixture(Sim(arguments));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() < 4000); // no wait for lines that never come
+    QCOMPARE(form.DTC_label->text(), count);
+    QCOMPARE(ListLines(form), lines);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::shortReplyEndsAtThePrompt() {
+    // The reply's count byte says 5 but it holds three codes: two frames, not three,
+    // and the list says it is short.
+    SimFixture fixture(Sim({"--list-count", "5", "--count-reports", "5"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    DtcCodes[5] = QStringLiteral("9318"); // left from an earlier, longer reply
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clock.elapsed() < 4000);
+    QCOMPARE(ListLines(form), WorkedExample);
+    QCOMPARE(int(DtcCount), 5);
+    QVERIFY(DtcCodes[5].isEmpty());
+    // The two codes the count byte claims beyond the frames are said to be missing.
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("incomplete")));
+}
+
+void TestOperations::failedAttemptSendsNothingMore() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, 9); // nothing on COM9
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("ERROR! Comm Port is either in use or not found!")});
+    QVERIFY(fixture.sim().Received().isEmpty());
+    VerifyDisconnected(form);
+    QCOMPARE(AdapterState, AdapterNotInitialised);
+}
+
+void TestOperations::secondConnectClickIsIgnored() {
+    SimFixture fixture(Sim({"--reset-delay", "600"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] { Click(form.Connect_Command); });
+    Click(form.Connect_Command);
+    QCOMPARE(fixture.commands().count(QStringLiteral("atz")), 1);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::disconnectDuringAWaitEndsIt() {
+    // The list answer never comes: the cluster says "busy" and falls silent.
+    SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    QElapsedTimer clock;
+    qint64 clickedAt = -1;
+    WhenTrue(
+        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+        [&] {
+            clickedAt = clock.elapsed();
+            Click(form.Connect_Command);
+        });
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(clickedAt >= 0);
+    QVERIFY2(clock.elapsed() - clickedAt < 500,
+             qPrintable(QString::number(clock.elapsed() - clickedAt)));
+    VerifyDisconnected(form);
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::viewAndClearWaitTheirTurn() {
+    SimFixture fixture(Sim({"--pending-late", "1800FF00"}));
+    const ScopedLinkLimits limits({1000, 2000, 3000, 1000});
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    WhenTrue(
+        &form, [&] { return fixture.commands().contains(QStringLiteral("1800ff00")); },
+        [&] {
+            Click(form.DTC_Clear_Button);
+            Click(form.Command1);
+        });
+    Click(form.Connect_Command);
+    QVERIFY(!fixture.commands().contains(QStringLiteral("14FF00")));
+    QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 1);
+    // The busy cluster is reported once; the connection stays.
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("busy")));
+    QVERIFY(form.MSComm1->PortOpen());
+    QVERIFY(form.Command1->isEnabled());
+}
+
+void TestOperations::exitDuringAWait() {
+    SimFixture fixture(Sim({"--reset-delay", "3000"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    bool ended = false;
+    form.setExitAction([&] { ended = true; });
+    MessageRecorder messages;
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] { Click(form.Command2); });
+    QElapsedTimer clock;
+    clock.start();
+    Click(form.Connect_Command);
+    QVERIFY(ended);
+    QVERIFY(clock.elapsed() < 1500);
+    QVERIFY(!form.MSComm1->PortOpen());
+    QVERIFY(!form.isVisible());
+    QVERIFY(messages.texts().isEmpty());
+}
+
+void TestOperations::busyCursorWhileWaiting() {
+    SimFixture fixture(Sim({"--reset-delay", "300"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Qt::CursorShape during = Qt::ArrowCursor;
+    WhenTrue(
+        &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
+        [&] {
+            if (QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+        });
+    Click(form.Connect_Command);
+    QCOMPARE(during, Qt::WaitCursor);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestOperations::unplugWhileReading() {
+    SimFixture fixture(Sim({"--unplug", "1800FF00:20"}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("lost")));
+    VerifyDisconnected(form);
+    fixture.replace(Sim({}));
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+}
+
+void TestOperations::viewFailureKeepsTheConnection() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().Adapter().MutableOptions().noData.insert(QStringLiteral("1800FF00"));
+    Click(form.Command1);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("NO DATA")));
+    QVERIFY(form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(form.Command1->isEnabled());
+}
+
+VORKEL_TEST_MAIN_IN_PARTS(TestOperations)
+#include "tst_operations.moc"
