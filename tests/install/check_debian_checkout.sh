@@ -2,13 +2,16 @@
 # scripts/run-tests-in-debian as a user runs it through sudo, on a clone of
 # that user's: its checkout holds the uncommitted change, the user's clone
 # gets no file of root's, and a roots folder another user made is refused.
-#   check_debian_checkout.sh SCRIPT WORK
+#   check_debian_checkout.sh SCRIPT
 set -euo pipefail
-script="$1"; work="$2"
+script="$1"
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(id -u)" -eq 0 ] || { echo "needs root, as sudo gives it"; exit 77; }
 user=nobody
-rm -rf "$work"; mkdir -p "$work"; chmod 0755 "$work"
+# A folder the user can reach (the build tree may lie in root's own home).
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+chmod 0755 "$work"
 repo="$work/clone"
 mkdir -p "$repo/scripts"
 cp "$script" "$repo/scripts/run-tests-in-debian"

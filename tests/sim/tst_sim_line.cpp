@@ -3,6 +3,7 @@
 #include "pty_adapter.h"
 #include "sim_arguments.h"
 #include "support/sim_client.h"
+#include "support/sim_fixture.h"
 
 #include <QtTest>
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 
 using namespace vorkelsim;
 using simtest::Client;
-using simtest::Options;
 using simtest::Setup;
 
 class TestSimLine : public QObject {
@@ -36,7 +36,7 @@ class TestSimLine : public QObject {
 };
 
 void TestSimLine::silentAdapter() {
-    PtyAdapter sim(Options({QStringLiteral("--silent")}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--silent")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     QCOMPARE(client.talk("atz\r\n", 400), QByteArray());
@@ -44,8 +44,8 @@ void TestSimLine::silentAdapter() {
 }
 
 void TestSimLine::strictModeStopsOnAnyByte() {
-    PtyAdapter sim(
-        Options({QStringLiteral("--strict"), QStringLiteral("--latency"), QStringLiteral("20")}));
+    PtyAdapter sim(SimFromArguments(
+        {QStringLiteral("--strict"), QStringLiteral("--latency"), QStringLiteral("20")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client); // AT commands are not interrupted
@@ -64,7 +64,7 @@ void TestSimLine::answersWithoutEnd_data() {
 void TestSimLine::answersWithoutEnd() {
     QFETCH(QString, option);
     QFETCH(QByteArray, repeated);
-    SimOptions options = Options({option, QStringLiteral("220200")});
+    SimOptions options = SimFromArguments({option, QStringLiteral("220200")});
     options.pendingRepeatMs = 100;
     PtyAdapter sim(options);
     QVERIFY(sim.Start());
@@ -78,7 +78,7 @@ void TestSimLine::answersWithoutEnd() {
 }
 
 void TestSimLine::unplugClosesTheLine() {
-    PtyAdapter sim(Options({QStringLiteral("--unplug"), QStringLiteral("1800FF00:20")}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--unplug"), QStringLiteral("1800FF00:20")}));
     QVERIFY(sim.Start());
     QSignalSpy unplugged(&sim, &PtyAdapter::unplugged);
     Client client(sim.SlavePath());
@@ -91,7 +91,7 @@ void TestSimLine::unplugClosesTheLine() {
 }
 
 void TestSimLine::wrongSpeedGivesNoise() {
-    PtyAdapter sim(Options({QStringLiteral("--baud"), QStringLiteral("38400")}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--baud"), QStringLiteral("38400")}));
     QVERIFY(sim.Start());
     {
         Client client(sim.SlavePath(), B9600);
@@ -107,8 +107,8 @@ void TestSimLine::wrongSpeedGivesNoise() {
 }
 
 void TestSimLine::pacingTakesWireTime() {
-    PtyAdapter sim(Options({QStringLiteral("--wire-baud"), QStringLiteral("9600"),
-                            QStringLiteral("--code-count"), QStringLiteral("20")}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--wire-baud"), QStringLiteral("9600"),
+                                     QStringLiteral("--code-count"), QStringLiteral("20")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client);
@@ -122,7 +122,8 @@ void TestSimLine::pacingTakesWireTime() {
 }
 
 void TestSimLine::clearKeepsActiveCodes() {
-    PtyAdapter sim(Options({QStringLiteral("--keep-after-clear"), QStringLiteral("9317")}));
+    PtyAdapter sim(
+        SimFromArguments({QStringLiteral("--keep-after-clear"), QStringLiteral("9317")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client);
@@ -132,7 +133,7 @@ void TestSimLine::clearKeepsActiveCodes() {
 }
 
 void TestSimLine::survivesTheHostClosing() {
-    PtyAdapter sim(Options(
+    PtyAdapter sim(SimFromArguments(
         {QStringLiteral("--linefeeds"), QStringLiteral("--junk"), QStringLiteral("--searching")}));
     QVERIFY(sim.Start());
     {
@@ -182,7 +183,7 @@ void TestSimLine::timingOptions() {
         {{"--split"}, "ati\r\n", 15},
     };
     for (const Case& c : cases) {
-        PtyAdapter sim(Options(c.arguments));
+        PtyAdapter sim(SimFromArguments(c.arguments));
         QVERIFY(sim.Start());
         Client client(sim.SlavePath());
         QElapsedTimer clock;
@@ -194,9 +195,9 @@ void TestSimLine::timingOptions() {
 }
 
 void TestSimLine::otherAdapterShapes() {
-    PtyAdapter sim(Options({QStringLiteral("--banner"), QStringLiteral("OBDII v1.5"),
-                            QStringLiteral("--late-line"), QStringLiteral("728 03 7F 3E 11 "),
-                            QStringLiteral("--list-count"), QStringLiteral("5")}));
+    PtyAdapter sim(SimFromArguments(
+        {QStringLiteral("--banner"), QStringLiteral("OBDII v1.5"), QStringLiteral("--late-line"),
+         QStringLiteral("728 03 7F 3E 11 "), QStringLiteral("--list-count"), QStringLiteral("5")}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     QCOMPARE(client.talk("atz\r\n"), QByteArray("atz\r\r\rOBDII v1.5\r\r>"));
@@ -274,7 +275,7 @@ void TestSimLine::replayHostileInputs() {
         QVERIFY2(said.contains(path) && said.contains(refusal), qPrintable(said));
         return;
     }
-    PtyAdapter sim(Options({QStringLiteral("--replay"), path}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--replay"), path}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     QCOMPARE(client.talk("atz\r", 500), answer);

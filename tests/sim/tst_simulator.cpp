@@ -1,12 +1,12 @@
 #include "pty_adapter.h"
 #include "sim_arguments.h"
 #include "support/sim_client.h"
+#include "support/sim_fixture.h"
 
 #include <QtTest>
 
 using namespace vorkelsim;
 using simtest::Client;
-using simtest::Options;
 using simtest::Setup;
 
 namespace {
@@ -63,7 +63,7 @@ class TestSimulator : public QObject {
 };
 
 void TestSimulator::resetIsByteExact() {
-    PtyAdapter sim(Options({}));
+    PtyAdapter sim(SimFromArguments({}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     QVERIFY(client.isOpen());
@@ -81,7 +81,7 @@ void TestSimulator::resetIsByteExact() {
 }
 
 void TestSimulator::workedExamplesAreByteExact() {
-    PtyAdapter sim(Options({}));
+    PtyAdapter sim(SimFromArguments({}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     QCOMPARE(client.talk("atz\r\n"), QByteArray("atz\r\r\rELM327 v1.5\r\r>"));
@@ -116,7 +116,7 @@ void TestSimulator::multiFrameCodes_data() {
 
 void TestSimulator::multiFrameCodes() {
     QFETCH(int, count);
-    PtyAdapter sim(Options({QStringLiteral("--code-count"), QString::number(count)}));
+    PtyAdapter sim(SimFromArguments({QStringLiteral("--code-count"), QString::number(count)}));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client);
@@ -218,7 +218,7 @@ void TestSimulator::faults() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, expected);
-    PtyAdapter sim(Options(arguments));
+    PtyAdapter sim(SimFromArguments(arguments));
     QVERIFY(sim.Start());
     Client client(sim.SlavePath());
     Setup(client);

@@ -1,7 +1,5 @@
 #include "support/sim_client.h"
 
-#include "sim_arguments.h"
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <fcntl.h>
@@ -57,15 +55,6 @@ QByteArray Setup(Client& client) {
     for (const char* command : {"atz\r\n", "atcaf1\r\n", "atspa6\r\n", "atsh720\r\n", "ath1\r\n"})
         all += client.talk(command);
     return all;
-}
-
-vorkelsim::SimOptions Options(const QStringList& arguments) {
-    const vorkelsim::SimCommandLine line = vorkelsim::ParseSimArguments(
-        QStringList{QStringLiteral("vorkel-sim")} + arguments, QString());
-    if (!line.error.isEmpty()) qFatal("bad arguments: %s", qPrintable(line.error));
-    vorkelsim::SimOptions options = line.options;
-    options.resetDelayMs = line.options.resetDelayMs == 300 ? 0 : line.options.resetDelayMs;
-    return options;
 }
 
 } // namespace simtest

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "sim_options.h"
-
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <termios.h>
 
 // The simulator's tests talk to it as any terminal program would.
@@ -31,8 +28,5 @@ class Client {
 
 // The set-up Connect sends, answers gathered.
 QByteArray Setup(Client& client);
-
-// Options from vorkel-sim's arguments, with no reset delay unless one is given.
-vorkelsim::SimOptions Options(const QStringList& arguments);
 
 } // namespace simtest
