@@ -136,6 +136,32 @@ std::vector<SimOption> FaultOptions() {
              l.options.unplugOn = Normalised(parts.value(0));
              return ok ? QString() : QStringLiteral("--unplug takes command:n");
          }},
+        {"bt-no-service", nullptr, "Bluetooth: no Bluetooth service on the bus.",
+         [](L& l, const QString&) {
+             l.options.bluetooth.service = false;
+             return QString();
+         }},
+        {"bt-no-adapter", nullptr, "Bluetooth: the computer has no Bluetooth adapter.",
+         [](L& l, const QString&) {
+             l.options.bluetooth.adapter = false;
+             return QString();
+         }},
+        {"bt-off", nullptr, "Bluetooth: switched off on the computer.",
+         [](L& l, const QString&) {
+             l.options.bluetooth.powered = false;
+             return QString();
+         }},
+        {"bt-unpaired", nullptr, "Bluetooth: the adapter is known but no longer paired.",
+         [](L& l, const QString&) {
+             l.options.bluetooth.paired = false;
+             return QString();
+         }},
+        {"bt-no-page", nullptr,
+         "Bluetooth: the adapter never answers over the radio (out of range, no power).",
+         [](L& l, const QString&) {
+             l.options.bluetooth.answersPage = false;
+             return QString();
+         }},
         {"late-line", "text",
          "A frame sent unasked right after each answer, e.g. --late-line \"728 03 7F 3E 11 \".",
          [](L& l, const QString& v) {

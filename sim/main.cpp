@@ -1,3 +1,5 @@
+#include "bluez_standin.h"
+#include "private_bus.h"
 #include "pty_adapter.h"
 #include "sim_arguments.h"
 
@@ -8,6 +10,7 @@
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,7 +46,25 @@ int main(int argc, char* argv[]) {
     }
 
     vorkelsim::PtyAdapter adapter(command.options);
-    if (command.tcpPort >= 0) {
+    vorkelsim::PrivateBus bus;
+    std::unique_ptr<vorkelsim::BluezStandIn> bluez;
+    if (command.bluetooth) {
+        // The line is handed over by the Bluetooth service's stand-in.
+        if (!bus.Start()) {
+            QTextStream(stderr) << "vorkel-sim: no bus of its own: " << bus.ErrorString() << "\n";
+            return 1;
+        }
+        bluez = std::make_unique<vorkelsim::BluezStandIn>(bus.Address(), command.options.bluetooth,
+                                                          &adapter);
+        if (!bluez->Start()) {
+            QTextStream(stderr) << "vorkel-sim: no Bluetooth service: " << bluez->ErrorString()
+                                << "\n";
+            return 1;
+        }
+        out << "vorkel-sim: Bluetooth adapter " << command.options.bluetooth.name << " "
+            << command.options.bluetooth.address << Qt::endl
+            << "DBUS_SYSTEM_BUS_ADDRESS=" << bus.Address() << Qt::endl;
+    } else if (command.tcpPort >= 0) {
         if (!adapter.StartTcp(static_cast<quint16>(command.tcpPort))) {
             QTextStream(stderr) << "vorkel-sim: cannot listen: " << adapter.ErrorString() << "\n";
             return 1;
@@ -53,7 +74,9 @@ int main(int argc, char* argv[]) {
         QTextStream(stderr) << "vorkel-sim: no pseudo-terminal: " << adapter.ErrorString() << "\n";
         return 1;
     }
-    if (command.tcpPort < 0 && command.comPort > 0) {
+    // Over Bluetooth or WiFi no COM link: the program reaches it otherwise.
+    const bool serial = !command.bluetooth && command.tcpPort < 0;
+    if (serial && command.comPort > 0) {
         QDir().mkpath(command.portsDir);
         const QString link =
             QDir(command.portsDir).filePath(QStringLiteral("COM%1").arg(command.comPort));
@@ -63,7 +86,7 @@ int main(int argc, char* argv[]) {
         }
         out << "vorkel-sim: adapter on COM" << command.comPort << " (" << link << " -> "
             << adapter.SlavePath() << ")" << Qt::endl;
-    } else if (command.tcpPort < 0) {
+    } else if (serial) {
         out << "vorkel-sim: adapter on " << adapter.SlavePath() << Qt::endl;
     }
     adapter.SetTrace(command.trace);

@@ -114,6 +114,19 @@ bool PtyAdapter::StartTcp(quint16 port) {
     return true;
 }
 
+void PtyAdapter::TakeStream(int fd) {
+    if (m_master >= 0) {
+        m_notifier.reset();
+        ::close(m_master);
+    }
+    m_queue.clear();
+    m_stream = true;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    m_master = fd;
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyAdapter::OnReadable);
+}
+
 void PtyAdapter::OnClient() {
     const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (client < 0) return;
@@ -200,8 +213,8 @@ bool PtyAdapter::SpeedMismatch() const {
 void PtyAdapter::OnReadable() {
     char buffer[4096];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-    if (n == 0 && m_listen >= 0) {
-        // The WiFi client left: wait for the next one.
+    if (n == 0 && (m_listen >= 0 || m_stream)) {
+        // The WiFi client left, or the Bluetooth link closed: wait for the next one.
         m_queue.clear();
         m_notifier.reset();
         ::close(m_master);

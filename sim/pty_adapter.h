@@ -32,6 +32,10 @@ class PtyAdapter : public QObject {
     // port); one client at a time, the next may connect when it leaves.
     bool StartTcp(quint16 port);
     quint16 TcpPort() const { return m_tcpPort; }
+    // Takes a connected stream socket as the line, as a Bluetooth link is
+    // handed over by the Bluetooth service: one at a time, the one before
+    // closed. The adapter then waits for the next when it closes.
+    void TakeStream(int fd);
     QString ErrorString() const { return m_error; }
     QString SlavePath() const { return m_slavePath; }
     bool LinkAs(const QString& linkPath); // a link to the slave, removed again at the end
@@ -84,7 +88,8 @@ class PtyAdapter : public QObject {
     QString m_linkPath;
     QString m_error;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    int m_listen = -1; // the TCP socket clients connect to
+    int m_listen = -1;     // the TCP socket clients connect to
+    bool m_stream = false; // the line is a stream socket handed over (Bluetooth)
     quint16 m_tcpPort = 0;
     std::unique_ptr<QSocketNotifier> m_listenNotifier;
     QTimer m_pumpTimer;

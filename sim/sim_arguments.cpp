@@ -83,6 +83,19 @@ std::vector<SimOption> AdapterOptions() {
              return error.isEmpty() && l.tcpPort > 65535 ? QStringLiteral("--tcp takes 0 to 65535")
                                                          : error;
          }},
+        {"bluetooth", nullptr,
+         "Be a paired Bluetooth adapter (OBDII 00:1D:A5:68:98:8B) behind a Bluetooth service "
+         "of its own, on a D-Bus bus of its own whose address it prints for vorkel's "
+         "DBUS_SYSTEM_BUS_ADDRESS; the machine's Bluetooth is not touched.",
+         [](L& l, const QString&) {
+             l.bluetooth = true;
+             return QString();
+         }},
+        {"bt-name", "name", "The Bluetooth adapter's name, e.g. --bt-name \"OBDII\".",
+         [](L& l, const QString& v) {
+             l.options.bluetooth.name = v;
+             return QString();
+         }},
         {"ports-dir", "dir", "Folder for the COM link, e.g. --ports-dir build/ports.",
          [](L& l, const QString& v) {
              l.portsDir = v;

@@ -14,6 +14,17 @@ namespace vorkelsim {
 // requests to the cluster.
 using CommandSet = QSet<QString>;
 
+// The computer's Bluetooth service as the stand-in plays it (bluez_standin.h).
+struct SimBluetooth {
+    bool service = true;     // the service is on the bus
+    bool adapter = true;     // the computer has a Bluetooth adapter
+    bool powered = true;     // ...switched on
+    bool paired = true;      // the OBD-II adapter is paired
+    bool answersPage = true; // it answers over the radio (in range, powered)
+    QString name = QStringLiteral("OBDII");
+    QString address = QStringLiteral("00:1D:A5:68:98:8B");
+};
+
 struct SimOptions {
     // The adapter
     QString banner = QStringLiteral("ELM327 v1.5"); // what ATZ and ATI print
@@ -58,6 +69,8 @@ struct SimOptions {
     QString unplugOn;         // close the line while answering this command...
     int unplugAfterBytes = 0; // ...after this many bytes of its answer
     QByteArray lateLine;      // sent unasked right after every answer to the cluster
+
+    SimBluetooth bluetooth; // when played as a Bluetooth adapter
 
     QByteArray replayLog;    // a recorded log played back instead of all of the above
     bool replayFast = false; // ...without its pauses

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "about/frm_about.h"
+#include "common/bluetooth.h"
 #include "common/controls.h"
 #include "common/dialog_font.h"
 #include "common/message_box.h"
@@ -167,7 +168,10 @@ void Form1::StartLogSession() {
                        QStringLiteral("started: ") +
                            QDateTime::currentDateTime().toString(Qt::ISODate),
                        QStringLiteral("system: ") + QSysInfo::prettyProductName()};
-    if (NetworkAdapter.isEmpty())
+    if (!BluetoothAdapter.isEmpty())
+        header << QStringLiteral("port: ") +
+                      BluetoothAdapterText(BluetoothAdapter, BluetoothDeviceName(BluetoothAdapter));
+    else if (NetworkAdapter.isEmpty())
         header << QStringLiteral("port: COM%1 %2")
                       .arg(CommPortNumber)
                       .arg(DeviceForPort(CommPortNumber).shownName)

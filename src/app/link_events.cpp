@@ -27,7 +27,7 @@ void Form1::ShowPortLost() {
     Message message;
     message.title = QStringLiteral("VORKEL");
     message.text = QStringLiteral("The connection to the adapter was lost.");
-    message.informative = LostLinkAdvice(MSComm1->IsNetwork());
+    message.informative = LostLinkAdvice(MSComm1->Kind());
     ShowMessage(message);
 }
 
@@ -45,9 +45,9 @@ void Form1::Timer1_Timer() {
     // The adapter did not answer at the chosen speed: perhaps it answers at
     // another. Over the network there is no speed to choose.
     std::optional<SpeedSearch> search;
-    if (!MSComm1->IsNetwork()) search = FindAdapterSpeed(*MSComm1, CommSpeed.toInt());
+    if (MSComm1->IsSerial()) search = FindAdapterSpeed(*MSComm1, CommSpeed.toInt());
     const QString advice =
-        search ? SpeedSearchAdvice(*search) : NetworkResetAdvice(MSComm1->NetworkAddress());
+        search ? SpeedSearchAdvice(*search) : NetworkResetAdvice(MSComm1->LinkName());
     // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.
     // An adapter unplugged during it is told as such.
     if (!m_exiting && !MSComm1->PortOpen() &&

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "app/quit_signals.h"
 #include "app/startup.h"
+#include "common/bluetooth.h"
 #include "common/network_address.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -55,12 +56,19 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(nullptr);
     vorkel::SetDialogFont();
     // For this run only, saved only by Setup: --network HOST:PORT, a network
-    // adapter; --com N, the COM port (a WiFi adapter saved is not used).
+    // adapter; --bluetooth ADDRESS, a paired Bluetooth adapter; --com N, the
+    // COM port (a WiFi or Bluetooth adapter saved is not used).
     const QStringList arguments = QApplication::arguments();
     const qsizetype network = arguments.indexOf(QStringLiteral("--network"));
     const auto address = vorkel::ParseNetworkAddress(arguments.value(network + 1));
     if (network > 0 && !address) {
         std::fputs("--network takes HOST:PORT, e.g. 192.168.0.10:35000\n", stderr);
+        return 2;
+    }
+    const qsizetype radio = arguments.indexOf(QStringLiteral("--bluetooth"));
+    const auto bluetooth = vorkel::ParseBluetoothAddress(arguments.value(radio + 1));
+    if (radio > 0 && !bluetooth) {
+        std::fputs("--bluetooth takes the adapter's address, e.g. 00:1D:A5:68:98:8B\n", stderr);
         return 2;
     }
     const qsizetype com = arguments.indexOf(QStringLiteral("--com"));
@@ -72,12 +80,11 @@ int main(int argc, char* argv[]) {
     }
     vorkel::Form1 form;
     vorkel::Main(form);
-    if (network > 0 || com > 0) {
+    if (network > 0 || com > 0 || radio > 0) {
         vorkel::NetworkAdapter = network > 0 ? vorkel::NetworkAddressText(*address) : QString();
+        vorkel::BluetoothAdapter = radio > 0 ? *bluetooth : QString();
         if (com > 0) vorkel::CommPortNumber = static_cast<std::int16_t>(comPort);
-        form.StatusBar1->setPanelText(2, vorkel::SettingsStatusText(vorkel::CommPortNumber,
-                                                                    vorkel::CommSpeed,
-                                                                    vorkel::NetworkAdapter));
+        form.StatusBar1->setPanelText(2, vorkel::CurrentSettingsText());
     }
     vorkel::EndOnQuitSignals(form);
     return QApplication::exec();

@@ -52,7 +52,7 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
     if (LinkIsGone(error) && MSComm1->PortOpen()) DisconnectSteps();
     // Once the cluster has answered, a later failure says nothing of the car's model.
     const FailureWords words =
-        DescribeFailure(error, operation, !m_read.partNumber.isEmpty(), MSComm1->IsNetwork());
+        DescribeFailure(error, operation, !m_read.partNumber.isEmpty(), MSComm1->Kind());
     const QString text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
     // The card keeps the words, also where no message is shown.
     if (error.failure() == LinkFailure::IncompleteList) {
@@ -120,9 +120,8 @@ void Form1::RecordWhatIsShown() {
         if (!m_cardIsThisConnections) m_card = JobCard{};
         m_cardIsThisConnections = true;
         m_card.program = ProgramAndVersion();
-        m_card.port = MSComm1->IsNetwork()
-                          ? QStringLiteral("network adapter %1").arg(MSComm1->NetworkAddress())
-                          : PortAndSpeedText(CommPortNumber, CommSpeed);
+        m_card.port = !MSComm1->IsSerial() ? MSComm1->LinkName()
+                                           : PortAndSpeedText(CommPortNumber, CommSpeed);
         m_card.adapter = m_read.adapter;
         m_card.partNumber = m_read.partNumber;
         m_card.model = m_read.model;

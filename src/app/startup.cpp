@@ -40,7 +40,7 @@ void Main(Form1& form) {
     form.AdapterLogFile().SetPath(
         QFileInfo(IniFilePath).dir().filePath(QStringLiteral("vorkel.log")));
     LoadSettings(form.StatusBar1, files.other);
-    form.StatusBar1->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed, NetworkAdapter));
+    form.StatusBar1->setPanelText(2, CurrentSettingsText());
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
     form.DTC_Clear_Button->setEnabled(false);
     form.Command1->setEnabled(false);

@@ -1,6 +1,7 @@
 #include "common/mscomm.h"
 
 #include "common/adapter_log.h"
+#include "common/bluetooth.h"
 #include "common/network_address.h"
 #include "common/pause.h"
 #include "common/port_device.h"
@@ -109,7 +110,18 @@ bool MSComm::applySettings() {
     return true;
 }
 
+QIODevice& MSComm::channel() {
+    if (IsBluetooth() && m_radio) return *m_radio;
+    return IsNetwork() ? static_cast<QIODevice&>(m_socket) : m_port;
+}
+
+QString MSComm::LinkName() const {
+    if (IsBluetooth()) return BluetoothAdapterText(m_bluetooth, m_bluetoothName);
+    return IsNetwork() ? QStringLiteral("network adapter %1").arg(m_network) : QString();
+}
+
 bool MSComm::PortOpen() const {
+    if (IsBluetooth()) return m_radio && m_radio->isOpen();
     return IsNetwork() ? m_networkUp && m_socket.state() == QAbstractSocket::ConnectedState
                        : m_port.isOpen();
 }
@@ -120,6 +132,12 @@ void MSComm::closeChannel() {
     m_port.close();
     // Not counted as lost: m_networkUp is down first.
     m_socket.abort();
+    if (m_radio) {
+        // Perhaps in the middle of its own signal: it goes once that has returned.
+        m_radio->disconnect(this);
+        m_radio->close();
+        m_radio.release()->deleteLater();
+    }
 }
 
 bool MSComm::setPortOpen(bool open) {
@@ -137,13 +155,18 @@ bool MSComm::setPortOpen(bool open) {
             // A connection still being made ends its wait.
             m_openCancelled = true;
             m_socket.abort();
+        } else if (m_radioCalling) {
+            m_openCancelled = true;
+            m_radioCancel = true;
         }
         return true;
     }
     if (PortOpen()) return true;
     m_openError.clear();
+    m_openAdvice.clear();
     m_openErrorCode = QSerialPort::NoError;
     m_openCancelled = false;
+    if (IsBluetooth()) return openBluetooth();
     if (IsNetwork()) return openNetwork();
     const PortDevice device = DeviceForPort(m_commPort);
     if (device.device.isEmpty()) {
@@ -219,11 +242,37 @@ bool MSComm::openNetwork() {
     return true;
 }
 
+bool MSComm::openBluetooth() {
+    m_radioCalling = true;
+    m_radioCancel = false;
+    BluetoothConnection made =
+        ConnectBluetooth(m_bluetooth, Scaled(BluetoothConnectMs), m_radioCancel);
+    m_radioCalling = false;
+    if (!made.name.isEmpty()) m_bluetoothName = made.name;
+    if (!made.channel) {
+        m_openCancelled = made.cancelled;
+        m_openError = made.failure;
+        m_openAdvice = made.advice;
+        note(QStringLiteral("%1 not reached: %2")
+                 .arg(LinkName(), made.cancelled ? QStringLiteral("cancelled") : m_openError));
+        return false;
+    }
+    m_radio = std::move(made.channel);
+    connect(m_radio.get(), &QIODevice::readyRead, this, &MSComm::logArrivals);
+    connect(m_radio.get(), &QIODevice::readChannelFinished, this,
+            [this] { closeLost(QStringLiteral("the Bluetooth link closed")); });
+    m_logged = 0;
+    note(QStringLiteral("%1 connected").arg(LinkName()));
+    m_closeReason = CloseReason::None;
+    m_lostReason.clear();
+    return true;
+}
+
 bool MSComm::Output(const QByteArray& bytes) {
     if (!PortOpen()) return false;
     if (m_log) m_log->Wrote(bytes);
     if (channel().write(bytes) != bytes.size()) return false;
-    if (!IsNetwork()) m_port.flush();
+    if (IsSerial()) m_port.flush();
     return true;
 }
 
@@ -262,7 +311,10 @@ void MSComm::checkPresence() {
 }
 
 void MSComm::closeLost(const QString& reason) {
-    if (m_closing || (IsNetwork() ? !m_networkUp : !m_port.isOpen())) return;
+    const bool open = IsBluetooth() ? m_radio != nullptr
+                      : IsNetwork() ? m_networkUp
+                                    : m_port.isOpen();
+    if (m_closing || !open) return;
     m_lostReason = reason;
     logArrivals();
     closeChannel();

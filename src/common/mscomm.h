@@ -5,16 +5,21 @@
 #include <QString>
 #include <QTcpSocket>
 #include <QTimer>
+#include <memory>
 
 namespace vorkel {
 
 class AdapterLog;
 
+// How the adapter is reached: the words about a lost link depend on it.
+enum class LinkKind { Serial, Wifi, Bluetooth };
+
 // The serial communications control: a port chosen by number, configured by a
 // settings text such as "9600,n,8,1", written without waiting and read one
 // character at a time without waiting. With a network address set, the same
-// channel is a TCP connection to a WiFi adapter instead, and the port number
-// and settings do not apply.
+// channel is a TCP connection to a WiFi adapter instead; with a Bluetooth
+// address, the socket the Bluetooth service hands over; the port number and
+// settings then do not apply.
 class MSComm : public QObject {
     Q_OBJECT
   public:
@@ -39,7 +44,24 @@ class MSComm : public QObject {
     // "HOST:PORT" of a network adapter; empty for the COM port.
     void setNetworkAddress(const QString& address) { m_network = address; }
     QString NetworkAddress() const { return m_network; }
-    bool IsNetwork() const { return !m_network.isEmpty(); }
+    bool IsNetwork() const { return !m_network.isEmpty() && !IsBluetooth(); }
+    // "00:1D:A5:68:98:8B" of a Bluetooth adapter; empty for none.
+    void setBluetoothAddress(const QString& address) { m_bluetooth = address; }
+    QString BluetoothAddress() const { return m_bluetooth; }
+    bool IsBluetooth() const { return !m_bluetooth.isEmpty(); }
+    // A serial line, where the speed matters (not a WiFi or Bluetooth link).
+    bool IsSerial() const { return !IsNetwork() && !IsBluetooth(); }
+    LinkKind Kind() const {
+        return IsBluetooth() ? LinkKind::Bluetooth
+               : IsNetwork() ? LinkKind::Wifi
+                             : LinkKind::Serial;
+    }
+    // The adapter as the log, the status bar and the job card name it, when
+    // it is not a COM port: "network adapter 192.168.0.10:35000",
+    // "Bluetooth OBDII 00:1D:A5:68:98:8B".
+    QString LinkName() const;
+    // What a failed Bluetooth connection says, and what to do.
+    QString OpenAdvice() const { return m_openAdvice; }
     // A network open ended by the program closing the port (Setup, Exit) while
     // the connection was being made: nothing to tell the user.
     bool OpenCancelled() const { return m_openCancelled; }
@@ -55,7 +77,7 @@ class MSComm : public QObject {
 
     // Changes the speed of the open port (looking for the adapter's own speed).
     bool ChangeSpeed(qint32 baud) {
-        return !IsNetwork() && m_port.isOpen() && m_port.setBaudRate(baud);
+        return IsSerial() && m_port.isOpen() && m_port.setBaudRate(baud);
     }
 
     // Queues the bytes for sending and returns at once.
@@ -80,11 +102,10 @@ class MSComm : public QObject {
   private:
     void onError(QSerialPort::SerialPortError error);
     bool openNetwork();
+    bool openBluetooth();
     void closeChannel();
-    QIODevice& channel() { return IsNetwork() ? static_cast<QIODevice&>(m_socket) : m_port; }
-    const QIODevice& channel() const {
-        return IsNetwork() ? static_cast<const QIODevice&>(m_socket) : m_port;
-    }
+    QIODevice& channel();
+    const QIODevice& channel() const { return const_cast<MSComm*>(this)->channel(); }
     void checkPresence();
     void closeLost(const QString& reason);
     void logArrivals();
@@ -98,7 +119,13 @@ class MSComm : public QObject {
     bool m_openCancelled = false;
     bool m_networkUp = false; // connected, until closed or lost
     bool m_closing = false;   // the program is closing the port
-    QString m_device;         // the device opened, looked for while it is open
+    QString m_bluetooth;
+    QString m_bluetoothName;            // as the service names it
+    std::unique_ptr<QIODevice> m_radio; // the Bluetooth socket, while connected
+    bool m_radioCalling = false;        // a Bluetooth connection is being made
+    bool m_radioCancel = false;         // ...and is to end
+    QString m_openAdvice;
+    QString m_device; // the device opened, looked for while it is open
     QTimer m_presence;
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");

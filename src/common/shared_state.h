@@ -14,6 +14,9 @@ extern QString CommSpeed;
 // A network (WiFi) adapter's "HOST:PORT" chosen in Setup, used instead of the
 // COM port; empty for the COM port.
 extern QString NetworkAdapter;
+// A Bluetooth adapter's address ("00:1D:A5:68:98:8B") chosen in Setup, used
+// instead of the COM port; empty for none. At most one of the two is set.
+extern QString BluetoothAdapter;
 // Full path of VORKEL.INI beside the program.
 extern QString IniFilePath;
 // Where the adapter stands: one of the three values below.

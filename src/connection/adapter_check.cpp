@@ -41,13 +41,14 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const CheckProgress& pro
     const auto stepDone = [&progress] {
         if (progress.stepDone) progress.stepDone();
     };
-    if (comm.IsNetwork())
-        waiting(QStringLiteral("Calling the adapter at %1...").arg(comm.NetworkAddress()));
+    if (!comm.IsSerial()) waiting(QStringLiteral("Calling the %1...").arg(comm.LinkName()));
     if (!comm.setPortOpen(true)) {
         if (comm.OpenCancelled())
             result.cancelled = true;
         else
-            result.notOpened = comm.OpenError();
+            result.notOpened = comm.OpenAdvice().isEmpty()
+                                   ? comm.OpenError()
+                                   : comm.OpenError() + QLatin1Char(' ') + comm.OpenAdvice();
         return;
     }
     Exchange exchange(comm);
@@ -109,7 +110,7 @@ void RunAdapterCheck(MSComm& comm, CheckResult& result, const CheckProgress& pro
                 if (result.headerIgnored && step.command == QLatin1String("atsh720"))
                     step.outcome = CheckOutcome::NotApplied;
             }
-        } else if (!comm.IsNetwork() && comm.PortOpen()) {
+        } else if (comm.IsSerial() && comm.PortOpen()) {
             waiting(QStringLiteral("No answer to the reset at %1 baud: asking the adapter at the "
                                    "other speeds...")
                         .arg(result.speed));

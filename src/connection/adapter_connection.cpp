@@ -53,9 +53,23 @@ void ReportNetworkProblem(const MSComm& comm) {
     ShowMessage(message);
 }
 
-// Opens the chosen port, or connects to the network adapter; says why not.
+// A Bluetooth adapter that could not be reached: the service's state in words.
+void ReportBluetoothProblem(const MSComm& comm) {
+    Message message;
+    message.title = QStringLiteral("ERROR!");
+    message.text = comm.OpenError();
+    message.informative = comm.OpenAdvice();
+    message.icon = MessageIcon::Critical;
+    ShowMessage(message);
+}
+
+// Opens the chosen port, or connects to the network or Bluetooth adapter; says why not.
 bool OpenAdapterPort(MSComm& comm) {
-    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter);
+    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter, BluetoothAdapter);
+    if (comm.IsBluetooth()) {
+        if (!comm.setPortOpen(true) && !comm.OpenCancelled()) ReportBluetoothProblem(comm);
+        return comm.PortOpen();
+    }
     if (comm.IsNetwork()) {
         if (!comm.setPortOpen(true) && !comm.OpenCancelled()) ReportNetworkProblem(comm);
         return comm.PortOpen();

@@ -2,6 +2,7 @@
 
 #include "cluster/cluster_functions.h"
 #include "connection/adapter_connection.h"
+#include "link/link_error.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -209,7 +210,7 @@ int VerdictStep(const CheckResult& result) {
 }
 
 std::optional<int> SpeedToUse(const CheckResult& result) {
-    if (result.network || !result.speeds) return std::nullopt;
+    if (result.link != LinkKind::Serial || !result.speeds) return std::nullopt;
     return SpeedToOffer(*result.speeds);
 }
 
@@ -218,18 +219,16 @@ QString CheckVerdict(const CheckResult& result) {
     const int marked = VerdictStep(result);
     const CheckStep* step = marked >= 0 ? &result.steps.at(marked) : nullptr;
     if (!result.notOpened.isEmpty()) {
-        verdict = QStringLiteral("%1 could not be opened: %2.").arg(result.where, result.notOpened);
+        verdict = QStringLiteral("%1 could not be opened: %2").arg(result.where, result.notOpened);
+        if (!verdict.endsWith(QLatin1Char('.'))) verdict += QLatin1Char('.');
     } else if (result.cancelled) {
         verdict = QStringLiteral("The check was cancelled.");
     } else if (result.lost) {
-        verdict = result.network
-                      ? QStringLiteral("The connection to the adapter was lost during the check: "
-                                       "check that this computer is still on the adapter's WiFi "
-                                       "network, and check again.")
-                      : QStringLiteral("The connection to the adapter was lost during the check: "
-                                       "plug it back in and check again.");
+        verdict = QStringLiteral("The connection to the adapter was lost during the check. %1")
+                      .arg(LostLinkAdvice(result.link))
+                      .replace(QLatin1String("press Connect"), QLatin1String("check again"));
     } else if (marked == 0) {
-        if (result.network)
+        if (result.link != LinkKind::Serial)
             verdict = NetworkResetAdvice(result.where);
         else if (result.speeds)
             verdict = SpeedSearchAdvice(*result.speeds);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/mscomm.h"
 #include "link/speed_search.h"
 
 #include <QList>
@@ -28,8 +29,8 @@ struct CheckStep {
 };
 
 struct CheckResult {
-    QString where; // "COM7 (/dev/ttyUSB0) at 38400 baud" or "192.168.0.10:35000"
-    bool network = false;
+    QString where; // "COM7 (/dev/ttyUSB0) at 38400 baud", "network adapter 192.168.0.10:35000"
+    LinkKind link = LinkKind::Serial;
     int port = 0;  // the COM port checked (serial)
     int speed = 0; // the speed checked (serial)
     QList<CheckStep> steps;

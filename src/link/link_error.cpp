@@ -77,16 +77,24 @@ QString ResponseCodeMeaning(int code) {
 
 } // namespace
 
-QString LostLinkAdvice(bool network) {
-    return network ? QStringLiteral("Check that this computer is still on the adapter's WiFi "
-                                    "network and that the adapter has power (the ignition on), "
-                                    "then press Connect.")
-                   : QStringLiteral("Check that the adapter is still plugged in, then press "
-                                    "Connect.");
+QString LostLinkAdvice(LinkKind link) {
+    switch (link) {
+    case LinkKind::Wifi:
+        return QStringLiteral("Check that this computer is still on the adapter's WiFi network "
+                              "and that the adapter has power (the ignition on), then press "
+                              "Connect.");
+    case LinkKind::Bluetooth:
+        return QStringLiteral("Check that the adapter is still in the car's socket with the "
+                              "ignition on, and within a few metres of this computer, then press "
+                              "Connect.");
+    case LinkKind::Serial:
+        break;
+    }
+    return QStringLiteral("Check that the adapter is still plugged in, then press Connect.");
 }
 
 FailureWords DescribeFailure(const LinkError& error, const QString& operation, bool clusterAnswered,
-                             bool network) {
+                             LinkKind link) {
     FailureWords words;
     const QString what = operation.isEmpty() ? QStringLiteral("Talking to the adapter") : operation;
     switch (error.failure()) {
@@ -95,7 +103,7 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation, b
         break;
     case LinkFailure::PortLost:
         words.text = QStringLiteral("%1 failed: the connection to the adapter was lost.").arg(what);
-        words.advice = LostLinkAdvice(network);
+        words.advice = LostLinkAdvice(link);
         break;
     case LinkFailure::ConnectTimedOut:
         words.text = QStringLiteral("Unable to Connect To ELM");
@@ -123,11 +131,12 @@ FailureWords DescribeFailure(const LinkError& error, const QString& operation, b
                                     "finishing its answer.")
                          .arg(what)
                          .arg(CurrentLinkLimits().endlessAnswerMs / 1000.0);
-        words.advice = network ? QStringLiteral("Restart the adapter (take it out of the car's "
-                                                "socket and put it back), then press Connect.")
-                               : QStringLiteral("Check the speed chosen in Setup, unplug the "
-                                                "adapter and plug it in again, then press "
-                                                "Connect.");
+        words.advice = link != LinkKind::Serial
+                           ? QStringLiteral("Restart the adapter (take it out of the car's "
+                                            "socket and put it back), then press Connect.")
+                           : QStringLiteral("Check the speed chosen in Setup, unplug the "
+                                            "adapter and plug it in again, then press "
+                                            "Connect.");
         break;
     case LinkFailure::IncompleteList:
         words.text = QStringLiteral("%1: the list arrived incomplete (a frame was missing, damaged "

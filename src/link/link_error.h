@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/mscomm.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -59,11 +61,12 @@ struct FailureWords {
     QString advice;
 };
 // clusterAnswered: the cluster has answered in this connection, so the car is
-// not the wrong model whatever fails now. network: the adapter is a WiFi one.
+// not the wrong model whatever fails now. link: how the adapter is reached.
 FailureWords DescribeFailure(const LinkError& error, const QString& operation,
-                             bool clusterAnswered = false, bool network = false);
+                             bool clusterAnswered = false, LinkKind link = LinkKind::Serial);
 
-// What to do when the connection to the adapter was lost: a plug, or a WiFi link.
-QString LostLinkAdvice(bool network);
+// What to do when the connection to the adapter was lost: a plug, a WiFi
+// link or a Bluetooth one.
+QString LostLinkAdvice(LinkKind link);
 
 } // namespace vorkel

@@ -166,13 +166,13 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe) {
 }
 
 void OpenComPort(MSComm& comm) {
-    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter);
-    if (comm.IsNetwork() || FindComPort(CommPortNumber).problem == PortProblem::None)
+    ConfigurePort(comm, CommPortNumber, CommSpeed, NetworkAdapter, BluetoothAdapter);
+    if (!comm.IsSerial() || FindComPort(CommPortNumber).problem == PortProblem::None)
         comm.setPortOpen(true);
 }
 
 void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
-                   const QString& network) {
+                   const QString& network, const QString& bluetooth) {
     comm.setCommPort(portNumber);
     comm.setInputLen(1);
     comm.setSettings(speed + QStringLiteral(",n,8,1"));
@@ -182,6 +182,7 @@ void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
     comm.setRThreshold(1);
     comm.setSThreshold(1);
     comm.setNetworkAddress(network);
+    comm.setBluetoothAddress(bluetooth);
 }
 
 int FindListEntry(const QString& text, const QListWidget* list) {

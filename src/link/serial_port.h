@@ -46,11 +46,12 @@ QString DescribePortProblem(std::int16_t portNumber, const PortProbe& probe);
 // Configures the control from CommPortNumber and CommSpeed (8N1, no flow
 // control, DTR and RTS on, one character per read) and opens the port when
 // it has a serial line (FindComPort); the open itself says whether it is free.
-// With a NetworkAdapter chosen, connects to that address instead.
+// With a NetworkAdapter or BluetoothAdapter chosen, connects to that instead.
 void OpenComPort(MSComm& comm);
-// The same configuration for any port, speed and network address, without opening.
+// The same configuration for any port, speed, network address or Bluetooth
+// address, without opening.
 void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
-                   const QString& network);
+                   const QString& network, const QString& bluetooth = {});
 
 // "COM7 (/dev/ttyUSB0) at 38400 baud": a COM port as the job card and the
 // check name it.

@@ -74,10 +74,10 @@ QString UseSpeedCaption(int speed) {
     return QStringLiteral("Use %1 baud").arg(speed);
 }
 
-QString NetworkResetAdvice(const QString& address) {
-    return QStringLiteral("The adapter at %1 took the connection but did not answer its reset: "
-                          "switch the ignition on, wait a moment and try again.")
-        .arg(address);
+QString NetworkResetAdvice(const QString& adapter) {
+    return QStringLiteral("The %1 took the connection but did not answer its reset: switch the "
+                          "ignition on, wait a moment and try again.")
+        .arg(adapter);
 }
 
 QString SpeedSearchAdvice(const SpeedSearch& search) {

@@ -46,7 +46,8 @@ QString SpeedSearchAdvice(const SpeedSearch& search);
 std::optional<int> SpeedToOffer(const SpeedSearch& search);
 QString UseSpeedCaption(int speed);
 
-// A network adapter took the connection but did not answer its reset.
-QString NetworkResetAdvice(const QString& address);
+// A WiFi or Bluetooth adapter ("network adapter 192.168.0.10:35000")
+// took the connection but did not answer its reset.
+QString NetworkResetAdvice(const QString& adapter);
 
 } // namespace vorkel

@@ -1,5 +1,6 @@
 #include "settings/ini_handler.h"
 
+#include "common/bluetooth.h"
 #include "common/message_box.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
@@ -18,7 +19,7 @@ namespace {
 // Written whole or not at all: a crash or a full disk never leaves a truncated file.
 bool WriteSettingsFile(std::int16_t port, const QString& speed) {
     QSaveFile file(IniFilePath);
-    const QByteArray text = FormatSettingsFile(port, speed, NetworkAdapter);
+    const QByteArray text = FormatSettingsFile(port, speed, NetworkAdapter, BluetoothAdapter);
     QString why;
     if (QFileInfo(IniFilePath).isSymLink()) {
         // Never through a link: one put beside the program would let a Save
@@ -54,8 +55,7 @@ bool WriteSettingsFile(std::int16_t port, const QString& speed) {
 }
 
 void ShowStatus(StatusBar* statusBar) {
-    if (statusBar)
-        statusBar->setPanelText(2, SettingsStatusText(CommPortNumber, CommSpeed, NetworkAdapter));
+    if (statusBar) statusBar->setPanelText(2, CurrentSettingsText());
 }
 
 // The file at path, or the one at otherPath when path has none. Only a
@@ -74,10 +74,12 @@ void LoadSettings(StatusBar* statusBar, const QString& otherPath) {
         if (read->port) CommPortNumber = *read->port;
         if (read->speed) CommSpeed = *read->speed;
         NetworkAdapter = read->network;
+        BluetoothAdapter = read->bluetooth;
     } else {
         CommPortNumber = 1;
         CommSpeed = QStringLiteral("9600");
         NetworkAdapter.clear();
+        BluetoothAdapter.clear();
         WriteSettingsFile(CommPortNumber, CommSpeed);
     }
     ShowStatus(statusBar);
@@ -87,6 +89,14 @@ int PortFromSettingsFile(const QString& path, const QString& otherPath) {
     const std::optional<SettingsRead> read = ReadSettingsFile(path, otherPath);
     if (!read) return 1;
     return read->port ? *read->port : 0;
+}
+
+QString CurrentSettingsText() {
+    const QString bluetooth =
+        BluetoothAdapter.isEmpty()
+            ? QString()
+            : BluetoothAdapterText(BluetoothAdapter, BluetoothDeviceName(BluetoothAdapter));
+    return SettingsStatusText(CommPortNumber, CommSpeed, NetworkAdapter, bluetooth);
 }
 
 QString NetworkFromSettingsFile(const QString& path, const QString& otherPath) {

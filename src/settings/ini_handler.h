@@ -19,6 +19,10 @@ void LoadSettings(StatusBar* statusBar, const QString& otherPath = {});
 // unacceptable file), without writing anything: for scripts that start the
 // simulator on the program's port.
 int PortFromSettingsFile(const QString& path, const QString& otherPath = {});
+// Panel 2 for the settings in memory: the COM port and speed, the WiFi
+// adapter, or the Bluetooth adapter by its name.
+QString CurrentSettingsText();
+
 // The same for the WiFi adapter ("HOST:PORT", empty for none).
 QString NetworkFromSettingsFile(const QString& path, const QString& otherPath = {});
 

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "common/bluetooth.h"
 #include "common/network_address.h"
 #include "settings/leading_number.h"
 
@@ -40,6 +41,13 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
             const std::optional<NetworkAddress> address =
                 ParseNetworkAddress(QString::fromUtf8(line.mid(8).toLatin1()));
             read.network = address ? NetworkAddressText(*address) : QString();
+            if (address) read.bluetooth.clear();
+            continue;
+        }
+        if (line.startsWith(QLatin1String("Bluetooth="))) {
+            const std::optional<QString> address = ParseBluetoothAddress(line.mid(10));
+            read.bluetooth = address.value_or(QString());
+            if (address) read.network.clear();
             continue;
         }
         const QString lower = line.toLower();
@@ -60,7 +68,8 @@ std::optional<SettingsRead> ParseSettingsFile(const QByteArray& content) {
     return read;
 }
 
-QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QString& network) {
+QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QString& network,
+                              const QString& bluetooth) {
     QByteArray out;
     out += IniHeader;
     out += "\r\nComPort=COM";
@@ -73,10 +82,17 @@ QByteArray FormatSettingsFile(std::int16_t port, const QString& speed, const QSt
         out += network.toLatin1(); // always ASCII: a name is kept in its xn-- form
         out += "\r\n";
     }
+    if (!bluetooth.isEmpty()) {
+        out += "Bluetooth=";
+        out += bluetooth.toLatin1();
+        out += "\r\n";
+    }
     return out;
 }
 
-QString SettingsStatusText(std::int16_t port, const QString& speed, const QString& network) {
+QString SettingsStatusText(std::int16_t port, const QString& speed, const QString& network,
+                           const QString& bluetoothShown) {
+    if (!bluetoothShown.isEmpty()) return bluetoothShown;
     if (!network.isEmpty()) return network;
     return QStringLiteral("COM %1 / %2").arg(port).arg(speed);
 }

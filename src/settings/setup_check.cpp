@@ -12,6 +12,7 @@
 #include "settings/setup_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QListWidget>
 #include <QPointer>
@@ -30,13 +31,16 @@ void Setup_Form::MakeCheckButton() {
                        "(stopping at the first that fails) and one read of the cluster. It "
                        "opens the port once, or makes one TCP connection to a WiFi adapter."));
     connect(CheckAdapter, &QPushButton::clicked, this, &Setup_Form::CheckAdapter_Click);
-    setTabOrder(NetworkPort_Number, CheckAdapter);
+    setTabOrder(Bluetooth_List ? static_cast<QWidget*>(Bluetooth_List) : NetworkPort_Number,
+                CheckAdapter);
 }
 
 void Setup_Form::CheckAdapter_Click() {
     if (m_cancelCheck) return; // one check at a time
     const std::optional<QString> network = ChosenNetwork();
     if (!network) return;
+    const std::optional<QString> bluetooth = ChosenBluetooth();
+    if (!bluetooth) return;
     const std::int16_t port = ChosenPort();
     const QString speed = ChosenSpeed();
     // A Connect still waiting for its reset ends first: nothing else talks to
@@ -44,12 +48,12 @@ void Setup_Form::CheckAdapter_Click() {
     ReleaseMainPort();
 
     MSComm comm;
-    ConfigurePort(comm, port, speed, *network);
+    ConfigurePort(comm, port, speed, *network, *bluetooth);
     CheckResult result;
-    result.network = comm.IsNetwork();
+    result.link = comm.Kind();
     result.port = port;
     result.speed = speed.toInt();
-    result.where = result.network ? comm.NetworkAddress() : PortAndSpeedText(port, speed);
+    result.where = comm.IsSerial() ? PortAndSpeedText(port, speed) : comm.LinkName();
     result.mainWasConnected = m_mainWasConnected;
     if (AdapterLog* log = m_mainPort ? m_mainPort->Log() : nullptr) {
         log->StartSession(
@@ -69,7 +73,7 @@ void Setup_Form::CheckAdapter_Click() {
     SetupCancel->setEnabled(false);
 
     // The port test first, as Connect does: only whether a serial line is there.
-    const PortProbe probe = result.network ? PortProbe{} : FindComPort(port);
+    const PortProbe probe = comm.IsSerial() ? FindComPort(port) : PortProbe{};
     if (probe.problem != PortProblem::None) {
         result.notOpened = DescribePortProblem(port, probe);
     } else {
@@ -95,9 +99,11 @@ void Setup_Form::UseFoundSpeed(std::int16_t port, int speed) {
     CommPortNumber = port;
     CommSpeed = QString::number(speed);
     NetworkAdapter.clear();
+    BluetoothAdapter.clear();
     SaveSettings(m_mainStatusBar);
     // Setup then shows what was saved; a speed it does not list is selected nowhere.
     Network_Check->setChecked(false);
+    if (Bluetooth_Check) Bluetooth_Check->setChecked(false);
     SelectPort(QStringLiteral("COM%1").arg(port));
     const QList<QListWidgetItem*> listed = Speed_List->findItems(CommSpeed, Qt::MatchExactly);
     Speed_List->setCurrentRow(listed.isEmpty() ? -1 : Speed_List->row(listed.first()));

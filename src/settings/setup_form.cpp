@@ -5,6 +5,7 @@
 #include "common/mscomm.h"
 #include "common/port_device.h"
 #include "common/shared_state.h"
+#include "common/twips.h"
 #include "link/serial_port.h"
 #include "link/speed_search.h"
 #include "settings/ini_handler.h"
@@ -35,7 +36,13 @@ Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* pare
     setTabOrder(SaveConfig, SetupCancel);
     setTabOrder(SetupCancel, Speed_List);
     MakeNetworkControls();
+    MakeBluetoothControls();
     MakeCheckButton();
+    // The Bluetooth frame, where there is one, above the check's button.
+    if (Frame4) {
+        setFixedHeight(TwipsToPixels(4935));
+        CheckAdapter->setGeometry(TwipsRect(120, 4440, 1575, 375));
+    }
 
     connect(SaveConfig, &QPushButton::clicked, this, &Setup_Form::SaveConfig_Click);
     connect(SetupCancel, &QPushButton::clicked, this, &Setup_Form::SetupCancel_Click);
@@ -156,6 +163,7 @@ void Setup_Form::Form_Activate() {
     CommPort_List->setCurrentRow(FindListEntry(commPortName, CommPort_List));
     Speed_List->setCurrentRow(FindListEntry(CommSpeed, Speed_List));
     ShowNetworkChoice();
+    ShowBluetoothChoice();
     m_filled = true;
 }
 
@@ -168,7 +176,10 @@ void Setup_Form::SaveConfig_Click() {
     if (m_cancelCheck) return;
     const std::optional<QString> network = ChosenNetwork();
     if (!network) return;
+    const std::optional<QString> bluetooth = ChosenBluetooth();
+    if (!bluetooth) return;
     NetworkAdapter = *network;
+    BluetoothAdapter = *bluetooth;
     CommPortNumber = ChosenPort();
     CommSpeed = ChosenSpeed();
     SaveSettings(m_mainStatusBar);

@@ -6,6 +6,8 @@
 #include <optional>
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QGroupBox;
 class QLineEdit;
 class QSpinBox;
@@ -38,6 +40,12 @@ class Setup_Form : public QDialog {
     QCheckBox* Network_Check = nullptr;
     QLineEdit* NetworkHost_Text = nullptr;
     QSpinBox* NetworkPort_Number = nullptr;
+    // A Bluetooth adapter, paired in the desktop's settings, instead of the
+    // COM port (where the system offers it); the status says why none is listed.
+    QGroupBox* Frame4 = nullptr;
+    QCheckBox* Bluetooth_Check = nullptr;
+    QComboBox* Bluetooth_List = nullptr;
+    QLabel* Bluetooth_Status = nullptr;
     // Checks the adapter chosen in the dialog, without saving it.
     QPushButton* CheckAdapter = nullptr;
     void CheckAdapter_Click();
@@ -57,7 +65,12 @@ class Setup_Form : public QDialog {
     void ReleaseMainPort();
     void MakeNetworkControls();
     void ShowNetworkChoice();
-    void FollowNetworkChoice(bool network);
+    void FollowAdapterChoice();
+    void MakeBluetoothControls();
+    void ShowBluetoothChoice();
+    // The Bluetooth adapter chosen, empty for none; nothing, after a message,
+    // when the box is ticked but no adapter is chosen.
+    std::optional<QString> ChosenBluetooth();
     // The network adapter typed, empty for the COM port; nothing, after a
     // message, for a host that is no name or address.
     std::optional<QString> ChosenNetwork();

@@ -7,6 +7,7 @@
 #include "settings/setup_form.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +34,11 @@ void Setup_Form::MakeNetworkControls() {
     NetworkPort_Number->setRange(1, 65535);
     NetworkPort_Number->setAccessibleName(QStringLiteral("Adapter's TCP port"));
     NetworkPort_Number->setToolTip(Network_Check->toolTip());
-    connect(Network_Check, &QCheckBox::toggled, this, &Setup_Form::FollowNetworkChoice);
+    connect(Network_Check, &QCheckBox::toggled, this, [this](bool on) {
+        // One adapter at a time: the WiFi one, the Bluetooth one, or the COM port.
+        if (on && Bluetooth_Check) Bluetooth_Check->setChecked(false);
+        FollowAdapterChoice();
+    });
     setTabOrder(Speed_List, Network_Check);
     setTabOrder(Network_Check, NetworkHost_Text);
     setTabOrder(NetworkHost_Text, NetworkPort_Number);
@@ -46,15 +51,18 @@ void Setup_Form::ShowNetworkChoice() {
     NetworkHost_Text->setText(ShownHost(shown.host));
     NetworkPort_Number->setValue(shown.port);
     Network_Check->setChecked(chosen.has_value());
-    FollowNetworkChoice(chosen.has_value());
+    FollowAdapterChoice();
 }
 
-void Setup_Form::FollowNetworkChoice(bool network) {
-    // What does not apply is greyed; what was typed stays for this Setup.
-    NetworkHost_Text->setEnabled(network);
-    NetworkPort_Number->setEnabled(network);
-    CommPort_List->setEnabled(!network);
-    Speed_List->setEnabled(!network);
+void Setup_Form::FollowAdapterChoice() {
+    // What does not apply is greyed; what was typed or chosen stays for this Setup.
+    const bool wifi = Network_Check->isChecked();
+    const bool radio = Bluetooth_Check && Bluetooth_Check->isChecked();
+    NetworkHost_Text->setEnabled(wifi);
+    NetworkPort_Number->setEnabled(wifi);
+    if (Bluetooth_List) Bluetooth_List->setEnabled(radio);
+    CommPort_List->setEnabled(!wifi && !radio);
+    Speed_List->setEnabled(!wifi && !radio);
 }
 
 std::optional<QString> Setup_Form::ChosenNetwork() {

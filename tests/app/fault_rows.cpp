@@ -1,6 +1,8 @@
 #include "app/fault_rows.h"
 
+#include "common/bluetooth.h"
 #include "support/test_parts.h"
+#include "support/time_scale.h"
 
 #include <QtTest>
 
@@ -190,4 +192,23 @@ void AddFaultRows() {
         "No adapter answers at no..such.host:", false, quick);
     row("wifi: click Setup while the connection is made", Connect, {"--tcp-stalled"}, ClickSetup,
         "", false, quick);
+
+    // A Bluetooth adapter: the socket the Bluetooth service's stand-in hands over
+    const int page = 1000 + int(vorkel::BluetoothConnectMs * QuickTime);
+    row("bluetooth: connect and list", Connect, {"--bluetooth"}, NoClick, "", true, quick);
+    row("bluetooth: clear", Clear, {"--bluetooth"}, NoClick, "", true, quick);
+    row("bluetooth: never answers over the radio", Connect, {"--bluetooth", "--bt-no-page"},
+        NoClick, "did not answer over the radio", false, quick + page);
+    row("bluetooth: no longer paired", Connect, {"--bluetooth", "--bt-unpaired"}, NoClick,
+        "is not paired", false, quick);
+    row("bluetooth: switched off", Connect, {"--bluetooth", "--bt-off"}, NoClick,
+        "Bluetooth is switched off", false, quick);
+    row("bluetooth: no adapter in the computer", Connect, {"--bluetooth", "--bt-no-adapter"},
+        NoClick, "no Bluetooth adapter", false, quick);
+    row("bluetooth: no Bluetooth service", Connect, {"--bluetooth", "--bt-no-service"}, NoClick,
+        "service is not running", false, quick);
+    row("bluetooth: the link dropped mid-answer", View, {"--bluetooth", "--unplug", "1800FF00:20"},
+        NoClick, lost, false, quick);
+    row("bluetooth: click Setup while the radio pages", Connect, {"--bluetooth", "--bt-no-page"},
+        ClickSetup, "", false, quick);
 }

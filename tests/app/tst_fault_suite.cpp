@@ -92,15 +92,20 @@ void TestFaultSuite::fault() {
     const bool fullScale = QByteArray(QTest::currentDataTag()) == "connect: silent adapter";
     const ScopedTimeScale scale(fullScale ? 1.0 : QuickTime);
 
-    // A network adapter: the simulator listening on loopback, or nobody.
-    const QString network =
-        faults.value(0).startsWith(QLatin1String("--tcp")) ? faults.takeFirst() : QString();
+    // A network adapter: the simulator listening on loopback, or nobody; or a
+    // Bluetooth one behind the stand-in of the Bluetooth service.
+    const QString network = faults.value(0).startsWith(QLatin1String("--tcp")) ||
+                                    faults.value(0) == QLatin1String("--bluetooth")
+                                ? faults.takeFirst()
+                                : QString();
     const QString badHost = network == QLatin1String("--tcp-host") ? faults.takeFirst() : QString();
     const vorkelsim::SimOptions faulty = SimFromArguments(faults);
     SimFixture fixture(step == Connect ? faulty : FastAdapter());
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
-    if (network == QLatin1String("--tcp")) {
+    if (network == QLatin1String("--bluetooth")) {
+        BluetoothAdapter = fixture.useBluetooth();
+    } else if (network == QLatin1String("--tcp")) {
         NetworkAdapter = fixture.useTcp();
     } else if (network == QLatin1String("--tcp-nobody")) {
         vorkelsim::PtyAdapter gone({});
@@ -145,7 +150,7 @@ void TestFaultSuite::fault() {
         windowdriver::WhenTrue(
             &form,
             [&fixture, request, stalled] {
-                return stalled >= 0 || fixture.commands().contains(request);
+                return stalled >= 0 || fixture.paging() || fixture.commands().contains(request);
             },
             [&] {
                 switch (Click(click)) {
@@ -223,7 +228,8 @@ void TestFaultSuite::fault() {
     if (connected) QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
     QVERIFY(LooksDisconnected(form));
     fixture.replace(FastAdapter());
-    if (!network.isEmpty() && network != QLatin1String("--tcp")) NetworkAdapter = fixture.useTcp();
+    if (network.startsWith(QLatin1String("--tcp")) && network != QLatin1String("--tcp"))
+        NetworkAdapter = fixture.useTcp();
     messages.clear();
     QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
     QVERIFY(LooksConnected(form));

@@ -81,6 +81,8 @@ void TestSetupForm::layout_data() {
     // The network adapter's controls below the others; the dialog grew for them.
     QTest::newRow("Frame3") << "Setup_Form"
                             << "Network Adapter" << QRect(120, 1920, 3375, 975);
+    QTest::newRow("Frame4") << "Setup_Form"
+                            << "Bluetooth Adapter" << QRect(120, 2985, 3375, 1335);
 }
 
 void TestSetupForm::layout() {
@@ -89,7 +91,7 @@ void TestSetupForm::layout() {
     QFETCH(QRect, twips);
     Setup_Form setup(nullptr, nullptr);
     QCOMPARE(setup.windowTitle(), QStringLiteral("Setup"));
-    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(3480)));
+    QCOMPARE(setup.size(), QSize(TwipsToPixels(3570), TwipsToPixels(4935)));
     auto* widget = setup.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget()->objectName(), container);
@@ -103,6 +105,8 @@ void TestSetupForm::layout() {
     QCOMPARE(windowdriver::NextTabStop(setup.SaveConfig), setup.SetupCancel);
     QCOMPARE(windowdriver::NextTabStop(setup.SetupCancel), setup.Speed_List);
     QCOMPARE(windowdriver::NextTabStop(setup.Speed_List), setup.Network_Check);
+    QCOMPARE(windowdriver::NextTabStop(setup.NetworkPort_Number->findChild<QLineEdit*>()),
+             setup.Bluetooth_Check);
 }
 
 void TestSetupForm::listsPortsAndSelects_data() {

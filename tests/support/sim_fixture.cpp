@@ -4,10 +4,29 @@
 #include "common/port_device.h"
 #include "common/shared_state.h"
 #include "personalities.h"
+#include "private_bus.h"
 #include "sim_arguments.h"
 
 #include <QDir>
 #include <QtTest>
+
+namespace {
+
+// One bus for the test's run, where its environment says the system bus is:
+// the program's D-Bus library takes that address once, at its first use.
+const QString& TestBusAddress() {
+    static vorkelsim::PrivateBus bus;
+    static const QString address = [] {
+        const QString wanted = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+        if (!bus.Start(wanted))
+            qFatal("no bus of the test's own: %s", qPrintable(bus.ErrorString()));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.Address().toLocal8Bit());
+        return bus.Address();
+    }();
+    return address;
+}
+
+} // namespace
 
 SimFixture::SimFixture(const vorkelsim::SimOptions& options, int comPort) : m_comPort(comPort) {
     vorkel::SetPortsFolder(m_dir.path());
@@ -15,13 +34,20 @@ SimFixture::SimFixture(const vorkelsim::SimOptions& options, int comPort) : m_co
 }
 
 SimFixture::~SimFixture() {
+    m_bluez.reset();
     m_sim.reset();
     vorkel::SetPortsFolder(QString());
 }
 
 void SimFixture::replace(const vorkelsim::SimOptions& options) {
+    const bool bluetooth = m_bluez != nullptr;
+    m_bluez.reset();
     m_sim.reset();
     m_sim = std::make_unique<vorkelsim::PtyAdapter>(options);
+    if (bluetooth) {
+        StartBluetooth();
+        return;
+    }
     if (m_tcpPort) {
         if (!m_sim->StartTcp(m_tcpPort))
             qFatal("no TCP port: %s", qPrintable(m_sim->ErrorString()));
@@ -39,6 +65,20 @@ QString SimFixture::useTcp() {
     if (!m_sim->StartTcp(0)) qFatal("no TCP port: %s", qPrintable(m_sim->ErrorString()));
     m_tcpPort = m_sim->TcpPort();
     return QStringLiteral("127.0.0.1:%1").arg(m_tcpPort);
+}
+
+QString SimFixture::useBluetooth() {
+    const vorkelsim::SimOptions options = m_sim->Adapter().MutableOptions();
+    m_sim.reset();
+    m_sim = std::make_unique<vorkelsim::PtyAdapter>(options);
+    StartBluetooth();
+    return options.bluetooth.address;
+}
+
+void SimFixture::StartBluetooth() {
+    m_bluez = std::make_unique<vorkelsim::BluezStandIn>(
+        TestBusAddress(), m_sim->Adapter().MutableOptions().bluetooth, m_sim.get());
+    if (!m_bluez->Start()) qFatal("no Bluetooth stand-in: %s", qPrintable(m_bluez->ErrorString()));
 }
 
 std::unique_ptr<vorkelsim::PtyAdapter> SimFixture::addPort(int comPort,
@@ -95,6 +135,7 @@ void UseComPort(int port) {
     vorkel::CommPortNumber = static_cast<std::int16_t>(port);
     vorkel::CommSpeed = QStringLiteral("38400");
     vorkel::NetworkAdapter.clear();
+    vorkel::BluetoothAdapter.clear();
     vorkel::AdapterState = vorkel::AdapterNotInitialised;
     vorkel::DtcCount = 0;
     vorkel::DtcCodes.fill(QString());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bluez_standin.h"
 #include "pty_adapter.h"
 
 #include <QTemporaryDir>
@@ -20,6 +21,12 @@ class SimFixture {
     // The same adapter as a WiFi one, on 127.0.0.1 from now on (replacements
     // too); its address, for the program's network adapter.
     QString useTcp();
+    // The same adapter as a paired Bluetooth one (its options' bluetooth
+    // part), behind a stand-in of the Bluetooth service on the test's own bus
+    // (DBUS_SYSTEM_BUS_ADDRESS); its address, for the program's Bluetooth adapter.
+    QString useBluetooth();
+    // The Bluetooth stand-in holds a page that nobody answers.
+    bool paging() const { return m_bluez && m_bluez->Paging(); }
     // Another adapter, also linked, as COM<port>.
     std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
                                                    const vorkelsim::SimOptions& options = {});
@@ -32,9 +39,12 @@ class SimFixture {
     QStringList commands() const { return m_sim->ReceivedCommands(); }
 
   private:
+    void StartBluetooth();
+
     QTemporaryDir m_dir;
     int m_comPort;
     std::unique_ptr<vorkelsim::PtyAdapter> m_sim;
+    std::unique_ptr<vorkelsim::BluezStandIn> m_bluez; // goes before the line it hands over
     quint16 m_tcpPort = 0;
 };
 

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "sim_options.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QPointer>
+#include <optional>
+
+namespace vorkelsim {
+
+class PtyAdapter;
+
+// The computer's Bluetooth service (BlueZ) as the program meets it over
+// D-Bus, on a bus of our own: an adapter and a paired OBD-II adapter offering
+// the Serial Port service, in the object manager's list; the profile manager;
+// and the device's ConnectProfile, which hands one end of a socket pair to
+// the program's profile (NewConnection) and the other to the simulated
+// adapter. It also plays the service missing, Bluetooth off, no adapter, the
+// device not paired, and a device that never answers the page.
+class BluezStandIn : public QDBusVirtualObject {
+    Q_OBJECT
+  public:
+    // The adapter's line is played by line, which must outlive this.
+    BluezStandIn(const QString& busAddress, const SimBluetooth& options, PtyAdapter* line);
+    ~BluezStandIn() override;
+
+    bool Start(); // on the bus, under the service's name (unless it plays it missing)
+    QString ErrorString() const { return m_error; }
+    void SetLine(PtyAdapter* line) { m_line = line; }
+    SimBluetooth& Options() { return m_options; }
+    // A ConnectProfile waits for an adapter that does not answer the page.
+    bool Paging() const { return m_unanswered.has_value(); }
+
+    QString introspect(const QString& path) const override;
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+
+  private:
+    QString DevicePath() const;
+    QDBusMessage ManagedObjects(const QDBusMessage& call) const;
+    void ConnectProfile(const QDBusMessage& call);
+
+    QString m_connectionName;
+    QDBusConnection m_bus;
+    SimBluetooth m_options;
+    PtyAdapter* m_line;
+    QString m_profilePath;  // the program's profile, once registered
+    QString m_profileOwner; // ...on its connection
+    std::optional<QDBusMessage> m_unanswered; // a page nobody answers
+    QString m_error;
+};
+
+} // namespace vorkelsim

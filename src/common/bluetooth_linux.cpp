@@ -1,0 +1,411 @@
+// Bluetooth adapters through BlueZ's D-Bus API: the devices from the object
+// manager, a client profile for the Serial Port service registered once for
+// each run of the service, and ConnectProfile, whose socket arrives in the
+// profile's NewConnection. The socket is the channel, as a serial line is.
+#include "common/bluetooth.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMap>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace vorkel {
+namespace {
+
+using InterfaceMap = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;
+
+const QString Bluez = QStringLiteral("org.bluez");
+const QString DeviceInterface = QStringLiteral("org.bluez.Device1");
+const QString AdapterInterface = QStringLiteral("org.bluez.Adapter1");
+const QString ProfilePath = QStringLiteral("/au/vorkel/serial_port");
+// A service that takes longer than this to list its devices is not there for
+// us. The window stays live while it is asked, as in every wait.
+constexpr int ServiceAnswerMs = 2000;
+
+// The system bus, where DBUS_SYSTEM_BUS_ADDRESS says or at its usual place;
+// a connection that failed or broke is tried again next time (the service
+// may have been started since).
+QDBusConnection Bus() {
+    const QString name = QStringLiteral("vorkel-bluetooth");
+    if (const QDBusConnection bus(name); bus.isConnected()) return bus;
+    QDBusConnection::disconnectFromBus(name);
+    QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+    if (address.isEmpty()) address = QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
+    return QDBusConnection::connectToBus(address, name);
+}
+
+// The service's objects; nothing when it does not answer.
+std::optional<ManagedObjects> BluezObjects() {
+    qDBusRegisterMetaType<InterfaceMap>();
+    qDBusRegisterMetaType<ManagedObjects>();
+    if (!Bus().isConnected()) return std::nullopt;
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        Bluez, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+        QStringLiteral("GetManagedObjects"));
+    const QDBusReply<ManagedObjects> reply = Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+    if (!reply.isValid()) return std::nullopt;
+    return reply.value();
+}
+
+bool OffersSerialPort(const QVariantMap& device) {
+    const QStringList uuids = device.value(QStringLiteral("UUIDs")).toStringList();
+    return std::any_of(uuids.begin(), uuids.end(), [](const QString& uuid) {
+        return uuid.compare(QLatin1String(SerialPortServiceUuid), Qt::CaseInsensitive) == 0;
+    });
+}
+
+QString NameOf(const QVariantMap& device) {
+    for (const char* key : {"Alias", "Name", "Address"}) {
+        const QString name = device.value(QLatin1String(key)).toString();
+        if (!name.isEmpty()) return name;
+    }
+    return {};
+}
+
+// Where the service stands for one device, or for all of them.
+struct Found {
+    BluetoothState state = BluetoothState::NoService;
+    QString devicePath; // the device's object, when it is paired
+    QString name;
+    QList<BluetoothDevice> devices;
+};
+
+Found LookAt(const QString& address) {
+    Found found;
+    const std::optional<ManagedObjects> objects = BluezObjects();
+    if (!objects) return found;
+    found.state = BluetoothState::NoAdapter;
+    bool powered = false;
+    for (auto it = objects->begin(); it != objects->end(); ++it) {
+        if (it.value().contains(AdapterInterface)) {
+            if (found.state == BluetoothState::NoAdapter) found.state = BluetoothState::Off;
+            powered = powered ||
+                      it.value().value(AdapterInterface).value(QStringLiteral("Powered")).toBool();
+        }
+    }
+    if (found.state == BluetoothState::NoAdapter) return found;
+    if (!powered) return found;
+    found.state = BluetoothState::NonePaired;
+    for (auto it = objects->begin(); it != objects->end(); ++it) {
+        const QVariantMap device = it.value().value(DeviceInterface);
+        if (device.isEmpty() || !device.value(QStringLiteral("Paired")).toBool() ||
+            !OffersSerialPort(device))
+            continue;
+        const QString deviceAddress = device.value(QStringLiteral("Address")).toString().toUpper();
+        found.devices.append({deviceAddress, NameOf(device)});
+        if (deviceAddress == address) {
+            found.devicePath = it.key().path();
+            found.name = NameOf(device);
+        }
+    }
+    if (!found.devices.isEmpty()) found.state = BluetoothState::Ready;
+    std::sort(found.devices.begin(), found.devices.end(),
+              [](const BluetoothDevice& a, const BluetoothDevice& b) {
+                  return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+              });
+    return found;
+}
+
+// A connected stream socket as the channel: read as it arrives, written at
+// once. Its end (the adapter gone out of reach) is the end of the reading.
+class SocketChannel : public QIODevice {
+  public:
+    explicit SocketChannel(int fd) : m_fd(fd), m_notifier(fd, QSocketNotifier::Read) {
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+        connect(&m_notifier, &QSocketNotifier::activated, this, [this] { TakeArrived(); });
+        QIODevice::open(QIODevice::ReadWrite);
+    }
+    ~SocketChannel() override { close(); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override {
+        return m_arrived.size() + QIODevice::bytesAvailable();
+    }
+    bool waitForReadyRead(int msecs) override {
+        pollfd p{m_fd, POLLIN, 0};
+        if (m_fd >= 0 && ::poll(&p, 1, std::max(msecs, 0)) > 0) TakeArrived();
+        return !m_arrived.isEmpty();
+    }
+    void close() override {
+        m_notifier.setEnabled(false);
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+        QIODevice::close();
+    }
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = std::min<qint64>(maxSize, m_arrived.size());
+        std::copy_n(m_arrived.constData(), n, data);
+        m_arrived.remove(0, n);
+        return n;
+    }
+    qint64 writeData(const char* data, qint64 size) override {
+        qint64 written = 0;
+        while (m_fd >= 0 && written < size) {
+            const ssize_t n = ::write(m_fd, data + written, static_cast<size_t>(size - written));
+            if (n > 0)
+                written += n;
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else if (n < 0 && errno == EAGAIN)
+                ::poll(nullptr, 0, 1); // a command is a few bytes: the radio takes them soon
+            else
+                return -1;
+        }
+        return written;
+    }
+
+  private:
+    void TakeArrived() {
+        char buffer[1024];
+        for (;;) {
+            const ssize_t n = m_fd < 0 ? 0 : ::read(m_fd, buffer, sizeof buffer);
+            if (n > 0) {
+                m_arrived.append(buffer, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN) break;
+            // The other end closed, or the link failed: nothing more will come.
+            m_notifier.setEnabled(false);
+            if (!m_arrived.isEmpty()) emit readyRead();
+            emit readChannelFinished();
+            return;
+        }
+        if (!m_arrived.isEmpty()) emit readyRead();
+    }
+
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QByteArray m_arrived;
+};
+
+} // namespace
+
+// The client side of the Serial Port profile: BlueZ hands it the connected
+// socket of each device it connects for us.
+class SerialPortProfile : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.bluez.Profile1")
+  public:
+    // Registered with the service that runs now: again after it restarted.
+    bool EnsureRegistered(QString& error) {
+        const QDBusConnection bus = Bus();
+        const QString owner = bus.interface()->serviceOwner(Bluez).value();
+        if (!owner.isEmpty() && owner == m_registeredWith && bus.baseService() == m_registeredAs)
+            return true;
+        if (bus.objectRegisteredAt(ProfilePath) != this)
+            Bus().registerObject(ProfilePath, this, QDBusConnection::ExportAllSlots);
+        if (!m_quitWatched) {
+            connect(qApp, &QCoreApplication::aboutToQuit, this, &SerialPortProfile::Unregister);
+            m_quitWatched = true;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            Bluez, QStringLiteral("/org/bluez"), QStringLiteral("org.bluez.ProfileManager1"),
+            QStringLiteral("RegisterProfile"));
+        QVariantMap options{{QStringLiteral("Role"), QStringLiteral("client")},
+                            {QStringLiteral("Name"), QStringLiteral("VORKEL serial port")}};
+        call << QVariant::fromValue(QDBusObjectPath(ProfilePath))
+             << QString::fromLatin1(SerialPortServiceUuid) << options;
+        const QDBusMessage reply = Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+        if (reply.type() == QDBusMessage::ErrorMessage &&
+            reply.errorName() != QLatin1String("org.bluez.Error.AlreadyExists")) {
+            error = reply.errorMessage();
+            return false;
+        }
+        m_registeredWith = owner;
+        m_registeredAs = bus.baseService();
+        return true;
+    }
+
+    // The socket for that device, once it has come.
+    int TakeSocket(const QString& devicePath) {
+        return m_sockets.contains(devicePath) ? m_sockets.take(devicePath) : -1;
+    }
+    void Forget(const QString& devicePath) {
+        if (const int fd = TakeSocket(devicePath); fd >= 0) ::close(fd);
+    }
+
+  signals:
+    void socketArrived();
+
+  public slots:
+    void NewConnection(const QDBusObjectPath& device, const QDBusUnixFileDescriptor& fd,
+                       const QVariantMap&) {
+        const int own = ::fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+        if (own < 0) return;
+        Forget(device.path());
+        m_sockets.insert(device.path(), own);
+        emit socketArrived();
+    }
+    void RequestDisconnection(const QDBusObjectPath& device) { Forget(device.path()); }
+    void Release() { m_registeredWith.clear(); }
+
+  private:
+    void Unregister() {
+        if (m_registeredWith.isEmpty()) return;
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            Bluez, QStringLiteral("/org/bluez"), QStringLiteral("org.bluez.ProfileManager1"),
+            QStringLiteral("UnregisterProfile"));
+        call << QVariant::fromValue(QDBusObjectPath(ProfilePath));
+        Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+        m_registeredWith.clear();
+    }
+
+    bool m_quitWatched = false;
+    QString m_registeredWith; // the service's unique name when the profile was registered
+    QString m_registeredAs;   // ...and ours
+    QMap<QString, int> m_sockets;
+};
+
+namespace {
+
+// Registered once a run (and again after the service restarted).
+SerialPortProfile& Profile() {
+    static SerialPortProfile profile;
+    return profile;
+}
+
+void CallDevice(const QString& devicePath, const char* method) {
+    QDBusMessage call = QDBusMessage::createMethodCall(Bluez, devicePath, DeviceInterface,
+                                                       QLatin1String(method));
+    call << QString::fromLatin1(SerialPortServiceUuid);
+    Bus().asyncCall(call);
+}
+
+// A refusal of ConnectProfile in the user's words.
+void DescribeRefusal(const QDBusMessage& reply, BluetoothConnection& result,
+                     const QString& adapter) {
+    const QString name = reply.errorName();
+    if (name == QLatin1String("org.bluez.Error.NotReady")) {
+        result.failure = QStringLiteral("Bluetooth is switched off.");
+        result.advice = QStringLiteral("Switch it on in your desktop's Bluetooth settings, then "
+                                       "press Connect.");
+    } else if (name == QLatin1String("org.bluez.Error.NotAvailable") ||
+               name == QLatin1String("org.bluez.Error.DoesNotExist")) {
+        result.failure = QStringLiteral("The Bluetooth adapter %1 offers no serial port.").arg(adapter);
+        result.advice = QStringLiteral("Choose the OBD-II adapter in Setup, then press Connect.");
+    } else {
+        // A page that found nobody, a device out of reach or without power.
+        result.failure =
+            QStringLiteral("The Bluetooth adapter %1 did not answer over the radio.").arg(adapter);
+        result.advice = QStringLiteral("Is it in the car's socket with the ignition on, and "
+                                       "within a few metres of this computer? Then press Connect "
+                                       "again.\n(%1)")
+                            .arg(reply.errorMessage().isEmpty() ? name : reply.errorMessage());
+    }
+}
+
+} // namespace
+
+bool BluetoothOffered() {
+    return true;
+}
+
+BluetoothListing ListBluetoothAdapters() {
+    const Found found = LookAt(QString());
+    return {found.state, found.devices};
+}
+
+QString BluetoothDeviceName(const QString& address) {
+    return LookAt(address).name;
+}
+
+BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const bool& cancel) {
+    BluetoothConnection result;
+    const Found found = LookAt(address);
+    result.name = found.name;
+    const QString adapter = found.name.isEmpty() ? address
+                                                 : QStringLiteral("%1 (%2)").arg(found.name, address);
+    const auto says = [&result](const QString& failure, const QString& advice) {
+        result.failure = failure;
+        result.advice = advice;
+        return std::move(result);
+    };
+    if (found.state == BluetoothState::NoService)
+        return says(QStringLiteral("The Bluetooth service is not running on this computer."),
+                    QStringLiteral("Start it (sudo systemctl start bluetooth), then press "
+                                   "Connect."));
+    if (found.state == BluetoothState::NoAdapter)
+        return says(QStringLiteral("This computer has no Bluetooth adapter."),
+                    QStringLiteral("Plug in a Bluetooth dongle, then press Connect."));
+    if (found.state == BluetoothState::Off)
+        return says(QStringLiteral("Bluetooth is switched off."),
+                    QStringLiteral("Switch it on in your desktop's Bluetooth settings, then "
+                                   "press Connect."));
+    if (found.devicePath.isEmpty())
+        return says(
+            QStringLiteral("The Bluetooth adapter %1 is not paired with this computer.").arg(address),
+            QStringLiteral("Pair it in your desktop's Bluetooth settings (PIN 1234 or 0000), "
+                           "choose it in Setup, then press Connect."));
+    QString error;
+    if (!Profile().EnsureRegistered(error))
+        return says(QStringLiteral("The Bluetooth service refused VORKEL's serial port."), error);
+
+    // The reply and the socket may come in either order; the socket decides.
+    Profile().Forget(found.devicePath);
+    QDBusMessage call = QDBusMessage::createMethodCall(Bluez, found.devicePath, DeviceInterface,
+                                                       QStringLiteral("ConnectProfile"));
+    call << QString::fromLatin1(SerialPortServiceUuid);
+    QDBusPendingCallWatcher watcher(Bus().asyncCall(call, boundMs));
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    // Looked at often: a cancel, and the bound (a coarse single shot may come early).
+    QTimer look;
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&Profile(), &SerialPortProfile::socketArrived, &loop, &QEventLoop::quit);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (cancel || clock.elapsed() >= boundMs) loop.quit();
+    });
+    look.start(50);
+    int fd = -1;
+    for (;;) {
+        fd = Profile().TakeSocket(found.devicePath);
+        if (fd >= 0 || cancel || clock.elapsed() >= boundMs) break;
+        if (watcher.isFinished() && watcher.isError() &&
+            watcher.error().type() != QDBusError::NoReply)
+            break;
+        loop.exec();
+    }
+    if (fd >= 0) {
+        result.channel = std::make_unique<SocketChannel>(fd);
+        return result;
+    }
+    // Nothing to keep of an attempt given up: the page stops, a late socket is closed.
+    CallDevice(found.devicePath, "DisconnectProfile");
+    if (cancel) {
+        result.cancelled = true;
+        return result;
+    }
+    if (watcher.isFinished() && watcher.isError() &&
+        watcher.error().type() != QDBusError::NoReply) {
+        DescribeRefusal(watcher.reply(), result, adapter);
+        return result;
+    }
+    return says(
+        QStringLiteral("The Bluetooth adapter %1 did not answer over the radio.").arg(adapter),
+        QStringLiteral("Is it in the car's socket with the ignition on, and within a few metres "
+                       "of this computer? Then press Connect again."));
+}
+
+} // namespace vorkel
+
+#include "bluetooth_linux.moc"
