@@ -22,8 +22,7 @@ const char* const SerialPort = "00001101-0000-1000-8000-00805f9b34fb";
 
 } // namespace
 
-BluezStandIn::BluezStandIn(const QString& busAddress, const SimBluetooth& options,
-                           PtyAdapter* line)
+BluezStandIn::BluezStandIn(const QString& busAddress, const SimBluetooth& options, PtyAdapter* line)
     : m_connectionName(QStringLiteral("vorkel-sim-bluez-") + QUuid::createUuid().toString()),
       m_bus(QDBusConnection::connectToBus(busAddress, m_connectionName)), m_options(options),
       m_line(line) {
@@ -101,9 +100,9 @@ void BluezStandIn::ConnectProfile(const QDBusMessage& call) {
         return;
     }
     m_line->TakeStream(ends[0]);
-    QDBusMessage handOver = QDBusMessage::createMethodCall(
-        m_profileOwner, m_profilePath, QStringLiteral("org.bluez.Profile1"),
-        QStringLiteral("NewConnection"));
+    QDBusMessage handOver = QDBusMessage::createMethodCall(m_profileOwner, m_profilePath,
+                                                           QStringLiteral("org.bluez.Profile1"),
+                                                           QStringLiteral("NewConnection"));
     handOver << QVariant::fromValue(QDBusObjectPath(DevicePath()))
              << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])) << QVariantMap();
     ::close(ends[1]); // the message holds its own copy
@@ -133,8 +132,9 @@ bool BluezStandIn::handleMessage(const QDBusMessage& message, const QDBusConnect
         if (m_line) m_line->Unplug();
         m_bus.send(message.createReply());
     } else {
-        m_bus.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-                                            QStringLiteral("not played by the simulator")));
+        m_bus.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                                     QStringLiteral("not played by the simulator")));
     }
     return true;
 }

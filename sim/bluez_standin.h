@@ -45,8 +45,8 @@ class BluezStandIn : public QDBusVirtualObject {
     QDBusConnection m_bus;
     SimBluetooth m_options;
     PtyAdapter* m_line;
-    QString m_profilePath;  // the program's profile, once registered
-    QString m_profileOwner; // ...on its connection
+    QString m_profilePath;                    // the program's profile, once registered
+    QString m_profileOwner;                   // ...on its connection
     std::optional<QDBusMessage> m_unanswered; // a page nobody answers
     QString m_error;
 };

@@ -7,8 +7,7 @@
 namespace vorkel {
 
 std::optional<QString> ParseBluetoothAddress(const QString& text) {
-    static const QRegularExpression address(
-        QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$"));
+    static const QRegularExpression address(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$"));
     if (!address.match(text).hasMatch()) return std::nullopt;
     return text.toUpper();
 }
@@ -18,9 +17,8 @@ QString BluetoothListEntry(const BluetoothDevice& device) {
 }
 
 QString BluetoothAdapterText(const QString& address, const QString& name) {
-    return name.isEmpty() || name == address
-               ? QStringLiteral("Bluetooth %1").arg(address)
-               : QStringLiteral("Bluetooth %1 %2").arg(name, address);
+    return name.isEmpty() || name == address ? QStringLiteral("Bluetooth %1").arg(address)
+                                             : QStringLiteral("Bluetooth %1 %2").arg(name, address);
 }
 
 QString BluetoothStateWords(BluetoothState state) {
@@ -42,8 +40,9 @@ QString BluetoothStateWords(BluetoothState state) {
     case BluetoothState::NonePaired:
         break;
     }
-    return QStringLiteral("No paired device offers a serial port: pair the adapter in your "
-                          "desktop's Bluetooth settings (PIN 1234 or 0000), then open Setup again.");
+    return QStringLiteral(
+        "No paired device offers a serial port: pair the adapter in your "
+        "desktop's Bluetooth settings (PIN 1234 or 0000), then open Setup again.");
 }
 
 } // namespace vorkel

@@ -284,8 +284,8 @@ SerialPortProfile& Profile() {
 }
 
 void CallDevice(const QString& devicePath, const char* method) {
-    QDBusMessage call = QDBusMessage::createMethodCall(Bluez, devicePath, DeviceInterface,
-                                                       QLatin1String(method));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Bluez, devicePath, DeviceInterface, QLatin1String(method));
     call << QString::fromLatin1(SerialPortServiceUuid);
     Bus().asyncCall(call);
 }
@@ -300,7 +300,8 @@ void DescribeRefusal(const QDBusMessage& reply, BluetoothConnection& result,
                                        "press Connect.");
     } else if (name == QLatin1String("org.bluez.Error.NotAvailable") ||
                name == QLatin1String("org.bluez.Error.DoesNotExist")) {
-        result.failure = QStringLiteral("The Bluetooth adapter %1 offers no serial port.").arg(adapter);
+        result.failure =
+            QStringLiteral("The Bluetooth adapter %1 offers no serial port.").arg(adapter);
         result.advice = QStringLiteral("Choose the OBD-II adapter in Setup, then press Connect.");
     } else {
         // A page that found nobody, a device out of reach or without power.
@@ -332,8 +333,8 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
     BluetoothConnection result;
     const Found found = LookAt(address);
     result.name = found.name;
-    const QString adapter = found.name.isEmpty() ? address
-                                                 : QStringLiteral("%1 (%2)").arg(found.name, address);
+    const QString adapter =
+        found.name.isEmpty() ? address : QStringLiteral("%1 (%2)").arg(found.name, address);
     const auto says = [&result](const QString& failure, const QString& advice) {
         result.failure = failure;
         result.advice = advice;
@@ -352,7 +353,8 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
                                    "press Connect."));
     if (found.devicePath.isEmpty())
         return says(
-            QStringLiteral("The Bluetooth adapter %1 is not paired with this computer.").arg(address),
+            QStringLiteral("The Bluetooth adapter %1 is not paired with this computer.")
+                .arg(address),
             QStringLiteral("Pair it in your desktop's Bluetooth settings (PIN 1234 or 0000), "
                            "choose it in Setup, then press Connect."));
     QString error;

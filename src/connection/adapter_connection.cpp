@@ -119,6 +119,8 @@ void SendSetUpCommands(Exchange& exchange) {
 void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) {
     AdapterState = AdapterNotInitialised;
     if (!OpenAdapterPort(*ui.MSComm1)) return;
+    // The service has named the Bluetooth adapter now.
+    if (ui.MSComm1->IsBluetooth()) ui.StatusBar1->setPanelText(2, ui.MSComm1->LinkName());
     // Nothing of the car before may stand beside what this one says.
     ui.Part_Label->setText(QString());
     ui.ClusterInfotext->setText(QString());

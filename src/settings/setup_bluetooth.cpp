@@ -51,7 +51,8 @@ void Setup_Form::ShowBluetoothChoice() {
                                 BluetoothAdapter);
         saved = Bluetooth_List->count() - 1;
     }
-    Bluetooth_List->setCurrentIndex(saved);
+    // The saved one, or the first paired: most have just one.
+    Bluetooth_List->setCurrentIndex(saved >= 0 ? saved : 0);
     // Why nothing can be chosen, and what to do, in place of an empty list.
     Bluetooth_Status->setText(BluetoothStateWords(listing.state));
     Bluetooth_Status->setVisible(Bluetooth_List->count() == 0);

@@ -106,6 +106,9 @@ void TestJobCard::report_data() {
     QTest::newRow("a WiFi adapter")
         << QStringList{"wifi", "connect"} << QStringList{"DTC count: 3", first, third}
         << QStringList{"COM"} << 0;
+    QTest::newRow("a Bluetooth adapter")
+        << QStringList{"bluetooth", "connect"} << QStringList{"DTC count: 3", first, third}
+        << QStringList{"COM"} << 0;
     QTest::newRow("unplugged inside the positive answer")
         << QStringList{"connect", "fault --unplug 14FF00:16", "clear"}
         << QStringList{"DTC count: 3", first, "is not known"} << QStringList{erased} << 1;
@@ -129,6 +132,8 @@ void TestJobCard::report() {
             fixture.sim().Adapter().MutableOptions() = SimFromArguments(arguments);
         else if (step == QLatin1String("wifi"))
             NetworkAdapter = fixture.useTcp();
+        else if (step == QLatin1String("bluetooth"))
+            BluetoothAdapter = fixture.useBluetooth();
         else if (step == QLatin1String("no port"))
             CommPortNumber = static_cast<std::int16_t>(fixture.comPort() + 1);
         else if (step == QLatin1String("view"))
@@ -175,12 +180,14 @@ void TestJobCard::report() {
     QVERIFY(log.open(QIODevice::ReadOnly) && !log.read(4).startsWith("%PDF"));
     // The card names the port or the network adapter it read the car through,
     // and the log's last session header the one last tried.
-    const QString port = NetworkAdapter.isEmpty()
-                             ? QStringLiteral("COM%1").arg(fixture.comPort())
-                             : QStringLiteral("network adapter ") + NetworkAdapter;
-    const QString lastTried = NetworkAdapter.isEmpty()
-                                  ? QStringLiteral("COM%1 ").arg(CommPortNumber)
-                                  : QStringLiteral("network adapter ") + NetworkAdapter;
+    const QString port =
+        !BluetoothAdapter.isEmpty() ? QStringLiteral("Bluetooth OBDII ") + BluetoothAdapter
+        : NetworkAdapter.isEmpty()  ? QStringLiteral("COM%1").arg(fixture.comPort())
+                                    : QStringLiteral("network adapter ") + NetworkAdapter;
+    const QString lastTried = !BluetoothAdapter.isEmpty() || !NetworkAdapter.isEmpty()
+                                  ? port
+                                  : QStringLiteral("COM%1 ").arg(CommPortNumber);
+    if (!BluetoothAdapter.isEmpty()) QCOMPARE(form.StatusBar1->panelText(2), port);
     QVERIFY(log.readAll().contains("# port: " + lastTried.toUtf8()));
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();

@@ -17,6 +17,7 @@
 #include "support/window_driver.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -76,7 +77,8 @@ void TestCheckAdapter::answers() {
 }
 
 void TestCheckAdapter::verdicts_data() {
-    QTest::addColumn<QStringList>("sim"); // vorkel-sim's arguments; "--tcp" first: a WiFi adapter
+    // vorkel-sim's arguments; "--tcp" first: a WiFi adapter, "--bluetooth": a Bluetooth one.
+    QTest::addColumn<QStringList>("sim");
     // "connect": the main window connected first; "connecting": checked while a Connect
     // waits for its reset; "cancel"; "use speed": the speed found is saved in one click.
     QTest::addColumn<QString>("before");
@@ -95,6 +97,7 @@ void TestCheckAdapter::verdicts_data() {
     row("STN", {"--personality", "stn"}, "", reads + "ELM327 v1.3a, ", "ATSH720 OK");
     row("slow Bluetooth", {"--personality", "bt-slow"}, "", reads, "22E21A OK");
     row("WiFi", {"--tcp"}, "", reads, "ATZ OK");
+    row("Bluetooth", {"--bluetooth", "--personality", "bt-slow"}, "", reads, "ATZ OK");
     row("wrong speed", {"--baud", "9600"}, "",
         "The adapter answers at 9600 baud: choose 9600 in Setup.", "ATZ unreadable", "ATZ");
     row("a speed Setup does not list", {"--baud", "57600"}, "use speed",
@@ -123,7 +126,8 @@ void TestCheckAdapter::verdicts() {
     QFETCH(QString, verdict);
     QFETCH(QString, step);
     QFETCH(QString, marked);
-    const bool tcp = sim.value(0) == QLatin1String("--tcp");
+    const bool radio = sim.value(0) == QLatin1String("--bluetooth");
+    const bool tcp = radio || sim.value(0) == QLatin1String("--tcp"); // no serial line
     if (tcp) sim.removeFirst();
     SimFixture fixture(SimFromArguments(sim), 7);
     const QString device = fixture.sim().SlavePath();
@@ -133,7 +137,9 @@ void TestCheckAdapter::verdicts() {
         QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
         QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
     }
-    const quint16 tcpPort = tcp ? fixture.useTcp().section(QLatin1Char(':'), 1).toUShort() : 0;
+    if (radio) fixture.useBluetooth();
+    const quint16 tcpPort =
+        tcp && !radio ? fixture.useTcp().section(QLatin1Char(':'), 1).toUShort() : 0;
     OpenCounter counter({device});
     MessageRecorder messages;
     Setup_Form* setup = nullptr;
@@ -145,7 +151,8 @@ void TestCheckAdapter::verdicts() {
         QCOMPARE(counter.opens().value(device), opened); // Setup opens nothing by itself
         setup->CommPort_List->setCurrentRow(
             FindListEntry(QStringLiteral("COM7"), setup->CommPort_List));
-        setup->Network_Check->setChecked(tcp);
+        setup->Network_Check->setChecked(tcp && !radio);
+        setup->Bluetooth_Check->setChecked(radio);
         setup->NetworkHost_Text->setText(QStringLiteral("127.0.0.1"));
         setup->NetworkPort_Number->setValue(tcpPort);
         QTest::mouseClick(setup->CheckAdapter, Qt::LeftButton);

@@ -66,7 +66,9 @@ void TestIniHandler::load_data() {
     QTest::addColumn<bool>("replaced");      // the file becomes the default file
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("speed");
-    QTest::addColumn<QString>("network"); // the network adapter taken; panel 2 then shows it
+    // The network adapter taken ("bt:" and an address: the Bluetooth adapter);
+    // panel 2 then shows it.
+    QTest::addColumn<QString>("network");
     const QByteArray h = "VORKEL v1.00 INI File\r\n";
     QTest::newRow("no file") << QByteArray("<missing>") << true << 1 << "9600"
                              << "";
@@ -162,6 +164,21 @@ void TestIniHandler::load_data() {
                                                                    "cher.example:35000\r\n"
                                                             << false << 3 << "38400"
                                                             << "xn--bcher-kva.example:35000";
+    QTest::newRow("Bluetooth adapter") << c + "Bluetooth=00:1D:A5:68:98:8B\r\n"
+                                       << false << 3 << "38400"
+                                       << "bt:00:1D:A5:68:98:8B";
+    QTest::newRow("Bluetooth address in lower case") << c + "Bluetooth=00:1d:a5:68:98:8b\r\n"
+                                                     << false << 3 << "38400"
+                                                     << "bt:00:1D:A5:68:98:8B";
+    QTest::newRow("WiFi, then Bluetooth: the later line")
+        << c + "Network=192.168.0.10:35000\r\nBluetooth=00:1D:A5:68:98:8B\r\n"
+        << false << 3 << "38400"
+        << "bt:00:1D:A5:68:98:8B";
+    for (const char* bad : {"00:1D:A5:68:98", "00-1D-A5-68-98-8B", "G0:1D:A5:68:98:8B", ""})
+        QTest::newRow(qPrintable(QStringLiteral("Bluetooth=%1").arg(QLatin1String(bad))))
+            << c + "Bluetooth=" + bad + "\r\n"
+            << false << 3 << "38400"
+            << "";
     for (const char* bad :
          {"192.168.0.10", "192.168.0.10:0", "192.168.0.10:65536", ":35000", "192.168.0.10 :35000",
           "fe80::1:35000", "host:35x", "[[::1]]:35000", "[adapter]:35000", "192.168.0.300:35000"})
@@ -186,9 +203,14 @@ void TestIniHandler::load() {
     QCOMPARE(int(CommPortNumber), port);
     QCOMPARE(CommSpeed, speed);
     QCOMPARE(ReadAll(IniFilePath), replaced ? DefaultFile : content);
-    QCOMPARE(NetworkAdapter, network);
+    const QString bluetooth = network.startsWith(QLatin1String("bt:")) ? network.mid(3) : QString();
+    QCOMPARE(BluetoothAdapter, bluetooth);
+    QCOMPARE(NetworkAdapter, bluetooth.isEmpty() ? network : QString());
+    // No Bluetooth service answers here, so the adapter goes without its name.
     QCOMPARE(m_statusBar.panelText(2),
-             network.isEmpty() ? QStringLiteral("COM %1 / %2").arg(port).arg(speed) : network);
+             !bluetooth.isEmpty() ? QStringLiteral("Bluetooth ") + bluetooth
+             : network.isEmpty()  ? QStringLiteral("COM %1 / %2").arg(port).arg(speed)
+                                  : network);
     QVERIFY(messages.messages().isEmpty());
 }
 

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "common/bluetooth.h"
 #include "common/mscomm.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
@@ -10,6 +11,7 @@
 #include "support/window_driver.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -210,8 +212,10 @@ void TestSetupForm::noPorts() {
 }
 
 void TestSetupForm::saveWritesAndCloses_data() {
-    QTest::addColumn<QString>("before"); // the network adapter in memory
-    QTest::addColumn<QString>("host");   // typed with "WiFi adapter at" ticked; null: not ticked
+    QTest::addColumn<QString>("before"); // the network (or Bluetooth) adapter in memory
+    // Typed with "WiFi adapter at" ticked; null: not ticked; "bluetooth:" and
+    // the stand-in's faults: "Bluetooth adapter" ticked and the first one listed chosen.
+    QTest::addColumn<QString>("host");
     QTest::addColumn<int>("tcpPort");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("panel"); // after Save; for a refusal, a part of the message
@@ -243,6 +247,20 @@ void TestSetupForm::saveWritesAndCloses_data() {
         << QString() << "b\u00fccher.example" << 35000
         << lines + "Network=xn--bcher-kva.example:35000\r\n"
         << "xn--bcher-kva.example:35000";
+    // A paired Bluetooth adapter, by its name; why there is none to choose.
+    QTest::newRow("Bluetooth adapter")
+        << QString() << "bluetooth:" << 0 << lines + "Bluetooth=00:1D:A5:68:98:8B\r\n"
+        << "Bluetooth OBDII 00:1D:A5:68:98:8B";
+    QTest::newRow("from Bluetooth back to the COM port")
+        << "00:1D:A5:68:98:8B" << QString() << 0 << lines << "COM 3 / 115200";
+    const QList<std::pair<const char*, const char*>> none = {
+        {"--bt-off", "Bluetooth is switched off"},
+        {"--bt-no-service", "Bluetooth service is not running"},
+        {"--bt-no-adapter", "no Bluetooth adapter"},
+        {"--bt-unpaired", "No paired device offers a serial port"}};
+    for (const auto& [fault, said] : none)
+        QTest::newRow(fault) << QString() << QStringLiteral("bluetooth:") + QLatin1String(fault)
+                             << 0 << QByteArray() << said;
 }
 
 void TestSetupForm::saveWritesAndCloses() {
@@ -251,22 +269,37 @@ void TestSetupForm::saveWritesAndCloses() {
     QFETCH(int, tcpPort);
     QFETCH(QByteArray, file);
     QFETCH(QString, panel);
-    SimFixture fixture(FastAdapter(), 3);
+    const bool radio = host.startsWith(QLatin1String("bluetooth:"));
+    const bool radioBefore = ParseBluetoothAddress(before).has_value();
+    SimFixture fixture(
+        radio ? SimFromArguments(host.mid(10).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+              : FastAdapter(),
+        3);
+    std::unique_ptr<vorkelsim::PtyAdapter> comPort; // the fixture's line goes over the radio
+    if (radio || radioBefore) {
+        fixture.useBluetooth();
+        comPort = fixture.addPort(3);
+    }
     fixture.hideOtherPorts({3});
     CommPortNumber = 1;
     CommSpeed = QStringLiteral("9600");
-    NetworkAdapter = before;
+    (radioBefore ? BluetoothAdapter : NetworkAdapter) = before;
     QFile::remove(IniFilePath);
     MessageRecorder messages;
     StatusBar statusBar(87);
     QPointer<Setup_Form> setup = new Setup_Form(nullptr, &statusBar);
     setup->show();
     setup->Form_Activate();
-    QCOMPARE(setup->Network_Check->isChecked(), !before.isEmpty());
+    QCOMPARE(setup->Network_Check->isChecked(), !before.isEmpty() && !radioBefore);
+    QCOMPARE(setup->Bluetooth_Check->isChecked(), radioBefore);
     setup->CommPort_List->setCurrentRow(0);
     setup->Speed_List->setCurrentRow(2);
-    setup->Network_Check->setChecked(!host.isNull());
-    if (!host.isNull()) {
+    setup->Network_Check->setChecked(!host.isNull() && !radio);
+    setup->Bluetooth_Check->setChecked(radio);
+    if (radio && setup->Bluetooth_List->count() > 0) {
+        QCOMPARE(setup->Bluetooth_List->itemText(0), QStringLiteral("OBDII (00:1D:A5:68:98:8B)"));
+        setup->Bluetooth_List->setCurrentIndex(0);
+    } else if (!host.isNull() && !radio) {
         setup->NetworkHost_Text->setText(host);
         setup->NetworkPort_Number->setValue(tcpPort);
     }
@@ -275,7 +308,8 @@ void TestSetupForm::saveWritesAndCloses() {
     if (!file.isEmpty()) QCOMPARE(statusBar.panelText(2), panel);
     if (file.isEmpty()) {
         QCOMPARE(messages.texts().size(), 1);
-        QVERIFY2(messages.texts().first().contains(panel), qPrintable(messages.texts().first()));
+        const QString said = messages.texts().first() + messages.messages().first().informative;
+        QVERIFY2(said.contains(panel), qPrintable(said));
         QVERIFY(!setup.isNull());
         delete setup;
         return;
@@ -284,6 +318,7 @@ void TestSetupForm::saveWritesAndCloses() {
     QCOMPARE(CommSpeed, QStringLiteral("115200"));
     QTRY_VERIFY(setup.isNull());
     NetworkAdapter.clear();
+    BluetoothAdapter.clear();
 }
 
 void TestSetupForm::saveWithoutSelectionKeepsMemory() {
