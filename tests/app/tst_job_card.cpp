@@ -192,16 +192,26 @@ void TestJobCard::report() {
     form.mnu_Copy->trigger();
     const QString copied = QGuiApplication::clipboard()->text();
 
-    holds =
-        QStringList{"VORKEL 1.0.0", "Adapter: ELM327", port, "3R23-10849-BA", "BA Futura"} + holds;
+    // The car first, its codes, what Clear did; the technical facts in small print last.
+    holds = QStringList{"Instrument cluster trouble code report", "BA Futura", "3R23-10849-BA",
+                        "Diagnostic trouble codes (DTC)"} +
+            holds + QStringList{"VORKEL 1.0.0", "Adapter: ELM327", port};
     for (const QString& path : {saved, printed}) {
         int pages = 0;
         const QString text = PdfText(path, &pages).simplified();
         QCOMPARE(pages, 1);
-        QVERIFY2(text.contains(QLatin1String("Technician")), qPrintable(text));
-        for (const QString& fact : holds) // the code and its description stand in cells
-            QVERIFY2(text.contains(QString(fact).replace(QLatin1Char(','), QLatin1Char(' '))),
-                     qPrintable(fact + " | " + text));
+        for (const char* blank : {"Registration or VIN", "Customer", "Notes", "Technician"})
+            QVERIFY2(text.contains(QLatin1String(blank)), qPrintable(text));
+        QCOMPARE(text.count(QLatin1String("iagnostic trouble code")), 1); // spelt out once
+        qsizetype at = 0;
+        for (const QString& fact : holds) { // the code and its description stand in cells
+            at = text.indexOf(
+                QString(fact)
+                    .replace(QLatin1String(",Description not known"), QLatin1String(" not known"))
+                    .replace(QLatin1Char(','), QLatin1Char(' ')),
+                at);
+            QVERIFY2(at >= 0, qPrintable(fact + " | " + text));
+        }
     }
     // The text tells what happened in the order it happened.
     qsizetype at = 0;
