@@ -180,6 +180,29 @@ int main(int argc, char* argv[]) {
     }
 
     {
+        // A second click on Connect while the adapter takes its time over the
+        // reset: from the click to the window Not Connected, the port closed.
+        vorkelsim::SimOptions slow;
+        slow.resetDelayMs = 60000;
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            Bench bench(slow);
+            Form1 form;
+            QElapsedTimer clock;
+            QTimer::singleShot(300, &form, [&] {
+                clock.start();
+                form.Connect_Command->click();
+            });
+            form.Connect_Command->click();
+            if (!form.MSComm1->PortOpen() &&
+                form.StatusBar1->panelText(3) == QLatin1String("Not Connected"))
+                times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        Row(QStringLiteral("Connect stopped by a second click, until Not Connected"),
+            MedianOfAll(times, runs, QStringLiteral("not stopped")), QStringLiteral("< 200 ms"));
+    }
+
+    {
         // Check Adapter cancelled while the adapter takes its time over the
         // reset: from the press of Close to the port let go.
         vorkelsim::SimOptions slow;

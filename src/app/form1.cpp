@@ -10,6 +10,7 @@
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/twips.h"
+#include "common/wait_steps.h"
 #include "connection/adapter_connection.h"
 #include "dtc/dtc_clear.h"
 #include "dtc/dtc_count.h"
@@ -104,11 +105,13 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     SetMessageObserver([this](const Message& message) {
         m_log.Note(QStringLiteral("message: %1 | %2").arg(message.text, message.informative));
     });
+    BuildWaitAndStop();
     Form_Load();
 }
 
 Form1::~Form1() {
     SetMessageObserver({});
+    SetWaitObserver({});
     if (m_setup) delete m_setup.data();
     if (m_about) delete m_about.data();
 }
@@ -194,7 +197,12 @@ void Form1::Connect_Command_Click() {
         DisconnectSteps();
         return;
     }
-    if (m_busy || PortTakenByCheck()) return; // an attempt is already running
+    // A second click while the attempt runs stops it.
+    if (m_busy) {
+        StopOperation();
+        return;
+    }
+    if (PortTakenByCheck()) return;
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
     // A new connection: nothing on the window or the card is its yet.
@@ -203,8 +211,8 @@ void Form1::Connect_Command_Click() {
     m_listRead = false;
     m_countIsOld = false;
     m_cardIsThisConnections = false;
-    BeginOperation();
-    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
+    BeginOperation(Operation::Connect);
+    BusyScope busy(m_busy, [this] { BusyChanged(); });
     try {
         ConnectSteps();
     } catch (const LinkError& error) {
@@ -258,14 +266,23 @@ void Form1::DisconnectSteps() {
 void Form1::Command1_Click() {
     if (m_busy || PortTakenByCheck()) return;
     m_log.Note(QStringLiteral("View DTC"));
-    BeginOperation();
-    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
+    BeginOperation(Operation::View);
+    BusyScope busy(m_busy, [this] { BusyChanged(); });
+    const QStringList before = ListedLines();
     try {
         DTC_List->clear();
         ReadDtcList(*this);
         m_listTaken = true;
     } catch (const LinkError& error) {
-        ReportFailure(error, QStringLiteral("Reading the trouble codes"), QString());
+        // Stopped: the codes shown before stay, and the words say they were not read again.
+        if (m_stopped) {
+            DTC_List->clear();
+            DTC_List->addItems(before);
+        }
+        ReportFailure(error, QStringLiteral("Reading the trouble codes"),
+                      m_stopped ? QStringLiteral("The list was not read again: the codes shown "
+                                                 "are from before.")
+                                : QString());
     }
     RecordWhatIsShown();
 }
@@ -273,10 +290,10 @@ void Form1::Command1_Click() {
 void Form1::DTC_Clear_Button_Click() {
     if (m_busy || PortTakenByCheck()) return;
     m_log.Note(QStringLiteral("Clear DTC"));
-    BeginOperation();
-    BusyScope busy(m_busy, [this] { UpdateListMenu(); });
+    BeginOperation(Operation::Clear);
+    BusyScope busy(m_busy, [this] { BusyChanged(); });
     bool erased = false;
-    EraseProgress progress;
+    EraseProgress& progress = m_erase;
     QString countAfter;
     try {
         EraseDtcCodes(*this, &progress);

@@ -5,10 +5,13 @@
 #include "common/adapter_log.h"
 #include "common/form1_controls.h"
 #include "common/mscomm.h"
+#include "dtc/dtc_clear.h"
 #include "settings/setup_form.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -77,6 +80,7 @@ class Form1 : public QMainWindow, public Form1Controls {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildControls();
@@ -88,8 +92,15 @@ class Form1 : public QMainWindow, public Form1Controls {
                        const QString& filter = QString());
     // Saves bytes whole as target, or says why not; never over the adapter log.
     bool SaveFile(const QString& what, const QString& target, const QByteArray& bytes);
+    enum class Operation { None, Connect, View, Clear };
     // Each handler's operation starts with nothing read and nothing failed.
-    void BeginOperation();
+    void BeginOperation(Operation operation);
+    // The busy indicator (what is waited for, and how long it may still
+    // take) and the stop: a second click on Connect, or Escape.
+    void BuildWaitAndStop();
+    void BusyChanged();
+    void ShowWaiting();
+    void StopOperation();
     void ConnectSteps();
     void DisconnectSteps();
     void ShowDisconnected();
@@ -115,6 +126,13 @@ class Form1 : public QMainWindow, public Form1Controls {
     QStringList ListedLines() const;
 
     bool m_busy = false;
+    Operation m_operation = Operation::None;
+    bool m_stopped = false; // the user stopped the operation that runs
+    EraseProgress m_erase;  // how far Clear DTC got: once sent, it is not stopped
+    QString m_waitStep;     // what is waited for now
+    int m_waitBoundMs = 0;  // ...at most this long
+    QElapsedTimer m_waitSince;
+    QTimer m_waitClock; // the indicator counts down
     bool m_exiting = false;
     QPointer<Setup_Form> m_setup;
     QPointer<frmAbout> m_about;

@@ -18,6 +18,9 @@
 namespace vorkel {
 namespace {
 
+// How long the words of a stop stay in the status bar.
+constexpr int StoppedMessageMs = 10000;
+
 // Failures of one connection the card names at most: the latest.
 constexpr qsizetype CardFailuresKept = 5;
 
@@ -27,7 +30,10 @@ void TakeIfShown(QString& fact, const QString& shown) {
 
 } // namespace
 
-void Form1::BeginOperation() {
+void Form1::BeginOperation(Operation operation) {
+    m_operation = operation;
+    m_stopped = false;
+    m_erase = {};
     m_listTaken = false;
     m_listNote.clear();
     m_failure.reset();
@@ -53,7 +59,12 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
     // Once the cluster has answered, a later failure says nothing of the car's model.
     const FailureWords words =
         DescribeFailure(error, operation, !m_read.partNumber.isEmpty(), MSComm1->Kind());
-    const QString text = outcome.isEmpty() ? words.text : words.text + QLatin1Char(' ') + outcome;
+    // Stopped by the user: said so, in the status bar; no box.
+    const QString said = m_stopped && error.failure() == LinkFailure::PortClosed
+                             ? QStringLiteral("%1 was stopped by the user.").arg(operation)
+                             : words.text;
+    const QString text = outcome.isEmpty() ? said : said + QLatin1Char(' ') + outcome;
+    if (m_stopped) StatusBar1->showMessage(text, StoppedMessageMs);
     // The card keeps the words, also where no message is shown.
     if (error.failure() == LinkFailure::IncompleteList) {
         m_listTaken = true;

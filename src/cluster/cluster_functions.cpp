@@ -4,6 +4,7 @@
 #include "cluster/model_table.h"
 #include "common/pause.h"
 #include "common/value_label.h"
+#include "common/wait_steps.h"
 #include "convert/extras.h"
 #include "link/exchange.h"
 #include "link/reply_text.h"
@@ -79,6 +80,8 @@ void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
 }
 
 void IdentifyCluster(Form1Controls& ui) {
+    TellWaiting(QStringLiteral("Reading the cluster's part number"),
+                Scaled(CurrentLinkLimits().endlessAnswerMs));
     PartPrefix = PrefixOfReply(ReadIdentifier(ui, QLatin1String(FirstIdentificationRequest),
                                               QLatin1String(FirstIdentificationAnswer)));
     Pause(250);

@@ -5,6 +5,7 @@
 #include "common/network_address.h"
 #include "common/pause.h"
 #include "common/port_device.h"
+#include "common/wait_steps.h"
 
 #include <QEventLoop>
 
@@ -220,6 +221,7 @@ bool MSComm::openNetwork() {
             });
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     bound.start(Scaled(NetworkConnectMs));
+    TellWaiting(QStringLiteral("Calling the adapter"), Scaled(NetworkConnectMs));
     m_socket.connectToHost(address->host, address->port);
     if (m_socket.state() != QAbstractSocket::ConnectedState &&
         m_socket.state() != QAbstractSocket::UnconnectedState)
@@ -245,6 +247,7 @@ bool MSComm::openNetwork() {
 bool MSComm::openBluetooth() {
     m_radioCalling = true;
     m_radioCancel = false;
+    TellWaiting(QStringLiteral("Calling the adapter"), Scaled(BluetoothConnectMs));
     BluetoothConnection made =
         ConnectBluetooth(m_bluetooth, Scaled(BluetoothConnectMs), m_radioCancel);
     m_radioCalling = false;

@@ -14,7 +14,11 @@ StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent)
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setFixedWidth(panelWidthPixels);
-        addWidget(label);
+        // The state stays in sight while a message (what a wait waits for) covers the others.
+        if (i + 1 == m_panels.size())
+            addPermanentWidget(label);
+        else
+            addWidget(label);
         m_panels[i] = label;
     }
 }

@@ -8,6 +8,7 @@
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/value_label.h"
+#include "common/wait_steps.h"
 #include "dtc/dtc_count.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
@@ -134,12 +135,15 @@ void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) 
     ui.Timer1->start();
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
 
+    TellWaiting(QStringLiteral("Resetting the adapter"), Scaled(ConnectionTimeoutMs));
     const QString resetAnswer = exchange.WaitForBanner();
     // The adapter has answered: from here a slow link is not a silent adapter,
     // and each later wait has bounds of its own.
     ui.Timer1->stop();
     ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
 
+    TellWaiting(QStringLiteral("Setting the adapter up"),
+                Scaled(CurrentLinkLimits().endlessAnswerMs));
     SendSetUpCommands(exchange);
 
     Pause(250);

@@ -2,6 +2,7 @@
 
 #include "common/pause.h"
 #include "common/value_label.h"
+#include "common/wait_steps.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_list.h"
 #include "link/exchange.h"
@@ -22,6 +23,8 @@ void EraseDtcCodes(Form1Controls& ui, EraseProgress* progress) {
     EraseProgress ignored;
     EraseProgress& told = progress ? *progress : ignored;
     Exchange exchange(*ui.MSComm1);
+    TellWaiting(QStringLiteral("Clearing the trouble codes"),
+                Scaled(CurrentLinkLimits().endlessAnswerMs));
     exchange.Send(QStringLiteral("14FF00"));
     told.sent = true;
     QString line;

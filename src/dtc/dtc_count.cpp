@@ -1,6 +1,7 @@
 #include "dtc/dtc_count.h"
 
 #include "common/value_label.h"
+#include "common/wait_steps.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
@@ -49,6 +50,8 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
 }
 
 void ReadDtcCount(Form1Controls& ui) {
+    TellWaiting(QStringLiteral("Reading trouble codes"),
+                Scaled(CurrentLinkLimits().endlessAnswerMs));
     const QString marker = QStringLiteral("62 02 ");
     Exchange exchange(*ui.MSComm1);
     QString valueText;

@@ -2,6 +2,7 @@
 
 #include "common/shared_state.h"
 #include "common/value_label.h"
+#include "common/wait_steps.h"
 #include "dtc/dtc_descriptions.h"
 #include "dtc/dtc_reply.h"
 #include "link/exchange.h"
@@ -37,6 +38,8 @@ QString FirstLineOfList(Exchange& exchange, const QString& request) {
 } // namespace
 
 void ReadDtcList(Form1Controls& ui) {
+    TellWaiting(QStringLiteral("Reading trouble codes"),
+                Scaled(CurrentLinkLimits().endlessAnswerMs));
     ui.DTC_List->clear();
     const QString caption = ui.DTC_label->text();
     const QString request = QStringLiteral("1800ff00");

@@ -158,8 +158,17 @@ void AddFaultRows() {
         "reading them back failed", false, quick);
 
     // Clicks while a wait runs (the answer is held back by "busy, pending")
+    // A second click on Connect, or Escape, stops the wait; Clear's, once sent, is not stopped.
     row("click Connect during the attempt", Connect, {"--reset-delay", "500"}, ClickConnect, "",
-        true, quick);
+        false, quick);
+    row("Escape during the attempt", Connect, {"--reset-delay", "2000"}, ClickEscape, "", false,
+        quick);
+    row("Escape during the list", View, {"--pending-late", "1800FF00"}, ClickEscape, "", false,
+        quick);
+    row("Escape during the clear", Clear, {"--pending-late", "14FF00"}, ClickEscape, noConfirmation,
+        true, silence);
+    row("wifi: Escape while the connection is made", Connect, {"--tcp-stalled"}, ClickEscape, "",
+        false, quick);
     row("click Disconnect during the list", View, {"--pending-late", "1800FF00"}, ClickDisconnect,
         "", false, quick);
     row("click Disconnect while busy without end", View, {"--pending-forever", "1800FF00"},

@@ -5,7 +5,16 @@
 // The fault suite's table: each fault at the step it matters at, with the
 // message expected, the state the window ends in, and the time bound.
 enum Step { Connect, View, Clear };
-enum Click { NoClick, ClickConnect, ClickDisconnect, ClickView, ClickClear, ClickSetup, ClickExit };
+enum Click {
+    NoClick,
+    ClickConnect,
+    ClickDisconnect,
+    ClickView,
+    ClickClear,
+    ClickSetup,
+    ClickExit,
+    ClickEscape
+};
 
 // The bounds of a wait, shortened for the suite.
 inline const vorkel::LinkLimits SuiteLimits{2000, 3000, 5000, 1000};

@@ -145,6 +145,7 @@ void TestFaultSuite::fault() {
         fixture.sim().ClearReceived();
     }
 
+    QString waiting; // what the window said it waited for when the user clicked
     if (click != NoClick) {
         const QString request = RequestOf(Step(step));
         windowdriver::WhenTrue(
@@ -153,6 +154,7 @@ void TestFaultSuite::fault() {
                 return stalled >= 0 || fixture.paging() || fixture.commands().contains(request);
             },
             [&] {
+                waiting = form.StatusBar1->currentMessage();
                 switch (Click(click)) {
                 case ClickConnect:
                     QTest::mouseClick(form.Connect_Command, Qt::LeftButton);
@@ -173,6 +175,9 @@ void TestFaultSuite::fault() {
                     break;
                 case ClickExit:
                     QTest::mouseClick(form.Command2, Qt::LeftButton);
+                    break;
+                case ClickEscape:
+                    QTest::keyClick(form.Connect_Command, Qt::Key_Escape);
                     break;
                 case NoClick:
                     break;
@@ -197,6 +202,21 @@ void TestFaultSuite::fault() {
                  qPrintable(messages.texts().join(QStringLiteral(" | "))));
     QVERIFY(!form.ExchangeRunning());
     QVERIFY(!QApplication::overrideCursor());
+    if (click != NoClick) {
+        // The step waited for, and how long it might still take.
+        const QString words = step == View        ? QStringLiteral("Reading trouble codes")
+                              : step == Clear     ? QStringLiteral("Clearing the trouble codes")
+                              : network.isEmpty() ? QStringLiteral("Resetting the adapter")
+                                                  : QStringLiteral("Calling the adapter");
+        QVERIFY2(waiting.startsWith(words + QStringLiteral("... (up to ")), qPrintable(waiting));
+    }
+    if (click == ClickEscape) {
+        // Stopped, and said so without a box; a list read before stays; Clear goes on.
+        QFile log(form.AdapterLogFile().Path());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains(step == Clear ? "! Stop: refused" : "! Stop\n"));
+        if (step == View) QCOMPARE(windowdriver::ListLines(form).size(), 3);
+    }
     QVERIFY(!form.Timer1->isActive());
     if (click == ClickExit) {
         QVERIFY(exited);

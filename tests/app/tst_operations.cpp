@@ -50,7 +50,7 @@ class TestOperations : public QObject {
     void countAndListDisagree();
     void shortReplyEndsAtThePrompt();
     void failedAttemptSendsNothingMore();
-    void secondConnectClickIsIgnored();
+    void secondConnectClickStops();
     void disconnectDuringAWaitEndsIt();
     void viewAndClearWaitTheirTurn();
     void exitDuringAWait();
@@ -260,18 +260,31 @@ void TestOperations::failedAttemptSendsNothingMore() {
     QCOMPARE(AdapterState, AdapterNotInitialised);
 }
 
-void TestOperations::secondConnectClickIsIgnored() {
+void TestOperations::secondConnectClickStops() {
     SimFixture fixture(Sim({"--reset-delay", "600"}));
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
+    QString waiting, hint;
     WhenTrue(
         &form, [&] { return form.StatusBar1->panelText(3) == QLatin1String("Connecting..."); },
-        [&] { Click(form.Connect_Command); });
+        [&] {
+            waiting = form.StatusBar1->currentMessage();
+            hint = form.Connect_Command->accessibleDescription();
+            Click(form.Connect_Command);
+        });
     Click(form.Connect_Command);
-    QCOMPARE(fixture.commands().count(QStringLiteral("atz")), 1);
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    // What it waited for and how to stop it; then nothing more sent, and said plainly.
+    QVERIFY2(waiting.startsWith(QLatin1String("Resetting the adapter... (up to ")),
+             qPrintable(waiting));
+    QVERIFY(hint.contains(QLatin1String("Escape")));
+    QCOMPARE(fixture.commands(), QStringList{QStringLiteral("atz")});
+    VerifyDisconnected(form);
     QVERIFY(messages.texts().isEmpty());
+    QVERIFY(form.StatusBar1->currentMessage().contains(QLatin1String("stopped by the user")));
+    QVERIFY(form.Connect_Command->accessibleDescription().isEmpty());
+    QFile log(form.AdapterLogFile().Path());
+    QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().contains("Stop"));
 }
 
 void TestOperations::disconnectDuringAWaitEndsIt() {
