@@ -7,8 +7,8 @@
 #include "common/status_bar.h"
 #include "common/wait_steps.h"
 
-#include <QPushButton>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <cmath>
 
 namespace vorkel {
@@ -27,7 +27,8 @@ void Form1::BuildWaitAndStop() {
     connect(&m_waitClock, &QTimer::timeout, this, &Form1::ShowWaiting);
     SetWaitObserver([this](const QString& step, int boundMs) {
         if (!m_busy) return; // Setup's check waits on its own adapter
-        m_waitStep = step;
+        if (step.isEmpty() && m_waitStep.isEmpty()) return;
+        if (!step.isEmpty()) m_waitStep = step;
         m_waitBoundMs = boundMs;
         m_waitSince.start();
         ShowWaiting();

@@ -12,7 +12,8 @@ using WaitObserver = std::function<void(const QString& step, int boundMs)>;
 // One observer at a time; an empty one: nobody is told.
 void SetWaitObserver(WaitObserver observer);
 
-// "Resetting the adapter", within boundMs from now.
+// "Resetting the adapter", within boundMs from now; an empty step: the step
+// that runs may last longer (the cluster said it is busy).
 void TellWaiting(const QString& step, int boundMs);
 
 } // namespace vorkel

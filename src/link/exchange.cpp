@@ -3,6 +3,7 @@
 #include "common/mscomm.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
+#include "common/wait_steps.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
@@ -56,6 +57,14 @@ void Exchange::CheckStillWaiting() const {
     }
 }
 
+void Exchange::MarkPending() {
+    // The wait may now last to the busy bound: whoever shows it is told.
+    if (!m_pendingSeen)
+        TellWaiting(QString(),
+                    Scaled(Limits().pendingChainMs) - static_cast<int>(m_sinceSend.elapsed()));
+    m_pendingSeen = true;
+}
+
 void Exchange::Send(const QString& text) {
     CheckStillWaiting();
     m_comm.DiscardInput();
@@ -84,7 +93,7 @@ Exchange::Step Exchange::ReadOne(QString& gathered) {
     if (m_heard.size() > GatheredTextCap) m_heard.remove(0, m_heard.size() - GatheredTextCap / 2);
     if (c == QLatin1String("\r") &&
         IsPendingFrame(CurrentLine(gathered), RequestService(m_request)))
-        m_pendingSeen = true;
+        MarkPending();
     gathered += c;
     if (gathered.size() > GatheredTextCap)
         gathered.remove(0, gathered.size() - GatheredTextCap / 2);
@@ -125,7 +134,7 @@ QString Exchange::Gather(const std::function<bool(const QString&)>& done, bool p
             const AnswerProblem problem = ClassifyAnswer(gathered, m_request);
             if (problem.pending || (m_pendingSeen && problem.failure == LinkFailure::Unexpected)) {
                 // "Busy, answer pending": the answer may still come; the bounds hold.
-                m_pendingSeen = true;
+                MarkPending();
                 m_promptSeen = false;
                 continue;
             }

@@ -87,7 +87,7 @@ class Exchange {
 
     // The cluster answered "busy, answer pending" (7F xx 78): the real answer
     // may follow, so a prompt alone no longer ends the wait.
-    void MarkPending() { m_pendingSeen = true; }
+    void MarkPending();
 
   private:
     enum class Step { Character, Nothing };
