@@ -61,6 +61,7 @@ class TestConnectionControl : public QObject {
     void speedSearch_data();
     void speedSearch();
     void wifiAdapterThroughSocat();
+    void viewFailureKeepsTheConnection();
 
   private:
     std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
@@ -306,6 +307,21 @@ void TestConnectionControl::speedSearch() {
         QVERIFY2(command == QLatin1String("atz") || command == QLatin1String("ATI") ||
                      arguments.contains(QLatin1String("--modem")),
                  qPrintable(command));
+}
+
+void TestConnectionControl::viewFailureKeepsTheConnection() {
+    SimFixture fixture(Sim({}));
+    Form1 form;
+    windowdriver::Start(form, fixture.comPort());
+    MessageRecorder messages;
+    Click(form.Connect_Command);
+    fixture.sim().Adapter().MutableOptions().noData.insert(QStringLiteral("1800FF00"));
+    Click(form.Command1);
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.texts().first().contains(QStringLiteral("NO DATA")));
+    QVERIFY(form.MSComm1->PortOpen());
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    QVERIFY(form.Command1->isEnabled());
 }
 
 VORKEL_TEST_MAIN_IN_PARTS(TestConnectionControl)

@@ -56,7 +56,6 @@ class TestOperations : public QObject {
     void exitDuringAWait();
     void busyCursorWhileWaiting();
     void unplugWhileReading();
-    void viewFailureKeepsTheConnection();
 
   private:
     std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
@@ -380,21 +379,6 @@ void TestOperations::unplugWhileReading() {
     fixture.replace(Sim({}));
     Click(form.Connect_Command);
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-}
-
-void TestOperations::viewFailureKeepsTheConnection() {
-    SimFixture fixture(Sim({}));
-    Form1 form;
-    windowdriver::Start(form, fixture.comPort());
-    MessageRecorder messages;
-    Click(form.Connect_Command);
-    fixture.sim().Adapter().MutableOptions().noData.insert(QStringLiteral("1800FF00"));
-    Click(form.Command1);
-    QCOMPARE(messages.texts().size(), 1);
-    QVERIFY(messages.texts().first().contains(QStringLiteral("NO DATA")));
-    QVERIFY(form.MSComm1->PortOpen());
-    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
-    QVERIFY(form.Command1->isEnabled());
 }
 
 VORKEL_TEST_MAIN_IN_PARTS(TestOperations)

@@ -22,13 +22,9 @@
 
 using namespace vorkel;
 using windowdriver::Entries;
+using windowdriver::Selected;
 
 namespace {
-
-QString Selected(const QListWidget* list) {
-    const QList<QListWidgetItem*> items = list->selectedItems();
-    return items.isEmpty() ? QString() : items.first()->text();
-}
 
 QByteArray FileContent(const QString& path) {
     QFile file(path);
@@ -53,7 +49,6 @@ class TestSetupForm : public QObject {
     void saveWithoutSelectionKeepsMemory();
     void cancelChangesNothing();
     void closingTheFrameIsCancel();
-    void greyedEntryKeepsTheChoice();
 
   private:
     QTemporaryDir m_dir;
@@ -365,39 +360,6 @@ void TestSetupForm::closingTheFrameIsCancel() {
     QTRY_VERIFY(setup.isNull());
     QCOMPARE(CommSpeed, QStringLiteral("9600"));
     QVERIFY(!QFile::exists(IniFilePath));
-}
-
-void TestSetupForm::greyedEntryKeepsTheChoice() {
-    SimFixture fixture(FastAdapter(), 3);
-    auto second = fixture.addPort(12);
-    auto held = fixture.addPort(5);
-    fixture.hideOtherPorts({3, 5, 12});
-    QSerialPort other(held->SlavePath()); // another program holds COM5
-    QVERIFY(other.open(QIODevice::ReadWrite));
-    CommPortNumber = 12;
-    CommSpeed = QStringLiteral("9600");
-    Setup_Form setup(nullptr, nullptr);
-    setup.Form_Activate();
-    QListWidget* list = setup.CommPort_List;
-    QCOMPARE(Entries(list), (QStringList{"COM3", "COM12", "(COM5 in use)"}));
-    list->setCurrentRow(0); // chosen, not saved
-    MessageRecorder messages;
-    // The box takes the activation from the dialog and gives it back when closed.
-    messages.setWhileOpen([&setup](const Message&) {
-        QEvent away(QEvent::WindowDeactivate);
-        QApplication::sendEvent(&setup, &away);
-    });
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(2)).center());
-    QEvent back(QEvent::WindowActivate);
-    QApplication::sendEvent(&setup, &back);
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("COM5 cannot be used now.")});
-    QCOMPARE(Entries(list), (QStringList{"COM3", "COM12", "(COM5 in use)"}));
-    QCOMPARE(Selected(list), QStringLiteral("COM3"));
-    QCOMPARE(list->currentRow(), 0);
-    // A return from another window lists afresh, the user's choice kept.
-    QApplication::sendEvent(&setup, &back);
-    QCOMPARE(Selected(list), QStringLiteral("COM3"));
 }
 
 QTEST_MAIN(TestSetupForm)

@@ -47,6 +47,11 @@ void VerifyDisconnected(vorkel::Form1& form) {
     QVERIFY(!QApplication::overrideCursor());
 }
 
+QString Selected(const QListWidget* list) {
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text();
+}
+
 QWidget* NextTabStop(QWidget* widget) {
     do
         widget = widget->nextInFocusChain();

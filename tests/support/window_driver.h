@@ -16,6 +16,8 @@ void Start(vorkel::Form1& form, int port);
 
 QStringList ListLines(const vorkel::Form1& form);
 QStringList Entries(const QListWidget* list);
+// The text of a list's selected entry; empty for none.
+QString Selected(const QListWidget* list);
 
 // The simulator's three stored codes as the window lists them.
 extern const QStringList WorkedExample;
