@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -187,6 +188,19 @@ void PtyAdapter::Unplug() {
     if (wasPlugged) emit unplugged();
 }
 
+void PtyAdapter::UnplugOnceRead(qint64 latestAt) {
+    // What was sent reaches the host before the line goes dead: a hung-up
+    // pseudo-terminal drops what its reader had not taken yet, however busy
+    // the machine was. A host that reads nothing gets its plug pulled anyway.
+    int unread = 0;
+    if (m_slave >= 0 && ::ioctl(m_slave, TIOCINQ, &unread) == 0 && unread > 0 &&
+        m_clock.elapsed() < latestAt) {
+        QTimer::singleShot(5, this, [this, latestAt] { UnplugOnceRead(latestAt); });
+        return;
+    }
+    Unplug();
+}
+
 QStringList PtyAdapter::ReceivedCommands() const {
     QStringList commands;
     QByteArray line;
@@ -331,11 +345,10 @@ void PtyAdapter::Pump() {
             return;
         }
         if (unplugNow) {
-            // Let what was sent reach the host before the line goes dead.
             m_queue.clear();
             m_notifier.reset();
             m_unplugCommand.clear();
-            QTimer::singleShot(50, this, &PtyAdapter::Unplug);
+            QTimer::singleShot(50, this, [this] { UnplugOnceRead(m_clock.elapsed() + 2000); });
             return;
         }
         if (front.sent >= front.bytes.size()) {

@@ -76,6 +76,7 @@ class PtyAdapter : public QObject {
     void Feed(char byte);
     void Enqueue(const Answer& answer);
     void Pump();
+    void UnplugOnceRead(qint64 latestAt);        // m_clock's time
     qsizetype WriteOut(const QByteArray& bytes); // bytes written; never waits
     bool RequestInProgress() const;
     bool SpeedMismatch() const;
