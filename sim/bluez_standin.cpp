@@ -117,6 +117,7 @@ void BluezStandIn::ConnectProfile(const QDBusMessage& call) {
 bool BluezStandIn::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
     const QString member = message.member();
     if (member == QLatin1String("GetManagedObjects")) {
+        ++m_listings;
         m_bus.send(ManagedObjects(message));
     } else if (member == QLatin1String("RegisterProfile")) {
         m_profilePath = message.arguments().value(0).value<QDBusObjectPath>().path();

@@ -32,6 +32,7 @@ class BluezStandIn : public QDBusVirtualObject {
     SimBluetooth& Options() { return m_options; }
     // A ConnectProfile waits for an adapter that does not answer the page.
     bool Paging() const { return m_unanswered.has_value(); }
+    int Listings() const { return m_listings; } // GetManagedObjects calls answered
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -48,6 +49,7 @@ class BluezStandIn : public QDBusVirtualObject {
     QString m_profilePath;                    // the program's profile, once registered
     QString m_profileOwner;                   // ...on its connection
     std::optional<QDBusMessage> m_unanswered; // a page nobody answers
+    int m_listings = 0;
     QString m_error;
 };
 

@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QMap>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -50,6 +51,18 @@ QDBusConnection Bus() {
     return QDBusConnection::connectToBus(address, name);
 }
 
+// One question to the service at a time. The window stays live while it is
+// asked, so whatever runs meanwhile could ask again inside the wait; such a
+// nested wait need not end (seen with Qt 6.4): it is refused instead.
+QDBusMessage AskService(const QDBusMessage& call) {
+    static bool asking = false;
+    if (asking)
+        return call.createErrorReply(QDBusError::Failed,
+                                     QStringLiteral("the Bluetooth service is being asked"));
+    const QScopedValueRollback busy(asking, true);
+    return Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+}
+
 // The service's objects; nothing when it does not answer.
 std::optional<ManagedObjects> BluezObjects() {
     qDBusRegisterMetaType<InterfaceMap>();
@@ -58,7 +71,7 @@ std::optional<ManagedObjects> BluezObjects() {
     const QDBusMessage call = QDBusMessage::createMethodCall(
         Bluez, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
         QStringLiteral("GetManagedObjects"));
-    const QDBusReply<ManagedObjects> reply = Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+    const QDBusReply<ManagedObjects> reply = AskService(call);
     if (!reply.isValid()) return std::nullopt;
     return reply.value();
 }
@@ -149,7 +162,7 @@ class SerialPortProfile : public QObject {
                             {QStringLiteral("Name"), QStringLiteral("VORKEL serial port")}};
         call << QVariant::fromValue(QDBusObjectPath(ProfilePath))
              << QString::fromLatin1(SerialPortServiceUuid) << options;
-        const QDBusMessage reply = Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+        const QDBusMessage reply = AskService(call);
         if (reply.type() == QDBusMessage::ErrorMessage &&
             reply.errorName() != QLatin1String("org.bluez.Error.AlreadyExists")) {
             error = reply.errorMessage();
@@ -190,7 +203,7 @@ class SerialPortProfile : public QObject {
             Bluez, QStringLiteral("/org/bluez"), QStringLiteral("org.bluez.ProfileManager1"),
             QStringLiteral("UnregisterProfile"));
         call << QVariant::fromValue(QDBusObjectPath(ProfilePath));
-        Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
+        AskService(call);
         m_registeredWith.clear();
     }
 

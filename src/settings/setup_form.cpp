@@ -16,6 +16,7 @@
 #include <QIcon>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 namespace vorkel {
@@ -139,6 +140,10 @@ void Setup_Form::ReleaseMainPort() {
 }
 
 void Setup_Form::Form_Activate() {
+    // Asking the Bluetooth service keeps the window live: an activation that
+    // comes meanwhile is this one.
+    if (m_activating) return;
+    const QScopedValueRollback activating(m_activating, true);
     // The program's own port is closed first, so that it is found free and listed.
     ReleaseMainPort();
     // Once open, the user's choice stands until Save or Cancel: coming back from

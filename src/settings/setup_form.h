@@ -92,6 +92,7 @@ class Setup_Form : public QDialog {
     QString m_chosenPort;                // the user's port entry, greyed entries never
     bool m_filled = false;               // the lists hold the user's choice since the opening
     bool m_filling = false;              // the lists are being filled again
+    bool m_activating = false;           // Form_Activate is under way
     bool m_mainWasConnected = false;     // this dialog closed the main window's connection
     std::function<void()> m_cancelCheck; // set while a check runs
 };

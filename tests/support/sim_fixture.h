@@ -27,6 +27,7 @@ class SimFixture {
     QString useBluetooth();
     // The Bluetooth stand-in holds a page that nobody answers.
     bool paging() const { return m_bluez && m_bluez->Paging(); }
+    int serviceListings() const { return m_bluez ? m_bluez->Listings() : 0; }
     // Another adapter, also linked, as COM<port>.
     std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
                                                    const vorkelsim::SimOptions& options = {});
