@@ -47,7 +47,6 @@ class MSComm : public QObject {
     bool IsNetwork() const { return !m_network.isEmpty() && !IsBluetooth(); }
     // "00:1D:A5:68:98:8B" of a Bluetooth adapter; empty for none.
     void setBluetoothAddress(const QString& address) { m_bluetooth = address; }
-    QString BluetoothAddress() const { return m_bluetooth; }
     bool IsBluetooth() const { return !m_bluetooth.isEmpty(); }
     // A serial line, where the speed matters (not a WiFi or Bluetooth link).
     bool IsSerial() const { return !IsNetwork() && !IsBluetooth(); }
