@@ -31,34 +31,12 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTimer>
 
 namespace vorkel {
 namespace {
-
-// The busy cursor and the guard against a second exchange while one runs;
-// changed() greys or restores what may not run meanwhile.
-class BusyScope {
-  public:
-    BusyScope(bool& busy, std::function<void()> changed)
-        : m_busy(busy), m_changed(std::move(changed)) {
-        m_busy = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_changed();
-    }
-    ~BusyScope() {
-        QApplication::restoreOverrideCursor();
-        m_busy = false;
-        m_changed();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    bool& m_busy;
-    std::function<void()> m_changed;
-};
 
 // The window's client area and the width of each status panel, in twips.
 constexpr int Form1ClientWidth = 4200;
@@ -189,30 +167,27 @@ void Form1::Form_Load() {
 }
 
 void Form1::Connect_Command_Click() {
+    if (!Admit(Input::ConnectButton)) return;
     // The caption is the connection switch, as the system has always had it:
     // only a completed identification makes it "Disconnect".
     if (Connect_Command->text() != QLatin1String("Connect")) {
         m_log.Note(QStringLiteral("Disconnect"));
-        // Closing the port ends any wait that is running; it then unwinds quietly.
         DisconnectSteps();
         return;
     }
-    // A second click while the attempt runs stops it.
-    if (m_busy) {
-        StopOperation();
-        return;
-    }
-    if (PortTakenByCheck()) return;
+    // The guard holds from here on: the log's header may ask the Bluetooth
+    // service for the adapter's name, and the window stays live meanwhile.
+    BeginOperation(Operation::Connect);
+    const auto end = qScopeGuard([this] { EndOperation(); });
     StartLogSession();
     m_log.Note(QStringLiteral("Connect"));
+    if (m_stopped) return; // stopped while the service was asked
     // A new connection: nothing on the window or the card is its yet.
     m_portOpened = false;
     m_read = {};
     m_listRead = false;
     m_countIsOld = false;
     m_cardIsThisConnections = false;
-    BeginOperation(Operation::Connect);
-    BusyScope busy(m_busy, [this] { BusyChanged(); });
     try {
         ConnectSteps();
     } catch (const LinkError& error) {
@@ -242,6 +217,7 @@ void Form1::ConnectSteps() {
         DTC_Clear_Button->setEnabled(true);
         DTC_List->clear();
         Pause(100);
+        m_listing = true;
         ReadDtcList(*this);
     }
     m_listTaken = true; // the codes listed, or none to list
@@ -264,10 +240,10 @@ void Form1::DisconnectSteps() {
 }
 
 void Form1::Command1_Click() {
-    if (m_busy || PortTakenByCheck()) return;
+    if (!Admit(Input::ViewButton)) return;
     m_log.Note(QStringLiteral("View DTC"));
     BeginOperation(Operation::View);
-    BusyScope busy(m_busy, [this] { BusyChanged(); });
+    const auto end = qScopeGuard([this] { EndOperation(); });
     const QStringList before = ListedLines();
     try {
         DTC_List->clear();
@@ -288,18 +264,22 @@ void Form1::Command1_Click() {
 }
 
 void Form1::DTC_Clear_Button_Click() {
-    if (m_busy || PortTakenByCheck()) return;
+    if (!Admit(Input::ClearButton)) return;
     m_log.Note(QStringLiteral("Clear DTC"));
     BeginOperation(Operation::Clear);
-    BusyScope busy(m_busy, [this] { BusyChanged(); });
+    const auto end = qScopeGuard([this] {
+        EndOperation();
+        // Exit came while the cluster was erasing: its answer has come.
+        if (m_quitAfterAnswer) Quit();
+    });
     bool erased = false;
     EraseProgress& progress = m_erase;
     QString countAfter;
     try {
         EraseDtcCodes(*this, &progress);
-        erased = true;
+        erased = progress.confirmed = true;
         RecordErase();
-        ShowCodesAfterClearing(*this, &countAfter);
+        if (!m_quitAfterAnswer) ShowCodesAfterClearing(*this, &countAfter);
         m_listTaken = true;
     } catch (const LinkError& error) {
         // Only a refusal (the cluster's, or the adapter's "?") says the codes
@@ -324,6 +304,11 @@ void Form1::DTC_Clear_Button_Click() {
 }
 
 void Form1::Command2_Click() {
+    if (Admit(Input::Exit)) Quit();
+}
+
+void Form1::Quit() {
+    if (m_exiting) return;
     m_log.Note(QStringLiteral("Exit"));
     m_exiting = true;
     Timer1->stop();
@@ -338,11 +323,16 @@ void Form1::Command2_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!m_exiting) Command2_Click();
-    event->accept();
+    if (m_exiting || Admit(Input::CloseBox)) {
+        Quit();
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void Form1::mnu_Setup_Click() {
+    if (!Admit(Input::Setup)) return;
     m_log.Note(QStringLiteral("Setup"));
     if (!m_setup)
         m_setup = new Setup_Form(MSComm1, StatusBar1); // no owner; deletes itself on close
@@ -352,6 +342,7 @@ void Form1::mnu_Setup_Click() {
 }
 
 void Form1::mnu_About_Click() {
+    if (!Admit(Input::About)) return;
     m_log.Note(QStringLiteral("About"));
     if (!m_about) m_about = new frmAbout(); // no owner; deletes itself on close
     m_about->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/frm_about.h"
+#include "app/input_table.h"
 #include "app/job_card.h"
 #include "common/adapter_log.h"
 #include "common/form1_controls.h"
@@ -51,7 +52,7 @@ class Form1 : public QMainWindow, public Form1Controls {
     QAction* mnu_PrintReport = nullptr; // "Print Report..."
     Form1Controls& controls() { return *this; }
     // True while an exchange with the adapter runs under one of the handlers.
-    bool ExchangeRunning() const { return m_busy; }
+    bool ExchangeRunning() const { return m_operation != Operation::None; }
     Setup_Form* SetupDialog() const { return m_setup; }
     frmAbout* AboutDialog() const { return m_about; }
     // What Exit does once the window is gone; quits the application unless replaced (tests).
@@ -95,6 +96,15 @@ class Form1 : public QMainWindow, public Form1Controls {
     enum class Operation { None, Connect, View, Clear };
     // Each handler's operation starts with nothing read and nothing failed.
     void BeginOperation(Operation operation);
+    void EndOperation();
+    // Where the window stands, for the table of what each input does.
+    Moment CurrentMoment() const;
+    // Asks the table what the input does now and does all but its own action:
+    // true when the input's handler is to act.
+    bool Admit(Input input);
+    void Quit();
+    // The words of a stop, the same whatever it stopped.
+    QString StoppedWords() const;
     // The busy indicator (what is waited for, and how long it may still
     // take) and the stop: a second click on Connect, or Escape.
     void BuildWaitAndStop();
@@ -106,8 +116,6 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ShowDisconnected();
     void OnPortClosed(MSComm::CloseReason reason);
     void ShowPortLost();
-    // While Setup's Check Adapter runs, nothing else talks to an adapter: says so.
-    bool PortTakenByCheck();
     void ReportFailure(const LinkError& error, const QString& operation, const QString& outcome);
     bool LinkIsGone(const LinkError& error) const;
     void StartLogSession();
@@ -125,15 +133,17 @@ class Form1 : public QMainWindow, public Form1Controls {
     void ShowListMenu();
     QStringList ListedLines() const;
 
-    bool m_busy = false;
-    Operation m_operation = Operation::None;
-    bool m_stopped = false; // the user stopped the operation that runs
+    Operation m_operation = Operation::None; // the one that runs; None: no wait
+    bool m_listing = false;                  // Connect has come to the list
+    bool m_stopped = false;                  // the user stopped the operation that runs
+    bool m_quitAfterAnswer = false;          // Exit came while Clear DTC's request was out
     EraseProgress m_erase;  // how far Clear DTC got: once sent, it is not stopped
     QString m_waitStep;     // what is waited for now
     int m_waitBoundMs = 0;  // ...at most this long
     QElapsedTimer m_waitSince;
     QTimer m_waitClock; // the indicator counts down
     bool m_exiting = false;
+    static constexpr int StoppedMessageMs = 10000; // the words of a stop stay this long
     QPointer<Setup_Form> m_setup;
     QPointer<frmAbout> m_about;
     std::function<void()> m_exitAction;

@@ -20,7 +20,8 @@ void Form1::OnPortClosed(MSComm::CloseReason reason) {
     // attempt's time-out ends with its port: it never fires on what runs next.
     Timer1->stop();
     ShowDisconnected();
-    if (reason == MSComm::CloseReason::Lost && !m_busy && !m_exiting) ShowPortLost();
+    if (reason == MSComm::CloseReason::Lost && !m_exiting && Admit(Input::PortLost))
+        ShowPortLost();
 }
 
 void Form1::ShowPortLost() {
@@ -31,17 +32,10 @@ void Form1::ShowPortLost() {
     ShowMessage(message);
 }
 
-bool Form1::PortTakenByCheck() {
-    if (!m_setup || !m_setup->CheckRunning()) return false;
-    StatusBar1->showMessage(QStringLiteral("Check Adapter is using the adapter: wait until it "
-                                           "ends, or cancel it."),
-                            5000);
-    return true;
-}
-
 void Form1::Timer1_Timer() {
     // Stopped before the box, so a second expiry cannot show a second box.
     Timer1->stop();
+    if (!Admit(Input::Timer1)) return;
     // The adapter did not answer at the chosen speed: perhaps it answers at
     // another. Over the network there is no speed to choose.
     std::optional<SpeedSearch> search;

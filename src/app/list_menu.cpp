@@ -91,8 +91,8 @@ void Form1::BuildListMenu() {
 }
 
 void Form1::UpdateListMenu() {
-    mnu_SaveLog->setEnabled(!m_busy && m_log.HasSession());
-    const bool card = !m_busy && m_card.Exists();
+    mnu_SaveLog->setEnabled(m_operation == Operation::None && m_log.HasSession());
+    const bool card = m_operation == Operation::None && m_card.Exists();
     mnu_SaveReport->setEnabled(card);
     mnu_PrintReport->setEnabled(card);
 }

@@ -18,9 +18,6 @@
 namespace vorkel {
 namespace {
 
-// How long the words of a stop stay in the status bar.
-constexpr int StoppedMessageMs = 10000;
-
 // Failures of one connection the card names at most: the latest.
 constexpr qsizetype CardFailuresKept = 5;
 
@@ -29,15 +26,6 @@ void TakeIfShown(QString& fact, const QString& shown) {
 }
 
 } // namespace
-
-void Form1::BeginOperation(Operation operation) {
-    m_operation = operation;
-    m_stopped = false;
-    m_erase = {};
-    m_listTaken = false;
-    m_listNote.clear();
-    m_failure.reset();
-}
 
 bool Form1::LinkIsGone(const LinkError& error) const {
     switch (error.failure()) {
@@ -60,9 +48,8 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
     const FailureWords words =
         DescribeFailure(error, operation, !m_read.partNumber.isEmpty(), MSComm1->Kind());
     // Stopped by the user: said so, in the status bar; no box.
-    const QString said = m_stopped && error.failure() == LinkFailure::PortClosed
-                             ? QStringLiteral("%1 was stopped by the user.").arg(operation)
-                             : words.text;
+    const QString said =
+        m_stopped && error.failure() == LinkFailure::PortClosed ? StoppedWords() : words.text;
     const QString text = outcome.isEmpty() ? said : said + QLatin1Char(' ') + outcome;
     if (m_stopped) StatusBar1->showMessage(text, StoppedMessageMs);
     // The card keeps the words, also where no message is shown.
@@ -73,7 +60,7 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
         m_failure = text;
     }
     // A port the program closed itself needs no message; the time-out has shown its own.
-    if (m_exiting || error.failure() == LinkFailure::PortClosed ||
+    if (m_exiting || m_quitAfterAnswer || error.failure() == LinkFailure::PortClosed ||
         error.failure() == LinkFailure::ConnectTimedOut)
         return;
     Message message;

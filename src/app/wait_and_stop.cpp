@@ -1,12 +1,16 @@
 // While the window waits for the adapter: what it waits for and how long it
-// may still take, in the status bar (panel 3 keeps "Connecting..."), and the
-// stop: a second click on Connect, or Escape. Once Clear DTC's request has
-// gone out it is not stopped: the cluster may be erasing.
+// may still take, in the status bar (panel 3 keeps "Connecting..."), and what
+// every input does meanwhile, as the input table says: a stop (a second click
+// on Connect, Disconnect, Escape, Setup) closes the port, except once Clear
+// DTC's request has gone out: the cluster may be erasing.
 #include "app/form1.h"
 
+#include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/wait_steps.h"
+#include "settings/setup_form.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <cmath>
@@ -26,7 +30,8 @@ void Form1::BuildWaitAndStop() {
     m_waitClock.setInterval(WaitClockMs);
     connect(&m_waitClock, &QTimer::timeout, this, &Form1::ShowWaiting);
     SetWaitObserver([this](const QString& step, int boundMs) {
-        if (!m_busy) return; // Setup's check waits on its own adapter
+        if (m_operation == Operation::None) return; // Setup's check waits on its own adapter
+        if (m_stopped) return;                      // the words of the stop stand
         if (step.isEmpty() && m_waitStep.isEmpty()) return;
         if (!step.isEmpty()) m_waitStep = step;
         m_waitBoundMs = boundMs;
@@ -36,10 +41,96 @@ void Form1::BuildWaitAndStop() {
     });
 }
 
-void Form1::keyPressEvent(QKeyEvent* event) {
-    // Escape, wherever it was pressed in the window, stops a wait.
-    if (event->key() == Qt::Key_Escape && m_busy) {
+void Form1::BeginOperation(Operation operation) {
+    m_operation = operation;
+    m_listing = false;
+    m_stopped = false;
+    m_erase = {};
+    m_listTaken = false;
+    m_listNote.clear();
+    m_failure.reset();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BusyChanged();
+}
+
+void Form1::EndOperation() {
+    QApplication::restoreOverrideCursor();
+    m_operation = Operation::None;
+    BusyChanged();
+}
+
+Moment Form1::CurrentMoment() const {
+    const auto step = [this](const char* words) { return m_waitStep == QLatin1String(words); };
+    switch (m_operation) {
+    case Operation::None:
+        return m_setup && m_setup->CheckRunning() ? Moment::Check : Moment::Idle;
+    case Operation::View:
+        return Moment::View;
+    case Operation::Clear:
+        return m_erase.confirmed ? Moment::ClearReadBack
+               : m_erase.sent    ? Moment::ClearSent
+                                 : Moment::ClearBeforeRequest;
+    case Operation::Connect:
+        break;
+    }
+    if (m_listing) return Moment::ConnectList;
+    if (step(StepReadingCodes)) return Moment::ConnectCount;
+    if (step(StepIdentifying)) return Moment::ConnectIdentify;
+    if (step(StepSettingUp)) return Moment::ConnectSetUp;
+    if (step(StepResetting)) return Moment::ConnectReset;
+    return Moment::ConnectCalling;
+}
+
+bool Form1::Admit(Input input) {
+    const Moment moment = CurrentMoment();
+    const Response response = Respond(moment, input);
+    if (response != Response::Act && response != Response::Ignore)
+        m_log.Note(QStringLiteral("%1 during %2").arg(InputName(input), MomentName(moment)));
+    switch (response) {
+    case Response::Act:
+        return true;
+    case Response::Stop:
         StopOperation();
+        return false;
+    case Response::StopThenAct:
+        StopOperation();
+        return true;
+    case Response::RefuseBusy:
+        m_log.Note(QStringLiteral("refused: another operation runs"));
+        StatusBar1->showMessage(
+            QStringLiteral("%1 waits until the operation that runs has ended: click Connect "
+                           "again, or press Escape, to stop it.")
+                .arg(input == Input::ViewButton ? QStringLiteral("View DTC")
+                                                : QStringLiteral("Clear DTC")),
+            RefusedMessageMs);
+        return false;
+    case Response::RefuseErasing:
+        m_log.Note(QStringLiteral("Stop: refused, the cluster may be erasing"));
+        StatusBar1->showMessage(QStringLiteral("Clear DTC cannot be stopped now: the cluster may "
+                                               "be erasing. Its answer is awaited."),
+                                RefusedMessageMs);
+        return false;
+    case Response::RefuseCheck:
+        StatusBar1->showMessage(QStringLiteral("Check Adapter is using the adapter: wait until "
+                                               "it ends, or cancel it."),
+                                RefusedMessageMs);
+        return false;
+    case Response::QuitAfterAnswer:
+        m_quitAfterAnswer = true;
+        StatusBar1->showMessage(
+            QStringLiteral("VORKEL closes once the cluster has answered Clear DTC."));
+        return false;
+    case Response::LeaveToWait:
+    case Response::Ignore:
+        return false;
+    }
+    return false;
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // Escape, wherever it was pressed in the window, is the table's to decide.
+    if (event->key() == Qt::Key_Escape && m_operation != Operation::None) {
+        Admit(Input::Escape);
         event->accept();
         return;
     }
@@ -47,7 +138,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form1::ShowWaiting() {
-    if (!m_busy || m_waitStep.isEmpty()) return;
+    if (m_operation == Operation::None || m_waitStep.isEmpty()) return;
     const qint64 left = std::max<qint64>(0, m_waitBoundMs - m_waitSince.elapsed());
     StatusBar1->showMessage(QStringLiteral("%1... (up to %2 s)")
                                 .arg(m_waitStep)
@@ -55,28 +146,35 @@ void Form1::ShowWaiting() {
 }
 
 void Form1::BusyChanged() {
+    const bool busy = m_operation != Operation::None;
     UpdateListMenu();
     // While a wait runs the button says how to stop it, to the eye and to a screen reader.
-    Connect_Command->setToolTip(m_busy ? StopHint : QString());
-    Connect_Command->setAccessibleDescription(m_busy ? StopHint : QString());
-    if (m_busy) return;
+    Connect_Command->setToolTip(busy ? StopHint : QString());
+    Connect_Command->setAccessibleDescription(busy ? StopHint : QString());
+    if (busy) return;
     m_waitClock.stop();
     if (!m_waitStep.isEmpty() && !m_stopped) StatusBar1->clearMessage();
     m_waitStep.clear();
 }
 
+QString Form1::StoppedWords() const {
+    const QString operation = m_operation == Operation::View ? QStringLiteral("Reading the trouble codes")
+                              : m_operation == Operation::Clear
+                                  ? QStringLiteral("Clearing the trouble codes")
+                              : AdapterState == AdapterInitialised
+                                  ? QStringLiteral("Reading the trouble codes")
+                                  : QStringLiteral("Connecting to the cluster");
+    return QStringLiteral("%1 was stopped by the user.").arg(operation);
+}
+
 void Form1::StopOperation() {
-    if (m_operation == Operation::Clear && m_erase.sent) {
-        m_log.Note(QStringLiteral("Stop: refused, the cluster may be erasing"));
-        StatusBar1->showMessage(QStringLiteral("Clear DTC cannot be stopped now: the cluster may "
-                                               "be erasing. Its answer is awaited."),
-                                RefusedMessageMs);
-        return;
-    }
     m_log.Note(QStringLiteral("Stop"));
     m_stopped = true;
     m_waitClock.stop();
     m_waitStep.clear();
+    // Said at once, whatever the wait was: a wait that unwinds quietly (a
+    // Bluetooth page given up) leaves no countdown behind.
+    StatusBar1->showMessage(StoppedWords(), StoppedMessageMs);
     // Nothing more is sent: the port closes, and the wait unwinds at once.
     DisconnectSteps();
 }

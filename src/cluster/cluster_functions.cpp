@@ -80,7 +80,7 @@ void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
 }
 
 void IdentifyCluster(Form1Controls& ui) {
-    TellWaiting(QStringLiteral("Reading the cluster's part number"),
+    TellWaiting(QLatin1String(StepIdentifying),
                 Scaled(CurrentLinkLimits().endlessAnswerMs));
     PartPrefix = PrefixOfReply(ReadIdentifier(ui, QLatin1String(FirstIdentificationRequest),
                                               QLatin1String(FirstIdentificationAnswer)));

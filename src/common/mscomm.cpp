@@ -221,7 +221,7 @@ bool MSComm::openNetwork() {
             });
     connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     bound.start(Scaled(NetworkConnectMs));
-    TellWaiting(QStringLiteral("Calling the adapter"), Scaled(NetworkConnectMs));
+    TellWaiting(QLatin1String(StepCalling), Scaled(NetworkConnectMs));
     m_socket.connectToHost(address->host, address->port);
     if (m_socket.state() != QAbstractSocket::ConnectedState &&
         m_socket.state() != QAbstractSocket::UnconnectedState)
@@ -247,7 +247,7 @@ bool MSComm::openNetwork() {
 bool MSComm::openBluetooth() {
     m_radioCalling = true;
     m_radioCancel = false;
-    TellWaiting(QStringLiteral("Calling the adapter"), Scaled(BluetoothConnectMs));
+    TellWaiting(QLatin1String(StepCalling), Scaled(BluetoothConnectMs));
     BluetoothConnection made =
         ConnectBluetooth(m_bluetooth, Scaled(BluetoothConnectMs), m_radioCancel);
     m_radioCalling = false;

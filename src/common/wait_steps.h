@@ -7,6 +7,14 @@
 // busy indicator): the step in words and how long it may last at most.
 namespace vorkel {
 
+// The steps, in the words the window shows.
+inline constexpr const char* StepCalling = "Calling the adapter";
+inline constexpr const char* StepResetting = "Resetting the adapter";
+inline constexpr const char* StepSettingUp = "Setting the adapter up";
+inline constexpr const char* StepIdentifying = "Reading the cluster's part number";
+inline constexpr const char* StepReadingCodes = "Reading trouble codes";
+inline constexpr const char* StepClearing = "Clearing the trouble codes";
+
 using WaitObserver = std::function<void(const QString& step, int boundMs)>;
 
 // One observer at a time; an empty one: nobody is told.

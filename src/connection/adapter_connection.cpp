@@ -135,14 +135,14 @@ void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) 
     ui.Timer1->start();
     ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
 
-    TellWaiting(QStringLiteral("Resetting the adapter"), Scaled(ConnectionTimeoutMs));
+    TellWaiting(QLatin1String(StepResetting), Scaled(ConnectionTimeoutMs));
     const QString resetAnswer = exchange.WaitForBanner();
     // The adapter has answered: from here a slow link is not a silent adapter,
     // and each later wait has bounds of its own.
     ui.Timer1->stop();
     ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
 
-    TellWaiting(QStringLiteral("Setting the adapter up"),
+    TellWaiting(QLatin1String(StepSettingUp),
                 Scaled(CurrentLinkLimits().endlessAnswerMs));
     SendSetUpCommands(exchange);
 

@@ -16,6 +16,7 @@ void ClearDtcCodes(Form1Controls& ui);
 struct EraseProgress {
     bool sent = false;        // the request went out: the cluster may have erased
     bool answerHeard = false; // its positive answer began but never arrived whole
+    bool confirmed = false;   // its whole positive answer arrived: the codes are erased
 };
 
 // The two halves of ClearDtcCodes: the erase request itself, then the count,

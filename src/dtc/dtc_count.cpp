@@ -50,7 +50,7 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
 }
 
 void ReadDtcCount(Form1Controls& ui) {
-    TellWaiting(QStringLiteral("Reading trouble codes"),
+    TellWaiting(QLatin1String(StepReadingCodes),
                 Scaled(CurrentLinkLimits().endlessAnswerMs));
     const QString marker = QStringLiteral("62 02 ");
     Exchange exchange(*ui.MSComm1);

@@ -179,8 +179,12 @@ void AddFaultRows() {
         silence);
     row("click Clear during the list", View, {"--pending-late", "1800FF00"}, ClickClear, "busy",
         true, silence);
-    row("click Setup during the clear", Clear, {"--pending-late", "14FF00"}, ClickSetup, "", false,
-        quick);
+    row("click Setup during the clear", Clear, {"--pending-late", "14FF00"}, ClickSetup,
+        noConfirmation, true, silence);
+    row("click Disconnect during the clear", Clear, {"--pending-late", "14FF00"}, ClickDisconnect,
+        noConfirmation, true, silence);
+    row("click Exit during the clear", Clear, {"--pending-late", "14FF00"}, ClickExit, "", false,
+        silence);
     row("click Setup during the attempt", Connect, {"--reset-delay", "2000"}, ClickSetup, "", false,
         quick);
     row("click Exit during the attempt", Connect, {"--reset-delay", "2000"}, ClickExit, "", false,

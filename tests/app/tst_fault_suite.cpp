@@ -173,6 +173,7 @@ void TestFaultSuite::fault() {
                     break;
                 case ClickSetup:
                     form.mnu_Setup->trigger();
+                    if (!form.SetupDialog()) break; // refused
                     form.SetupDialog()->Form_Activate();
                     form.SetupDialog()->SetupCancel_Click();
                     break;
@@ -213,15 +214,26 @@ void TestFaultSuite::fault() {
                                                   : QStringLiteral("Calling the adapter");
         QVERIFY2(waiting.startsWith(words + QStringLiteral("... (up to ")), qPrintable(waiting));
     }
-    if (click == ClickEscape) {
-        // Stopped, and said so without a box; a list read before stays; Clear goes on.
+    if (click == ClickEscape || click == ClickDisconnect || click == ClickSetup) {
+        // Stopped, and said so without a box; a list read before stays; a
+        // Clear sent goes on, whatever stops it.
         QVERIFY(form.AdapterLogFile().Contents().contains(step == Clear ? "! Stop: refused"
                                                                         : "! Stop\n"));
         if (step == View) QCOMPARE(windowdriver::ListLines(form).size(), 3);
+        if (step != Clear && click != ClickSetup)
+            QVERIFY2(form.StatusBar1->currentMessage().contains(
+                         QLatin1String("was stopped by the user.")),
+                     qPrintable(form.StatusBar1->currentMessage()));
     }
     QVERIFY(!form.Timer1->isActive());
     if (click == ClickExit) {
         QVERIFY(exited);
+        // A Clear sent is answered (here: its wait ends) before the program goes.
+        const QByteArray log = form.AdapterLogFile().Contents();
+        if (step == Clear)
+            QVERIFY2(log.lastIndexOf("! shown:") < log.lastIndexOf("! Exit\n") &&
+                         log.contains("! Exit during ClearSent"),
+                     log.right(800).constData());
         QVERIFY(!form.MSComm1->PortOpen());
         return;
     }
