@@ -137,9 +137,9 @@ class Form1 : public QMainWindow, public Form1Controls {
     bool m_listing = false;                  // Connect has come to the list
     bool m_stopped = false;                  // the user stopped the operation that runs
     bool m_quitAfterAnswer = false;          // Exit came while Clear DTC's request was out
-    EraseProgress m_erase;  // how far Clear DTC got: once sent, it is not stopped
-    QString m_waitStep;     // what is waited for now
-    int m_waitBoundMs = 0;  // ...at most this long
+    EraseProgress m_erase;                   // how far Clear DTC got: once sent, it is not stopped
+    QString m_waitStep;                      // what is waited for now
+    int m_waitBoundMs = 0;                   // ...at most this long
     QElapsedTimer m_waitSince;
     QTimer m_waitClock; // the indicator counts down
     bool m_exiting = false;

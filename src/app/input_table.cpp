@@ -16,21 +16,23 @@ constexpr R Act = R::Act, Stop = R::Stop, StpA = R::StopThenAct, Busy = R::Refus
 // cut the cluster's erase off, and Exit then waits for its answer. Opening
 // Setup lets the adapter go, so it stops the wait first. A port lost during a
 // wait is that wait's failure; the time-out counts only during the reset.
+// clang-format off
 constexpr std::array<std::array<R, InputCount>, MomentCount> Table{{
-    //  Connect View  Clear Escape Setup About Exit  Close Timer1 Lost  LateBT
-    {{Act, Act, Act, Ign, Act, Act, Act, Act, Ign, Act, Act}},       // Idle
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ConnectCalling
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Act, Wait, Act}}, // ConnectReset
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ConnectSetUp
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ConnectIdentify
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ConnectCount
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ConnectList
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // View
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ClearBeforeRequest
-    {{Eras, Busy, Busy, Eras, Eras, Act, Quit, Quit, Ign, Wait, Act}}, // ClearSent
-    {{Stop, Busy, Busy, Stop, StpA, Act, Act, Act, Ign, Wait, Act}}, // ClearReadBack
-    {{Chck, Chck, Chck, Ign, Act, Act, Act, Act, Ign, Ign, Act}},    // Check
+    // Connect View Clear Escape Setup About Exit Close Timer1 Lost LateBT
+    {{Act , Act , Act , Ign , Act , Act , Act , Act , Ign , Act , Act}}, // Idle
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ConnectCalling
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Act , Wait, Act}}, // ConnectReset
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ConnectSetUp
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ConnectIdentify
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ConnectCount
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ConnectList
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // View
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ClearBeforeRequest
+    {{Eras, Busy, Busy, Eras, Eras, Act , Quit, Quit, Ign , Wait, Act}}, // ClearSent
+    {{Stop, Busy, Busy, Stop, StpA, Act , Act , Act , Ign , Wait, Act}}, // ClearReadBack
+    {{Chck, Chck, Chck, Ign , Act , Act , Act , Act , Ign , Ign , Act}}, // Check
 }};
+// clang-format on
 
 } // namespace
 
@@ -40,16 +42,24 @@ Response Respond(Moment moment, Input input) {
 
 QString MomentName(Moment moment) {
     static const std::array<const char*, MomentCount> names{
-        "Idle",        "ConnectCalling",     "ConnectReset", "ConnectSetUp",
-        "ConnectIdentify", "ConnectCount",   "ConnectList",  "View",
-        "ClearBeforeRequest", "ClearSent",   "ClearReadBack", "Check"};
+        "Idle",          "ConnectCalling", "ConnectReset", "ConnectSetUp",       "ConnectIdentify",
+        "ConnectCount",  "ConnectList",    "View",         "ClearBeforeRequest", "ClearSent",
+        "ClearReadBack", "Check"};
     return QLatin1String(names.at(static_cast<std::size_t>(moment)));
 }
 
 QString InputName(Input input) {
-    static const std::array<const char*, InputCount> names{
-        "Connect", "View DTC", "Clear DTC", "Escape", "Setup",        "About",
-        "Exit",    "close box", "Timer1",   "port lost", "late Bluetooth link"};
+    static const std::array<const char*, InputCount> names{"Connect",
+                                                           "View DTC",
+                                                           "Clear DTC",
+                                                           "Escape",
+                                                           "Setup",
+                                                           "About",
+                                                           "Exit",
+                                                           "close box",
+                                                           "Timer1",
+                                                           "port lost",
+                                                           "late Bluetooth link"};
     return QLatin1String(names.at(static_cast<std::size_t>(input)));
 }
 

@@ -20,8 +20,7 @@ void Form1::OnPortClosed(MSComm::CloseReason reason) {
     // attempt's time-out ends with its port: it never fires on what runs next.
     Timer1->stop();
     ShowDisconnected();
-    if (reason == MSComm::CloseReason::Lost && !m_exiting && Admit(Input::PortLost))
-        ShowPortLost();
+    if (reason == MSComm::CloseReason::Lost && !m_exiting && Admit(Input::PortLost)) ShowPortLost();
 }
 
 void Form1::ShowPortLost() {

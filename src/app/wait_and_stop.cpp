@@ -158,12 +158,11 @@ void Form1::BusyChanged() {
 }
 
 QString Form1::StoppedWords() const {
-    const QString operation = m_operation == Operation::View ? QStringLiteral("Reading the trouble codes")
-                              : m_operation == Operation::Clear
-                                  ? QStringLiteral("Clearing the trouble codes")
-                              : AdapterState == AdapterInitialised
-                                  ? QStringLiteral("Reading the trouble codes")
-                                  : QStringLiteral("Connecting to the cluster");
+    const QString operation =
+        m_operation == Operation::View       ? QStringLiteral("Reading the trouble codes")
+        : m_operation == Operation::Clear    ? QStringLiteral("Clearing the trouble codes")
+        : AdapterState == AdapterInitialised ? QStringLiteral("Reading the trouble codes")
+                                             : QStringLiteral("Connecting to the cluster");
     return QStringLiteral("%1 was stopped by the user.").arg(operation);
 }
 

@@ -80,8 +80,7 @@ void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
 }
 
 void IdentifyCluster(Form1Controls& ui) {
-    TellWaiting(QLatin1String(StepIdentifying),
-                Scaled(CurrentLinkLimits().endlessAnswerMs));
+    TellWaiting(QLatin1String(StepIdentifying), Scaled(CurrentLinkLimits().endlessAnswerMs));
     PartPrefix = PrefixOfReply(ReadIdentifier(ui, QLatin1String(FirstIdentificationRequest),
                                               QLatin1String(FirstIdentificationAnswer)));
     Pause(250);

@@ -142,8 +142,7 @@ void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) 
     ui.Timer1->stop();
     ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
 
-    TellWaiting(QLatin1String(StepSettingUp),
-                Scaled(CurrentLinkLimits().endlessAnswerMs));
+    TellWaiting(QLatin1String(StepSettingUp), Scaled(CurrentLinkLimits().endlessAnswerMs));
     SendSetUpCommands(exchange);
 
     Pause(250);

@@ -23,8 +23,7 @@ void EraseDtcCodes(Form1Controls& ui, EraseProgress* progress) {
     EraseProgress ignored;
     EraseProgress& told = progress ? *progress : ignored;
     Exchange exchange(*ui.MSComm1);
-    TellWaiting(QLatin1String(StepClearing),
-                Scaled(CurrentLinkLimits().endlessAnswerMs));
+    TellWaiting(QLatin1String(StepClearing), Scaled(CurrentLinkLimits().endlessAnswerMs));
     exchange.Send(QStringLiteral("14FF00"));
     told.sent = true;
     QString line;

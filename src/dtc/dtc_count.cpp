@@ -50,8 +50,7 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
 }
 
 void ReadDtcCount(Form1Controls& ui) {
-    TellWaiting(QLatin1String(StepReadingCodes),
-                Scaled(CurrentLinkLimits().endlessAnswerMs));
+    TellWaiting(QLatin1String(StepReadingCodes), Scaled(CurrentLinkLimits().endlessAnswerMs));
     const QString marker = QStringLiteral("62 02 ");
     Exchange exchange(*ui.MSComm1);
     QString valueText;

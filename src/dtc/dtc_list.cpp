@@ -38,8 +38,7 @@ QString FirstLineOfList(Exchange& exchange, const QString& request) {
 } // namespace
 
 void ReadDtcList(Form1Controls& ui) {
-    TellWaiting(QLatin1String(StepReadingCodes),
-                Scaled(CurrentLinkLimits().endlessAnswerMs));
+    TellWaiting(QLatin1String(StepReadingCodes), Scaled(CurrentLinkLimits().endlessAnswerMs));
     ui.DTC_List->clear();
     const QString caption = ui.DTC_label->text();
     const QString request = QStringLiteral("1800ff00");
