@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QUuid>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ BluezStandIn::BluezStandIn(const QString& busAddress, const SimBluetooth& option
 }
 
 BluezStandIn::~BluezStandIn() {
+    if (m_kept >= 0) ::close(m_kept);
     m_bus.unregisterObject(QStringLiteral("/"), QDBusConnection::UnregisterTree);
     m_bus.unregisterService(QStringLiteral("org.bluez"));
     QDBusConnection::disconnectFromBus(m_connectionName);
@@ -84,6 +86,25 @@ void BluezStandIn::ConnectProfile(const QDBusMessage& call) {
                                          QStringLiteral("Resource Not Ready")));
         return;
     }
+    // A link whose adapter end went (out of range, unplugged) is seen hung up.
+    if (m_kept >= 0) {
+        pollfd watched{m_kept, POLLIN, 0};
+        if (::poll(&watched, 1, 0) > 0 && (watched.revents & (POLLHUP | POLLERR))) {
+            ::close(m_kept);
+            m_kept = -1;
+        }
+    }
+    // Someone else's link, or someone else's page, comes first.
+    if (m_kept >= 0 || m_options.heldByOther) {
+        m_bus.send(call.createErrorReply(QStringLiteral("org.bluez.Error.AlreadyConnected"),
+                                         QStringLiteral("Already Connected")));
+        return;
+    }
+    if (m_unanswered || m_handingOver || m_options.beingConnected) {
+        m_bus.send(call.createErrorReply(QStringLiteral("org.bluez.Error.InProgress"),
+                                         QStringLiteral("In Progress")));
+        return;
+    }
     if (!m_options.answersPage) {
         m_unanswered = call; // out of range: the page never finds it
         return;
@@ -105,16 +126,23 @@ void BluezStandIn::ConnectProfile(const QDBusMessage& call) {
                                                            QStringLiteral("NewConnection"));
     handOver << QVariant::fromValue(QDBusObjectPath(DevicePath()))
              << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])) << QVariantMap();
-    ::close(ends[1]); // the message holds its own copy
+    // The service keeps a copy of what it hands over, watching it for the hang-up.
+    m_kept = ends[1];
+    m_handingOver = true;
     // As the service does: the socket first, then the answer to ConnectProfile.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(handOver), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, call, watcher] {
+        m_handingOver = false;
         m_bus.send(call.createReply());
         watcher->deleteLater();
     });
 }
 
 bool BluezStandIn::handleMessage(const QDBusMessage& message, const QDBusConnection&) {
+    if (!m_options.answers) {
+        ++m_held; // never answered
+        return true;
+    }
     const QString member = message.member();
     if (member == QLatin1String("GetManagedObjects")) {
         ++m_listings;
@@ -129,7 +157,12 @@ bool BluezStandIn::handleMessage(const QDBusMessage& message, const QDBusConnect
     } else if (member == QLatin1String("ConnectProfile") && message.path() == DevicePath()) {
         ConnectProfile(message);
     } else if (member == QLatin1String("DisconnectProfile") && message.path() == DevicePath()) {
+        // It ends the device's link, whoever made it.
+        ++m_disconnects;
         m_unanswered.reset();
+        if (m_kept >= 0) ::close(m_kept);
+        m_kept = -1;
+        m_options.heldByOther = false;
         if (m_line) m_line->Unplug();
         m_bus.send(message.createReply());
     } else {

@@ -18,7 +18,12 @@ class PtyAdapter;
 // and the device's ConnectProfile, which hands one end of a socket pair to
 // the program's profile (NewConnection) and the other to the simulated
 // adapter. It also plays the service missing, Bluetooth off, no adapter, the
-// device not paired, and a device that never answers the page.
+// device not paired, a device that never answers the page, a service that
+// holds its name and answers nothing, and another program that holds the
+// link or is making it. As the service does, it keeps its own copy of the
+// socket it hands over until DisconnectProfile: a program that only closes
+// its end leaves the link up, and the next ConnectProfile meets
+// AlreadyConnected.
 class BluezStandIn : public QDBusVirtualObject {
     Q_OBJECT
   public:
@@ -32,7 +37,10 @@ class BluezStandIn : public QDBusVirtualObject {
     SimBluetooth& Options() { return m_options; }
     // A ConnectProfile waits for an adapter that does not answer the page.
     bool Paging() const { return m_unanswered.has_value(); }
-    int Listings() const { return m_listings; } // GetManagedObjects calls answered
+    int Listings() const { return m_listings; }       // GetManagedObjects calls answered
+    int Held() const { return m_held; }               // questions a mute service left unanswered
+    bool LinkUp() const { return m_kept >= 0; }       // a link handed over and not ended
+    int Disconnects() const { return m_disconnects; } // DisconnectProfile calls
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -49,6 +57,10 @@ class BluezStandIn : public QDBusVirtualObject {
     QString m_profilePath;                    // the program's profile, once registered
     QString m_profileOwner;                   // ...on its connection
     std::optional<QDBusMessage> m_unanswered; // a page nobody answers
+    bool m_handingOver = false;               // NewConnection sent, not yet answered
+    int m_kept = -1;                          // our copy of the socket handed over
+    int m_disconnects = 0;
+    int m_held = 0;
     int m_listings = 0;
     QString m_error;
 };

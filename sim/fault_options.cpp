@@ -162,6 +162,24 @@ std::vector<SimOption> FaultOptions() {
              l.options.bluetooth.answersPage = false;
              return QString();
          }},
+        {"bt-mute", nullptr,
+         "Bluetooth: the service holds its name on the bus but answers nothing.",
+         [](L& l, const QString&) {
+             l.options.bluetooth.answers = false;
+             return QString();
+         }},
+        {"bt-held", nullptr,
+         "Bluetooth: another program holds the adapter's link (AlreadyConnected).",
+         [](L& l, const QString&) {
+             l.options.bluetooth.heldByOther = true;
+             return QString();
+         }},
+        {"bt-in-progress", nullptr,
+         "Bluetooth: another program is connecting the adapter (InProgress).",
+         [](L& l, const QString&) {
+             l.options.bluetooth.beingConnected = true;
+             return QString();
+         }},
         {"late-line", "text",
          "A frame sent unasked right after each answer, e.g. --late-line \"728 03 7F 3E 11 \".",
          [](L& l, const QString& v) {

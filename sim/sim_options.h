@@ -16,11 +16,14 @@ using CommandSet = QSet<QString>;
 
 // The computer's Bluetooth service as the stand-in plays it (bluez_standin.h).
 struct SimBluetooth {
-    bool service = true;     // the service is on the bus
-    bool adapter = true;     // the computer has a Bluetooth adapter
-    bool powered = true;     // ...switched on
-    bool paired = true;      // the OBD-II adapter is paired
-    bool answersPage = true; // it answers over the radio (in range, powered)
+    bool service = true;         // the service is on the bus
+    bool adapter = true;         // the computer has a Bluetooth adapter
+    bool powered = true;         // ...switched on
+    bool paired = true;          // the OBD-II adapter is paired
+    bool answersPage = true;     // it answers over the radio (in range, powered)
+    bool answers = true;         // the service answers questions (false: holds its name, mute)
+    bool heldByOther = false;    // another program (a phone app) has it connected
+    bool beingConnected = false; // another program is connecting it now
     QString name = QStringLiteral("OBDII");
     QString address = QStringLiteral("00:1D:A5:68:98:8B");
 };

@@ -83,6 +83,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
     SetMessageObserver([this](const Message& message) {
         m_log.Note(QStringLiteral("message: %1 | %2").arg(message.text, message.informative));
     });
+    // A link handed over after its attempt was given up is ended, whatever runs.
+    SetLateBluetoothObserver([this] {
+        if (Admit(Input::LateBluetooth)) m_log.Note(QStringLiteral("late Bluetooth link ended"));
+    });
     BuildWaitAndStop();
     Form_Load();
 }
@@ -90,6 +94,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent) {
 Form1::~Form1() {
     SetMessageObserver({});
     SetWaitObserver({});
+    SetLateBluetoothObserver({});
     if (m_setup) delete m_setup.data();
     if (m_about) delete m_about.data();
 }
@@ -151,7 +156,7 @@ void Form1::StartLogSession() {
                        QStringLiteral("system: ") + QSysInfo::prettyProductName()};
     if (!BluetoothAdapter.isEmpty())
         header << QStringLiteral("port: ") +
-                      BluetoothAdapterText(BluetoothAdapter, BluetoothDeviceName(BluetoothAdapter));
+                      BluetoothAdapterText(BluetoothAdapter, KnownBluetoothName(BluetoothAdapter));
     else if (NetworkAdapter.isEmpty())
         header << QStringLiteral("port: COM%1 %2")
                       .arg(CommPortNumber)

@@ -37,6 +37,12 @@ QString BluetoothStateWords(BluetoothState state) {
     case BluetoothState::Off:
         return QStringLiteral("Bluetooth is switched off: switch it on in your desktop's "
                               "Bluetooth settings, then open Setup again.");
+    case BluetoothState::Busy:
+        return QStringLiteral("The Bluetooth service is still answering another question: "
+                              "Setup asks it again in a moment.");
+    case BluetoothState::NotAnswering:
+        return QStringLiteral("The Bluetooth service does not answer: restart it (sudo "
+                              "systemctl restart bluetooth), then open Setup again.");
     case BluetoothState::NonePaired:
         break;
     }

@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -23,7 +24,18 @@ struct BluetoothDevice {
     QString name;    // as the desktop shows it ("OBDII")
 };
 
-enum class BluetoothState { Ready, NotOnThisSystem, NoService, NoAdapter, Off, NonePaired };
+// Busy: another question to the service is still waiting for its answer, so
+// nothing is known yet; NotAnswering: the service holds its name but does not answer.
+enum class BluetoothState {
+    Ready,
+    NotOnThisSystem,
+    NoService,
+    NoAdapter,
+    Off,
+    NonePaired,
+    Busy,
+    NotAnswering
+};
 
 struct BluetoothListing {
     BluetoothState state = BluetoothState::NotOnThisSystem;
@@ -49,7 +61,10 @@ QString BluetoothListEntry(const BluetoothDevice& device);
 QString BluetoothAdapterText(const QString& address, const QString& name);
 
 // The name the service knows the device by; empty when it does not answer.
+// Asks only when no answer of the service has named it yet this run.
 QString BluetoothDeviceName(const QString& address);
+// The name an earlier answer gave, without asking; empty when none has.
+QString KnownBluetoothName(const QString& address);
 
 // What the listing's state means for Setup, and what to do; empty when Ready.
 QString BluetoothStateWords(BluetoothState state);
@@ -63,6 +78,13 @@ struct BluetoothConnection {
     QString failure; // what went wrong, for the message's first line
     QString advice;  // and what to do
 };
+// The link it makes is this program's: closing the channel also asks the
+// service to end it (the service keeps a copy of the socket). A link that
+// failed or belongs to another program is never ended from here.
 BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const bool& cancel);
+
+// Told when the service hands over a link nobody waits for any more (an
+// attempt given up); the link is ended all the same.
+void SetLateBluetoothObserver(std::function<void()> observer);
 
 } // namespace vorkel

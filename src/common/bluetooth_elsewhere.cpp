@@ -16,10 +16,16 @@ QString BluetoothDeviceName(const QString&) {
     return {};
 }
 
+QString KnownBluetoothName(const QString&) {
+    return {};
+}
+
 BluetoothConnection ConnectBluetooth(const QString&, int, const bool&) {
     BluetoothConnection result;
     result.failure = BluetoothStateWords(BluetoothState::NotOnThisSystem);
     return result;
 }
+
+void SetLateBluetoothObserver(std::function<void()>) {}
 
 } // namespace vorkel

@@ -18,12 +18,14 @@
 #include <QEventLoop>
 #include <QMap>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vorkel {
 namespace {
@@ -35,9 +37,11 @@ const QString Bluez = QStringLiteral("org.bluez");
 const QString DeviceInterface = QStringLiteral("org.bluez.Device1");
 const QString AdapterInterface = QStringLiteral("org.bluez.Adapter1");
 const QString ProfilePath = QStringLiteral("/au/vorkel/serial_port");
-// A service that takes longer than this to list its devices is not there for
-// us. The window stays live while it is asked, as in every wait.
-constexpr int ServiceAnswerMs = 2000;
+// A service that takes longer than this to answer a question does not answer.
+// bluetoothd answers within milliseconds; a busy machine may take a second or
+// two. The window stays live while it is asked, as in every wait.
+constexpr int ServiceAnswerMs = 5000;
+const QString AskedAlready = QStringLiteral("au.vorkel.Error.AskedAlready");
 
 // The system bus, where DBUS_SYSTEM_BUS_ADDRESS says or at its usual place;
 // a connection that failed or broke is tried again next time (the service
@@ -53,27 +57,51 @@ QDBusConnection Bus() {
 
 // One question to the service at a time. The window stays live while it is
 // asked, so whatever runs meanwhile could ask again inside the wait; such a
-// nested wait need not end (seen with Qt 6.4): it is refused instead.
+// nested wait need not end (seen with Qt 6.4): it is refused instead, as
+// asked already, which says nothing about the service.
 QDBusMessage AskService(const QDBusMessage& call) {
     static bool asking = false;
     if (asking)
-        return call.createErrorReply(QDBusError::Failed,
+        return call.createErrorReply(AskedAlready,
                                      QStringLiteral("the Bluetooth service is being asked"));
     const QScopedValueRollback busy(asking, true);
     return Bus().call(call, QDBus::BlockWithGui, ServiceAnswerMs);
 }
 
-// The service's objects; nothing when it does not answer.
-std::optional<ManagedObjects> BluezObjects() {
+// What an error in place of an answer says of the service itself: a question
+// still waiting is no fact about it, and one that holds its name but never
+// answers is not "not running".
+std::optional<BluetoothState> ServiceState(const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ErrorMessage) return std::nullopt;
+    const QString name = reply.errorName();
+    if (name == AskedAlready) return BluetoothState::Busy;
+    const QDBusError::ErrorType type = QDBusError(reply).type();
+    if (type == QDBusError::NoReply || type == QDBusError::Timeout || type == QDBusError::TimedOut)
+        return Bus().interface()->isServiceRegistered(Bluez).value() ? BluetoothState::NotAnswering
+                                                                     : BluetoothState::NoService;
+    if (type == QDBusError::ServiceUnknown || type == QDBusError::Disconnected ||
+        name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return BluetoothState::NoService;
+    return std::nullopt; // the service's own answer
+}
+
+// The service's objects, or what stands in the way.
+struct Objects {
+    BluetoothState state = BluetoothState::NoService;
+    ManagedObjects objects;
+};
+Objects BluezObjects() {
     qDBusRegisterMetaType<InterfaceMap>();
     qDBusRegisterMetaType<ManagedObjects>();
-    if (!Bus().isConnected()) return std::nullopt;
+    if (!Bus().isConnected()) return {};
     const QDBusMessage call = QDBusMessage::createMethodCall(
         Bluez, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
         QStringLiteral("GetManagedObjects"));
-    const QDBusReply<ManagedObjects> reply = AskService(call);
-    if (!reply.isValid()) return std::nullopt;
-    return reply.value();
+    const QDBusMessage answer = AskService(call);
+    if (const std::optional<BluetoothState> state = ServiceState(answer)) return {*state, {}};
+    const QDBusReply<ManagedObjects> reply = answer;
+    if (!reply.isValid()) return {};
+    return {BluetoothState::Ready, reply.value()};
 }
 
 bool OffersSerialPort(const QVariantMap& device) {
@@ -99,10 +127,18 @@ struct Found {
     QList<BluetoothDevice> devices;
 };
 
+// The names the service's answers gave, by address: shown without asking again.
+QMap<QString, QString>& KnownNames() {
+    static QMap<QString, QString> names;
+    return names;
+}
+
 Found LookAt(const QString& address) {
     Found found;
-    const std::optional<ManagedObjects> objects = BluezObjects();
-    if (!objects) return found;
+    const Objects asked = BluezObjects();
+    found.state = asked.state;
+    if (asked.state != BluetoothState::Ready) return found;
+    const ManagedObjects* objects = &asked.objects;
     found.state = BluetoothState::NoAdapter;
     bool powered = false;
     for (auto it = objects->begin(); it != objects->end(); ++it) {
@@ -122,6 +158,7 @@ Found LookAt(const QString& address) {
             continue;
         const QString deviceAddress = device.value(QStringLiteral("Address")).toString().toUpper();
         found.devices.append({deviceAddress, NameOf(device)});
+        KnownNames().insert(deviceAddress, NameOf(device));
         if (deviceAddress == address) {
             found.devicePath = it.key().path();
             found.name = NameOf(device);
@@ -134,6 +171,30 @@ Found LookAt(const QString& address) {
               });
     return found;
 }
+
+// Ends the device's serial-port link (a page still under way too). The
+// service acts on the device, not on one program's link: called only for a
+// link this program made.
+void EndLink(const QString& devicePath) {
+    QDBusMessage call = QDBusMessage::createMethodCall(Bluez, devicePath, DeviceInterface,
+                                                       QStringLiteral("DisconnectProfile"));
+    call << QString::fromLatin1(SerialPortServiceUuid);
+    Bus().asyncCall(call);
+}
+
+// The socket of a link this program made: its close ends the link as well.
+class RadioChannel : public SocketChannel {
+  public:
+    RadioChannel(int fd, QString devicePath) : SocketChannel(fd), m_device(std::move(devicePath)) {}
+    ~RadioChannel() override { close(); }
+    void close() override {
+        if (!m_device.isEmpty()) EndLink(std::exchange(m_device, QString()));
+        SocketChannel::close();
+    }
+
+  private:
+    QString m_device;
+};
 
 } // namespace
 
@@ -173,6 +234,8 @@ class SerialPortProfile : public QObject {
         return true;
     }
 
+    // The device whose socket is awaited now; none: any that comes is late.
+    void Await(const QString& devicePath) { m_awaited = devicePath; }
     // The socket for that device, once it has come.
     int TakeSocket(const QString& devicePath) {
         return m_sockets.contains(devicePath) ? m_sockets.take(devicePath) : -1;
@@ -180,6 +243,7 @@ class SerialPortProfile : public QObject {
     void Forget(const QString& devicePath) {
         if (const int fd = TakeSocket(devicePath); fd >= 0) ::close(fd);
     }
+    void setLateObserver(std::function<void()> observer) { m_late = std::move(observer); }
 
   signals:
     void socketArrived();
@@ -187,6 +251,12 @@ class SerialPortProfile : public QObject {
   public slots:
     void NewConnection(const QDBusObjectPath& device, const QDBusUnixFileDescriptor& fd,
                        const QVariantMap&) {
+        if (device.path() != m_awaited) {
+            // An attempt given up: the link is this program's, and nobody uses it.
+            EndLink(device.path());
+            if (m_late) m_late();
+            return;
+        }
         const int own = ::fcntl(fd.fileDescriptor(), F_DUPFD_CLOEXEC, 0);
         if (own < 0) return;
         Forget(device.path());
@@ -207,6 +277,8 @@ class SerialPortProfile : public QObject {
         m_registeredWith.clear();
     }
 
+    std::function<void()> m_late;
+    QString m_awaited;
     bool m_quitWatched = false;
     QString m_registeredWith; // the service's unique name when the profile was registered
     QString m_registeredAs;   // ...and ours
@@ -219,13 +291,6 @@ namespace {
 SerialPortProfile& Profile() {
     static SerialPortProfile profile;
     return profile;
-}
-
-void CallDevice(const QString& devicePath, const char* method) {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(Bluez, devicePath, DeviceInterface, QLatin1String(method));
-    call << QString::fromLatin1(SerialPortServiceUuid);
-    Bus().asyncCall(call);
 }
 
 // A refusal of ConnectProfile in the user's words.
@@ -241,6 +306,14 @@ void DescribeRefusal(const QDBusMessage& reply, BluetoothConnection& result,
         result.failure =
             QStringLiteral("The Bluetooth adapter %1 offers no serial port.").arg(adapter);
         result.advice = QStringLiteral("Choose the OBD-II adapter in Setup, then press Connect.");
+    } else if (name == QLatin1String("org.bluez.Error.InProgress") ||
+               name == QLatin1String("org.bluez.Error.AlreadyConnected")) {
+        result.failure = QStringLiteral("The Bluetooth adapter %1 is being connected, or is "
+                                        "connected, by another program.")
+                             .arg(adapter);
+        result.advice = QStringLiteral("Another program on this computer, or a phone app, may "
+                                       "hold it: close that program (or switch the phone's "
+                                       "Bluetooth off), then press Connect.");
     } else {
         // A page that found nobody, a device out of reach or without power.
         result.failure =
@@ -264,7 +337,12 @@ BluetoothListing ListBluetoothAdapters() {
 }
 
 QString BluetoothDeviceName(const QString& address) {
+    if (const QString known = KnownBluetoothName(address); !known.isEmpty()) return known;
     return LookAt(address).name;
+}
+
+QString KnownBluetoothName(const QString& address) {
+    return KnownNames().value(address);
 }
 
 BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const bool& cancel) {
@@ -278,6 +356,17 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
         result.advice = advice;
         return std::move(result);
     };
+    if (cancel) {
+        result.cancelled = true;
+        return result;
+    }
+    if (found.state == BluetoothState::Busy)
+        return says(QStringLiteral("The Bluetooth service is still answering another question."),
+                    QStringLiteral("Press Connect again in a moment."));
+    if (found.state == BluetoothState::NotAnswering)
+        return says(QStringLiteral("The Bluetooth service does not answer."),
+                    QStringLiteral("Restart it (sudo systemctl restart bluetooth), then press "
+                                   "Connect."));
     if (found.state == BluetoothState::NoService)
         return says(QStringLiteral("The Bluetooth service is not running on this computer."),
                     QStringLiteral("Start it (sudo systemctl start bluetooth), then press "
@@ -299,8 +388,14 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
     if (!Profile().EnsureRegistered(error))
         return says(QStringLiteral("The Bluetooth service refused VORKEL's serial port."), error);
 
+    if (cancel) {
+        result.cancelled = true;
+        return result;
+    }
     // The reply and the socket may come in either order; the socket decides.
     Profile().Forget(found.devicePath);
+    Profile().Await(found.devicePath);
+    const auto awaitNoMore = qScopeGuard([] { Profile().Await(QString()); });
     QDBusMessage call = QDBusMessage::createMethodCall(Bluez, found.devicePath, DeviceInterface,
                                                        QStringLiteral("ConnectProfile"));
     call << QString::fromLatin1(SerialPortServiceUuid);
@@ -326,24 +421,29 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
         loop.exec();
     }
     if (fd >= 0) {
-        result.channel = std::make_unique<SocketChannel>(fd);
+        result.channel = std::make_unique<RadioChannel>(fd, found.devicePath);
         return result;
     }
-    // Nothing to keep of an attempt given up: the page stops, a late socket is closed.
-    CallDevice(found.devicePath, "DisconnectProfile");
-    if (cancel) {
-        result.cancelled = true;
-        return result;
-    }
+    // Refused: no link of ours exists, and the device's may be another program's.
     if (watcher.isFinished() && watcher.isError() &&
         watcher.error().type() != QDBusError::NoReply) {
         DescribeRefusal(watcher.reply(), result, adapter);
+        return result;
+    }
+    // Our page given up: it stops; a socket that still comes is ended as late.
+    EndLink(found.devicePath);
+    if (cancel) {
+        result.cancelled = true;
         return result;
     }
     return says(
         QStringLiteral("The Bluetooth adapter %1 did not answer over the radio.").arg(adapter),
         QStringLiteral("Is it in the car's socket with the ignition on, and within a few metres "
                        "of this computer? Then press Connect again."));
+}
+
+void SetLateBluetoothObserver(std::function<void()> observer) {
+    Profile().setLateObserver(std::move(observer));
 }
 
 } // namespace vorkel

@@ -11,8 +11,32 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTimer>
 
 namespace vorkel {
+namespace {
+
+constexpr int BusyRetryMs = 500;
+
+// Why a saved adapter is not listed, in the few words its entry has room for.
+QString NotListedWords(BluetoothState state) {
+    switch (state) {
+    case BluetoothState::Off:
+        return QStringLiteral("Bluetooth is off");
+    case BluetoothState::NoService:
+        return QStringLiteral("Bluetooth service not running");
+    case BluetoothState::NotAnswering:
+        return QStringLiteral("Bluetooth service not answering");
+    case BluetoothState::Busy:
+        return QStringLiteral("Bluetooth service busy");
+    case BluetoothState::NoAdapter:
+        return QStringLiteral("no Bluetooth adapter");
+    default:
+        return QStringLiteral("not paired now");
+    }
+}
+
+} // namespace
 
 void Setup_Form::MakeBluetoothControls() {
     if (!BluetoothOffered()) return; // a paired adapter is a COM port here
@@ -44,12 +68,18 @@ void Setup_Form::ShowBluetoothChoice() {
     Bluetooth_List->clear();
     for (const BluetoothDevice& device : listing.devices)
         Bluetooth_List->addItem(BluetoothListEntry(device), device.address);
-    // The one saved, also when it is not paired any more: the user sees what it was.
+    // The one saved, also when it is not listed now: the user sees what it was,
+    // and why it is not listed. "Not paired" only when the service said so.
     int saved = Bluetooth_List->findData(BluetoothAdapter);
     if (saved < 0 && !BluetoothAdapter.isEmpty()) {
-        Bluetooth_List->addItem(QStringLiteral("%1 (not paired now)").arg(BluetoothAdapter),
+        const bool answered =
+            listing.state == BluetoothState::Ready || listing.state == BluetoothState::NonePaired;
+        Bluetooth_List->addItem(QStringLiteral("%1 (%2)").arg(
+                                    BluetoothAdapter, answered ? QStringLiteral("not paired now")
+                                                               : NotListedWords(listing.state)),
                                 BluetoothAdapter);
         saved = Bluetooth_List->count() - 1;
+        Bluetooth_List->setItemData(saved, BluetoothStateWords(listing.state), Qt::ToolTipRole);
     }
     // The saved one, or the first paired: most have just one.
     Bluetooth_List->setCurrentIndex(saved >= 0 ? saved : 0);
@@ -59,6 +89,11 @@ void Setup_Form::ShowBluetoothChoice() {
     Bluetooth_List->setVisible(Bluetooth_List->count() > 0);
     Bluetooth_Check->setChecked(!BluetoothAdapter.isEmpty());
     FollowAdapterChoice();
+    // A question of someone else's still waits: asked again once it may have ended.
+    if (listing.state == BluetoothState::Busy)
+        QTimer::singleShot(BusyRetryMs, this, [this] {
+            if (isVisible() && !m_cancelCheck) ShowBluetoothChoice();
+        });
 }
 
 std::optional<QString> Setup_Form::ChosenBluetooth() {

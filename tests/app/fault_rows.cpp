@@ -183,6 +183,12 @@ void AddFaultRows() {
         noConfirmation, true, silence);
     row("click Disconnect during the clear", Clear, {"--pending-late", "14FF00"}, ClickDisconnect,
         noConfirmation, true, silence);
+    row("click About during the clear", Clear, {"--pending-late", "14FF00"}, ClickAbout,
+        noConfirmation, true, silence);
+    row("click Setup during the list", View, {"--pending-late", "1800FF00"}, ClickSetup, "", false,
+        quick);
+    row("click Connect during the identification", Connect, {"--pending-late", "22E21A"},
+        ClickConnect, "", false, quick);
     row("click Exit during the clear", Clear, {"--pending-late", "14FF00"}, ClickExit, "", false,
         silence);
     row("click Setup during the attempt", Connect, {"--reset-delay", "2000"}, ClickSetup, "", false,
@@ -220,6 +226,16 @@ void AddFaultRows() {
         NoClick, "no Bluetooth adapter", false, quick);
     row("bluetooth: no Bluetooth service", Connect, {"--bluetooth", "--bt-no-service"}, NoClick,
         "service is not running", false, quick);
+    const QString other = QStringLiteral("by another program");
+    row("bluetooth: another program holds the adapter", Connect, {"--bluetooth", "--bt-held"},
+        NoClick, other, false, quick);
+    row("bluetooth: another program is connecting it", Connect, {"--bluetooth", "--bt-in-progress"},
+        NoClick, other, false, quick);
+    const int mute = 1000 + 5000; // the service's answer is awaited 5 s
+    row("bluetooth: the service holds its name, answers nothing", Connect,
+        {"--bluetooth", "--bt-mute"}, NoClick, "service does not answer", false, quick + mute);
+    row("bluetooth: click Connect while the service is asked", Connect,
+        {"--bluetooth", "--bt-mute"}, ClickConnect, "", false, quick + mute);
     row("bluetooth: the link dropped mid-answer", View, {"--bluetooth", "--unplug", "1800FF00:20"},
         NoClick, lost, false, quick);
     row("bluetooth: click Setup while the radio pages", Connect, {"--bluetooth", "--bt-no-page"},

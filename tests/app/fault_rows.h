@@ -13,7 +13,8 @@ enum Click {
     ClickClear,
     ClickSetup,
     ClickExit,
-    ClickEscape
+    ClickEscape,
+    ClickAbout
 };
 
 // The bounds of a wait, shortened for the suite.

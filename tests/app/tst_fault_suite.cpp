@@ -183,6 +183,11 @@ void TestFaultSuite::fault() {
                 case ClickEscape:
                     QTest::keyClick(form.Connect_Command, Qt::Key_Escape);
                     break;
+                case ClickAbout:
+                    form.mnu_About->trigger();
+                    QVERIFY(form.AboutDialog() && form.AboutDialog()->isVisible());
+                    form.AboutDialog()->close();
+                    break;
                 case NoClick:
                     break;
                 }
@@ -208,8 +213,10 @@ void TestFaultSuite::fault() {
     QVERIFY(!QApplication::overrideCursor());
     if (click != NoClick) {
         // The step waited for, and how long it might still take.
-        const QString words = step == View        ? QStringLiteral("Reading trouble codes")
-                              : step == Clear     ? QStringLiteral("Clearing the trouble codes")
+        const QString words = step == View    ? QStringLiteral("Reading trouble codes")
+                              : step == Clear ? QStringLiteral("Clearing the trouble codes")
+                              : faults.contains(QLatin1String("--pending-late"))
+                                  ? QStringLiteral("Reading the cluster's part number")
                               : network.isEmpty() ? QStringLiteral("Resetting the adapter")
                                                   : QStringLiteral("Calling the adapter");
         QVERIFY2(waiting.startsWith(words + QStringLiteral("... (up to ")), qPrintable(waiting));
@@ -220,11 +227,14 @@ void TestFaultSuite::fault() {
         QVERIFY(form.AdapterLogFile().Contents().contains(step == Clear ? "! Stop: refused"
                                                                         : "! Stop\n"));
         if (step == View) QCOMPARE(windowdriver::ListLines(form).size(), 3);
-        if (step != Clear && click != ClickSetup)
+        if (step != Clear)
             QVERIFY2(form.StatusBar1->currentMessage().contains(
                          QLatin1String("was stopped by the user.")),
                      qPrintable(form.StatusBar1->currentMessage()));
     }
+    // What the input table decided is in the log, for every input but those that just act.
+    if (click != NoClick && click != ClickExit && click != ClickAbout)
+        QVERIFY(form.AdapterLogFile().Contents().contains(" during "));
     QVERIFY(!form.Timer1->isActive());
     if (click == ClickExit) {
         QVERIFY(exited);

@@ -26,7 +26,9 @@ class SimFixture {
     // (DBUS_SYSTEM_BUS_ADDRESS); its address, for the program's Bluetooth adapter.
     QString useBluetooth();
     // The Bluetooth stand-in holds a page that nobody answers.
-    bool paging() const { return m_bluez && m_bluez->Paging(); }
+    // The Bluetooth service's stand-in holds a page, or a question, unanswered.
+    bool paging() const { return m_bluez && (m_bluez->Paging() || m_bluez->Held() > 0); }
+    vorkelsim::BluezStandIn* bluez() const { return m_bluez.get(); }
     int serviceListings() const { return m_bluez ? m_bluez->Listings() : 0; }
     // Another adapter, also linked, as COM<port>.
     std::unique_ptr<vorkelsim::PtyAdapter> addPort(int comPort,
