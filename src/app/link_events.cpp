@@ -55,10 +55,7 @@ void Form1::Timer1_Timer() {
         // The speed found, in one click, saved as Setup's Save saves it.
         if (const std::optional<int> speed = search ? SpeedToOffer(*search) : std::nullopt) {
             message.actionCaption = UseSpeedCaption(*speed);
-            message.action = [this, speed] {
-                CommSpeed = QString::number(*speed);
-                SaveSettings(StatusBar1);
-            };
+            message.action = [this, speed] { SaveSpeed(StatusBar1, QString::number(*speed)); };
         }
         ShowMessage(message);
     }

@@ -17,9 +17,10 @@ namespace vorkel {
 namespace {
 
 // Written whole or not at all: a crash or a full disk never leaves a truncated file.
-bool WriteSettingsFile(std::int16_t port, const QString& speed) {
+bool WriteSettingsFile(std::int16_t port, const QString& speed, const QString& network,
+                       const QString& bluetooth) {
     QSaveFile file(IniFilePath);
-    const QByteArray text = FormatSettingsFile(port, speed, NetworkAdapter, BluetoothAdapter);
+    const QByteArray text = FormatSettingsFile(port, speed, network, bluetooth);
     QString why;
     if (QFileInfo(IniFilePath).isSymLink()) {
         // Never through a link: one put beside the program would let a Save
@@ -80,7 +81,7 @@ void LoadSettings(StatusBar* statusBar, const QString& otherPath) {
         CommSpeed = QStringLiteral("9600");
         NetworkAdapter.clear();
         BluetoothAdapter.clear();
-        WriteSettingsFile(CommPortNumber, CommSpeed);
+        WriteSettingsFile(CommPortNumber, CommSpeed, NetworkAdapter, BluetoothAdapter);
     }
     ShowStatus(statusBar);
 }
@@ -105,7 +106,21 @@ QString NetworkFromSettingsFile(const QString& path, const QString& otherPath) {
 }
 
 bool SaveSettings(StatusBar* statusBar) {
-    const bool saved = WriteSettingsFile(CommPortNumber, CommSpeed);
+    const bool saved =
+        WriteSettingsFile(CommPortNumber, CommSpeed, NetworkAdapter, BluetoothAdapter);
+    ShowStatus(statusBar);
+    return saved;
+}
+
+bool SaveSpeed(StatusBar* statusBar, const QString& speed) {
+    CommSpeed = speed;
+    // What the file holds may differ from this run's settings (--com, --network):
+    // only the speed changes in it.
+    const std::optional<SettingsRead> read = ReadSettingsFile(IniFilePath, QString());
+    const bool saved =
+        read ? WriteSettingsFile(read->port.value_or(CommPortNumber), speed, read->network,
+                                 read->bluetooth)
+             : WriteSettingsFile(CommPortNumber, speed, NetworkAdapter, BluetoothAdapter);
     ShowStatus(statusBar);
     return saved;
 }

@@ -30,4 +30,9 @@ QString NetworkFromSettingsFile(const QString& path, const QString& otherPath = 
 // values in memory stay as they are. Returns false on failure.
 bool SaveSettings(StatusBar* statusBar);
 
+// A speed the user took in one click: this run uses it, and the file changes
+// in that line alone, keeping what the user saved (a WiFi or Bluetooth adapter
+// included, also when this run was given another port).
+bool SaveSpeed(StatusBar* statusBar, const QString& speed);
+
 } // namespace vorkel

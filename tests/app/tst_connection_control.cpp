@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "common/bluetooth.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "support/message_recorder.h"
@@ -62,6 +63,8 @@ class TestConnectionControl : public QObject {
     void speedSearch();
     void wifiAdapterThroughSocat();
     void viewFailureKeepsTheConnection();
+    void bluetoothLinkIsOursAlone_data();
+    void bluetoothLinkIsOursAlone();
 
   private:
     std::optional<ScopedTimeScale> m_scale; // every row runs at the quick factor
@@ -294,7 +297,22 @@ void TestConnectionControl::speedSearch() {
     const qsizetype found = arguments.indexOf(QStringLiteral("--baud")) + 1;
     if (found > 0 && arguments.at(found) != configured) {
         QCOMPARE(said.actionCaption, QStringLiteral("Use %1 baud").arg(arguments.at(found)));
+        // The COM port was given for this run (--com) over a saved WiFi adapter:
+        // the speed is saved, and the rest of the file as the user saved it.
+        QTemporaryDir folder;
+        const QString savedIni = IniFilePath;
+        IniFilePath = folder.filePath(QStringLiteral("VORKEL.INI"));
+        const auto restore = qScopeGuard([&savedIni] { IniFilePath = savedIni; });
+        QFile ini(IniFilePath);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=9600\r\n"
+                  "Network=192.168.0.10:35000\r\n");
+        ini.close();
         said.action();
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), "VORKEL v1.00 INI File\r\nComPort=COM3\r\nComSpeed=" +
+                                    arguments.at(found).toLatin1() +
+                                    "\r\nNetwork=192.168.0.10:35000\r\n");
         QCOMPARE(CommSpeed, arguments.at(found));
         QCOMPARE(form.StatusBar1->panelText(2),
                  QStringLiteral("COM %1 / %2").arg(fixture.comPort()).arg(arguments.at(found)));
@@ -322,6 +340,41 @@ void TestConnectionControl::viewFailureKeepsTheConnection() {
     QVERIFY(form.MSComm1->PortOpen());
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
     QVERIFY(form.Command1->isEnabled());
+}
+
+void TestConnectionControl::bluetoothLinkIsOursAlone_data() {
+    QTest::addColumn<bool>("secondClient");
+    // The service keeps its copy of the socket: only DisconnectProfile ends the link.
+    QTest::newRow("Disconnect, then Connect again") << false;
+    // Another program's attempt meets AlreadyConnected and leaves our link alone.
+    QTest::newRow("a second client while connected") << true;
+}
+
+void TestConnectionControl::bluetoothLinkIsOursAlone() {
+    QFETCH(bool, secondClient);
+    WindowOnSim rig({});
+    auto& [fixture, form, messages] = rig;
+    BluetoothAdapter = fixture.useBluetooth();
+    Click(form.Connect_Command);
+    QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    if (secondClient) {
+        const bool cancel = false;
+        const BluetoothConnection other = ConnectBluetooth(BluetoothAdapter, 2000, cancel);
+        QVERIFY(!other.channel);
+        QVERIFY2(other.failure.contains(QLatin1String("by another program")),
+                 qPrintable(other.failure));
+        QCOMPARE(fixture.bluez()->Disconnects(), 0);
+        Click(form.Command1);
+        QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    } else {
+        Click(form.Connect_Command);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.bluez()->LinkUp(), false, 2000);
+        Click(form.Connect_Command);
+        QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
+    }
+    QCOMPARE(ListLines(form), WorkedExample);
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+    BluetoothAdapter.clear();
 }
 
 VORKEL_TEST_MAIN_IN_PARTS(TestConnectionControl)
