@@ -256,6 +256,16 @@ void TestSetupForm::saveWritesAndCloses_data() {
     for (const auto& [fault, said] : none)
         QTest::newRow(fault) << QString() << QStringLiteral("bluetooth:") + QLatin1String(fault)
                              << 0 << QByteArray() << said;
+    // One saved: its entry says why it is not listed, and Save keeps it.
+    const QList<std::pair<const char*, const char*>> saved = {
+        {"--bt-off", "Bluetooth is off"},
+        {"--bt-no-service", "Bluetooth service not running"},
+        {"--bt-mute", "Bluetooth service not answering"}};
+    for (const auto& [fault, said] : saved)
+        QTest::newRow(qPrintable(QStringLiteral("saved, %1").arg(QLatin1String(fault))))
+            << "00:1D:A5:68:98:8B" << QStringLiteral("bluetooth:") + QLatin1String(fault) << 0
+            << lines + "Bluetooth=00:1D:A5:68:98:8B\r\n"
+            << said;
 }
 
 void TestSetupForm::saveWritesAndCloses() {
@@ -295,7 +305,13 @@ void TestSetupForm::saveWritesAndCloses() {
     setup->Network_Check->setChecked(!host.isNull() && !radio);
     setup->Bluetooth_Check->setChecked(radio);
     if (radio && setup->Bluetooth_List->count() > 0) {
-        QCOMPARE(setup->Bluetooth_List->itemText(0), QStringLiteral("OBDII (00:1D:A5:68:98:8B)"));
+        const QString first = setup->Bluetooth_List->itemText(0);
+        if (radioBefore && first.startsWith(before)) { // saved, not listed now: why
+            QVERIFY2(first.contains(panel), qPrintable(first));
+            panel.clear();
+        } else {
+            QCOMPARE(first, QStringLiteral("OBDII (00:1D:A5:68:98:8B)"));
+        }
         setup->Bluetooth_List->setCurrentIndex(0);
     } else if (!host.isNull() && !radio) {
         setup->NetworkHost_Text->setText(host);
@@ -303,7 +319,7 @@ void TestSetupForm::saveWritesAndCloses() {
     }
     QTest::mouseClick(setup->SaveConfig, Qt::LeftButton);
     QCOMPARE(FileContent(IniFilePath), file);
-    if (!file.isEmpty()) QCOMPARE(statusBar.panelText(2), panel);
+    if (!file.isEmpty() && !panel.isEmpty()) QCOMPARE(statusBar.panelText(2), panel);
     if (file.isEmpty()) {
         QCOMPARE(messages.texts().size(), 1);
         const QString said = messages.texts().first() + messages.messages().first().informative;
