@@ -156,7 +156,7 @@ void Form1::StartLogSession() {
                        QStringLiteral("system: ") + QSysInfo::prettyProductName()};
     if (!BluetoothAdapter.isEmpty())
         header << QStringLiteral("port: ") +
-                      BluetoothAdapterText(BluetoothAdapter, KnownBluetoothName(BluetoothAdapter));
+                      BluetoothAdapterText(BluetoothAdapter, BluetoothDeviceName(BluetoothAdapter));
     else if (NetworkAdapter.isEmpty())
         header << QStringLiteral("port: COM%1 %2")
                       .arg(CommPortNumber)

@@ -63,8 +63,6 @@ QString BluetoothAdapterText(const QString& address, const QString& name);
 // The name the service knows the device by; empty when it does not answer.
 // Asks only when no answer of the service has named it yet this run.
 QString BluetoothDeviceName(const QString& address);
-// The name an earlier answer gave, without asking; empty when none has.
-QString KnownBluetoothName(const QString& address);
 
 // What the listing's state means for Setup, and what to do; empty when Ready.
 QString BluetoothStateWords(BluetoothState state);

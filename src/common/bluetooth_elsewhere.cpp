@@ -16,10 +16,6 @@ QString BluetoothDeviceName(const QString&) {
     return {};
 }
 
-QString KnownBluetoothName(const QString&) {
-    return {};
-}
-
 BluetoothConnection ConnectBluetooth(const QString&, int, const bool&) {
     BluetoothConnection result;
     result.failure = BluetoothStateWords(BluetoothState::NotOnThisSystem);

@@ -337,12 +337,8 @@ BluetoothListing ListBluetoothAdapters() {
 }
 
 QString BluetoothDeviceName(const QString& address) {
-    if (const QString known = KnownBluetoothName(address); !known.isEmpty()) return known;
+    if (const QString known = KnownNames().value(address); !known.isEmpty()) return known;
     return LookAt(address).name;
-}
-
-QString KnownBluetoothName(const QString& address) {
-    return KnownNames().value(address);
 }
 
 BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const bool& cancel) {
@@ -356,10 +352,11 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
         result.advice = advice;
         return std::move(result);
     };
-    if (cancel) {
+    const auto givenUp = [&result] {
         result.cancelled = true;
-        return result;
-    }
+        return std::move(result);
+    };
+    if (cancel) return givenUp();
     if (found.state == BluetoothState::Busy)
         return says(QStringLiteral("The Bluetooth service is still answering another question."),
                     QStringLiteral("Press Connect again in a moment."));
@@ -388,10 +385,7 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
     if (!Profile().EnsureRegistered(error))
         return says(QStringLiteral("The Bluetooth service refused VORKEL's serial port."), error);
 
-    if (cancel) {
-        result.cancelled = true;
-        return result;
-    }
+    if (cancel) return givenUp();
     // The reply and the socket may come in either order; the socket decides.
     Profile().Forget(found.devicePath);
     Profile().Await(found.devicePath);
@@ -432,10 +426,7 @@ BluetoothConnection ConnectBluetooth(const QString& address, int boundMs, const 
     }
     // Our page given up: it stops; a socket that still comes is ended as late.
     EndLink(found.devicePath);
-    if (cancel) {
-        result.cancelled = true;
-        return result;
-    }
+    if (cancel) return givenUp();
     return says(
         QStringLiteral("The Bluetooth adapter %1 did not answer over the radio.").arg(adapter),
         QStringLiteral("Is it in the car's socket with the ignition on, and within a few metres "

@@ -231,7 +231,7 @@ void AddFaultRows() {
         NoClick, other, false, quick);
     row("bluetooth: another program is connecting it", Connect, {"--bluetooth", "--bt-in-progress"},
         NoClick, other, false, quick);
-    const int mute = 1000 + 5000; // the service's answer is awaited 5 s
+    const int mute = 1000 + 2 * 5000; // the log's name, then the devices: each awaited 5 s
     row("bluetooth: the service holds its name, answers nothing", Connect,
         {"--bluetooth", "--bt-mute"}, NoClick, "service does not answer", false, quick + mute);
     row("bluetooth: click Connect while the service is asked", Connect,

@@ -150,7 +150,10 @@ void TestFaultSuite::fault() {
 
     QString waiting; // what the window said it waited for when the user clicked
     if (click != NoClick) {
-        const QString request = RequestOf(Step(step));
+        // A request held back at Connect ("busy, pending") is the moment clicked at.
+        const qsizetype held = faults.indexOf(QLatin1String("--pending-late")) + 1;
+        const QString request =
+            step == Connect && held > 0 ? faults.at(held).toLower() : RequestOf(Step(step));
         windowdriver::WhenTrue(
             &form,
             [&fixture, request, stalled] {
