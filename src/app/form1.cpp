@@ -4,6 +4,7 @@
 #include "common/bluetooth.h"
 #include "common/controls.h"
 #include "common/dialog_font.h"
+#include "common/list_placeholder.h"
 #include "common/message_box.h"
 #include "common/pause.h"
 #include "common/port_device.h"
@@ -102,9 +103,7 @@ Form1::~Form1() {
 void Form1::BuildControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(TwipsToPixels(Form1ClientWidth), TwipsToPixels(Form1ClientHeight));
     setCentralWidget(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // In tab-index order, each container before what it holds.
     ClusterInfo = MakeFrame(client, "ClusterInfo", "Cluster Type", TwipsRect(120, 2640, 1575, 615));
@@ -140,6 +139,8 @@ void Form1::BuildControls() {
     mnu_About->setObjectName(QStringLiteral("mnu_About"));
 
     BuildListMenu();
+    SetListPlaceholder(DTC_List, QStringLiteral("Not read yet"));
+    MakeResizable(client, QSize(TwipsToPixels(Form1ClientWidth), TwipsToPixels(Form1ClientHeight)));
 
     // Interval 0 and not started: it never fires until the connection attempt arms it.
     Timer1 = new QTimer(this);
@@ -168,7 +169,7 @@ void Form1::StartLogSession() {
 }
 
 void Form1::Form_Load() {
-    Command1->setEnabled(false);
+    EnableCodeButtons(*this, false, DTC_Clear_Button->isEnabled());
 }
 
 void Form1::Connect_Command_Click() {
@@ -193,6 +194,7 @@ void Form1::Connect_Command_Click() {
     m_listRead = false;
     m_countIsOld = false;
     m_cardIsThisConnections = false;
+    ++m_connection;
     try {
         ConnectSteps();
     } catch (const LinkError& error) {
@@ -218,8 +220,7 @@ void Form1::ConnectSteps() {
     // system always has, and adapters and clusters are used to that rhythm.
     ReadDtcCount(*this);
     if (DTC_label->text() != QLatin1String("0")) {
-        Command1->setEnabled(true);
-        DTC_Clear_Button->setEnabled(true);
+        EnableCodeButtons(*this, true, true);
         DTC_List->clear();
         Pause(100);
         m_listing = true;
@@ -235,8 +236,8 @@ void Form1::ShowDisconnected() {
     ClusterInfotext->setText(QString());
     StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
     DTC_label->setText(QString());
-    Command1->setEnabled(false);
-    DTC_Clear_Button->setEnabled(false);
+    EnableCodeButtons(*this, false, false);
+    NoteWhereFactsCameFrom();
 }
 
 void Form1::DisconnectSteps() {
@@ -278,6 +279,8 @@ void Form1::DTC_Clear_Button_Click() {
         if (m_quitAfterAnswer) Quit();
     });
     bool erased = false;
+    const QStringList before = ListedLines();
+    const QString countBefore = DTC_label->text();
     EraseProgress& progress = m_erase;
     QString countAfter;
     try {
@@ -306,6 +309,7 @@ void Form1::DTC_Clear_Button_Click() {
         m_countIsOld = false;
     }
     RecordWhatIsShown();
+    if (erased && !countAfter.isEmpty() && !m_failure) SayClearOutcome(before, countBefore);
 }
 
 void Form1::Command2_Click() {

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QPrinter;
@@ -82,9 +84,13 @@ class Form1 : public QMainWindow, public Form1Controls {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();
+    // Opens at the designed size, its smallest; larger, the list grows.
+    void MakeResizable(QWidget* client, QSize opening);
+    void FollowClientSize();
     void BuildListMenu();
     // The list's menu entries that cannot run now are greyed: nothing runs
     // beside a request, and there is nothing to save before a Connect.
@@ -132,13 +138,18 @@ class Form1 : public QMainWindow, public Form1Controls {
     void GateClearButton();
     void ShowListMenu();
     QStringList ListedLines() const;
+    // Facts read in an earlier connection say when and from where, until a read replaces them.
+    void NoteWhereFactsCameFrom();
+    // After Clear DTC: how many were erased, and which came back.
+    void SayClearOutcome(const QStringList& before, const QString& countBefore);
 
     Operation m_operation = Operation::None; // the one that runs; None: no wait
     bool m_listing = false;                  // Connect has come to the list
     bool m_stopped = false;                  // the user stopped the operation that runs
     bool m_quitAfterAnswer = false;          // Exit came while Clear DTC's request was out
     EraseProgress m_erase;                   // how far Clear DTC got: once sent, it is not stopped
-    QString m_waitStep;                      // what is waited for now
+    QString m_waitStep;                      // the step that runs now
+    QString m_waitWords;                     // ...and what the bar says of it (the cluster is busy)
     int m_waitBoundMs = 0;                   // ...at most this long
     QElapsedTimer m_waitSince;
     QTimer m_waitClock; // the indicator counts down
@@ -160,11 +171,23 @@ class Form1 : public QMainWindow, public Form1Controls {
     bool m_listRead = false;   // a list was read in this connection
     bool m_countIsOld = false; // the count shown is from before a confirmed Clear
     bool m_cardIsThisConnections = false;
+    int m_connection = 0; // counts Connect clicks: which connection a fact is from
+    struct Source {
+        int connection = 0;
+        QString said; // "read at 10:42 from COM 3 / 38400 (ELM327 v1.5)"
+    };
+    Source m_partFrom, m_listFrom; // where the part number and the list shown came from
+    bool m_factsOld = false;       // the bar has said that they are from before
+    std::vector<std::pair<QWidget*, QRect>> m_placed; // each control at the opening size
+    QSize m_opening;
     // The operation that runs.
     bool m_listTaken = false;         // it read the list (perhaps in part)
     QString m_listNote;               // the list arrived incomplete: the message
     std::optional<QString> m_failure; // it failed: the message (empty if none was shown)
 };
+
+// "2 erased; B1201 came back: that fault is still present."
+QString ClearOutcomeWords(qsizetype erased, const QStringList& cameBack);
 
 // "VORKEL v1.00" for version 1.0.0: no point between minor and revision.
 QString WindowCaption(const QString& product, int major, int minor, int revision);

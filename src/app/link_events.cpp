@@ -39,6 +39,9 @@ void Form1::Timer1_Timer() {
     // another. Over the network there is no speed to choose.
     std::optional<SpeedSearch> search;
     if (MSComm1->IsSerial()) search = FindAdapterSpeed(*MSComm1, CommSpeed.toInt());
+    // The search is over: the bar goes back to the reset, whose bound has passed.
+    m_waitWords = m_waitStep;
+    ShowWaiting();
     const QString advice =
         search ? SpeedSearchAdvice(*search) : NetworkResetAdvice(MSComm1->LinkName());
     // Exit, or Setup closing the port, during the search ended the attempt: nothing to tell.

@@ -113,8 +113,13 @@ QStringList Form1::ListedLines() const {
 }
 
 void Form1::CopyResult() {
-    m_log.Note(QStringLiteral("Copy"));
-    QGuiApplication::clipboard()->setText(JobCardText(m_card));
+    // The lines chosen, for a note on one fault; the whole card otherwise.
+    QStringList chosen;
+    for (const QListWidgetItem* item : DTC_List->selectedItems())
+        chosen << item->text();
+    m_log.Note(chosen.isEmpty() ? QStringLiteral("Copy") : QStringLiteral("Copy selected lines"));
+    QGuiApplication::clipboard()->setText(chosen.isEmpty() ? JobCardText(m_card)
+                                                           : chosen.join(QLatin1Char('\n')));
 }
 
 QString Form1::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {
@@ -147,8 +152,9 @@ bool Form1::SaveFile(const QString& what, const QString& target, const QByteArra
         file.cancelWriting();
     } else if (file.commit()) {
         // Nothing else shows that it was saved, and where.
-        StatusBar1->showMessage(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(target)),
-                                SavedMessageMs);
+        StatusBar1->ShowNotice(QStringLiteral("Saved: %1").arg(QFileInfo(target).fileName()),
+                               SavedMessageMs,
+                               QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(target)));
         return true;
     } else {
         reason = file.errorString();

@@ -51,7 +51,7 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
     const QString said =
         m_stopped && error.failure() == LinkFailure::PortClosed ? StoppedWords() : words.text;
     const QString text = outcome.isEmpty() ? said : said + QLatin1Char(' ') + outcome;
-    if (m_stopped) StatusBar1->showMessage(text, StoppedMessageMs);
+    if (m_stopped) StatusBar1->ShowNotice(text, StoppedMessageMs);
     // The card keeps the words, also where no message is shown.
     if (error.failure() == LinkFailure::IncompleteList) {
         m_listTaken = true;
@@ -97,8 +97,8 @@ void Form1::RecordErase() {
 }
 
 void Form1::GateClearButton() {
-    const bool counted = Command1->isEnabled(); // connected, with a count other than 0
-    DTC_Clear_Button->setEnabled(counted && m_listRead);
+    const bool counted = viewWanted; // connected, with a count other than 0
+    EnableCodeButtons(*this, counted, counted && m_listRead);
     DTC_Clear_Button->setToolTip(
         counted && !m_listRead
             ? QStringLiteral("Press View DTC first: Clear DTC erases only codes that were listed.")
@@ -142,6 +142,7 @@ void Form1::RecordWhatIsShown() {
                 m_card.failures.remove(0, m_card.failures.size() - CardFailuresKept);
         }
     }
+    NoteWhereFactsCameFrom();
     UpdateListMenu();
 }
 

@@ -42,8 +42,7 @@ void Main(Form1& form) {
     LoadSettings(form.StatusBar1, files.other);
     form.StatusBar1->setPanelText(2, CurrentSettingsText());
     form.StatusBar1->setPanelText(3, QStringLiteral("Not Connected"));
-    form.DTC_Clear_Button->setEnabled(false);
-    form.Command1->setEnabled(false);
+    EnableCodeButtons(form, false, false);
     AdapterState = AdapterNotInitialised;
     form.show();
 }

@@ -8,6 +8,7 @@
 #include "common/shared_state.h"
 #include "common/status_bar.h"
 #include "common/wait_steps.h"
+#include "link/exchange.h"
 #include "settings/setup_form.h"
 
 #include <QApplication>
@@ -32,8 +33,11 @@ void Form1::BuildWaitAndStop() {
     SetWaitObserver([this](const QString& step, int boundMs) {
         if (m_operation == Operation::None) return; // Setup's check waits on its own adapter
         if (m_stopped) return;                      // the words of the stop stand
-        if (step.isEmpty() && m_waitStep.isEmpty()) return;
-        if (!step.isEmpty()) m_waitStep = step;
+        // A busy cluster, or other speeds tried, lengthen the step that runs
+        // without being another: the table's moment stays the step's.
+        if (step != QLatin1String(StepClusterBusy) && step != QLatin1String(StepTryingSpeeds))
+            m_waitStep = step;
+        m_waitWords = step;
         m_waitBoundMs = boundMs;
         m_waitSince.start();
         ShowWaiting();
@@ -97,7 +101,7 @@ bool Form1::Admit(Input input) {
         return true;
     case Response::RefuseBusy:
         m_log.Note(QStringLiteral("refused: another operation runs"));
-        StatusBar1->showMessage(
+        StatusBar1->ShowNotice(
             QStringLiteral("%1 waits until the operation that runs has ended: click Connect "
                            "again, or press Escape, to stop it.")
                 .arg(input == Input::ViewButton ? QStringLiteral("View DTC")
@@ -106,19 +110,20 @@ bool Form1::Admit(Input input) {
         return false;
     case Response::RefuseErasing:
         m_log.Note(QStringLiteral("Stop: refused, the cluster may be erasing"));
-        StatusBar1->showMessage(QStringLiteral("Clear DTC cannot be stopped now: the cluster may "
-                                               "be erasing. Its answer is awaited."),
-                                RefusedMessageMs);
+        StatusBar1->ShowNotice(QStringLiteral("Clear DTC cannot be stopped now: the cluster may "
+                                              "be erasing. Its answer is awaited."),
+                               RefusedMessageMs);
         return false;
     case Response::RefuseCheck:
-        StatusBar1->showMessage(QStringLiteral("Check Adapter is using the adapter: wait until "
-                                               "it ends, or cancel it."),
-                                RefusedMessageMs);
+        StatusBar1->ShowNotice(QStringLiteral("Check Adapter is using the adapter: wait until "
+                                              "it ends, or cancel it."),
+                               RefusedMessageMs);
         return false;
     case Response::QuitAfterAnswer:
         m_quitAfterAnswer = true;
-        StatusBar1->showMessage(
-            QStringLiteral("VORKEL closes once the cluster has answered Clear DTC."));
+        StatusBar1->ShowNotice(
+            QStringLiteral("VORKEL closes once the cluster has answered Clear DTC."),
+            CurrentLinkLimits().pendingChainMs);
         return false;
     case Response::LeaveToWait:
     case Response::Ignore:
@@ -138,23 +143,29 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form1::ShowWaiting() {
-    if (m_operation == Operation::None || m_waitStep.isEmpty()) return;
-    const qint64 left = std::max<qint64>(0, m_waitBoundMs - m_waitSince.elapsed());
-    StatusBar1->showMessage(QStringLiteral("%1... (up to %2 s)")
-                                .arg(m_waitStep)
-                                .arg(static_cast<int>(std::ceil(left / 1000.0))));
+    if (m_operation == Operation::None || m_waitWords.isEmpty()) return;
+    const qint64 left = m_waitBoundMs - m_waitSince.elapsed();
+    // Past its bound the wait ends at its next look: no figure it does not keep.
+    StatusBar1->ShowProgress(
+        left <= 0 ? QStringLiteral("%1...").arg(m_waitWords)
+                  : QStringLiteral("%1... (up to %2 s)")
+                        .arg(m_waitWords)
+                        .arg(static_cast<int>(std::ceil(static_cast<double>(left) / 1000.0))));
 }
 
 void Form1::BusyChanged() {
     const bool busy = m_operation != Operation::None;
     UpdateListMenu();
+    // What cannot act during a wait looks so.
+    HoldCodeButtons(*this, busy);
     // While a wait runs the button says how to stop it, to the eye and to a screen reader.
     Connect_Command->setToolTip(busy ? StopHint : QString());
     Connect_Command->setAccessibleDescription(busy ? StopHint : QString());
     if (busy) return;
     m_waitClock.stop();
-    if (!m_waitStep.isEmpty() && !m_stopped) StatusBar1->clearMessage();
+    StatusBar1->EndProgress();
     m_waitStep.clear();
+    m_waitWords.clear();
 }
 
 QString Form1::StoppedWords() const {
@@ -171,9 +182,11 @@ void Form1::StopOperation() {
     m_stopped = true;
     m_waitClock.stop();
     m_waitStep.clear();
+    m_waitWords.clear();
+    StatusBar1->EndProgress();
     // Said at once, whatever the wait was: a wait that unwinds quietly (a
     // Bluetooth page given up) leaves no countdown behind.
-    StatusBar1->showMessage(StoppedWords(), StoppedMessageMs);
+    StatusBar1->ShowNotice(StoppedWords(), StoppedMessageMs);
     // Nothing more is sent: the port closes, and the wait unwinds at once.
     DisconnectSteps();
 }

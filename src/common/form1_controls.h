@@ -25,6 +25,16 @@ struct Form1Controls {
     StatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr; // the connection time-out
     MSComm* MSComm1 = nullptr;
+    // While a wait runs, View DTC and Clear DTC are greyed: what the steps
+    // make of them is kept here and shown once the wait is over.
+    bool codeButtonsHeld = false;
+    bool viewWanted = false;
+    bool clearWanted = false;
 };
+
+// Enables or disables View DTC and Clear DTC, or notes it for the end of the wait.
+void EnableCodeButtons(Form1Controls& ui, bool view, bool clear);
+// Greys both for a wait, or gives them back what the wait made of them.
+void HoldCodeButtons(Form1Controls& ui, bool hold);
 
 } // namespace vorkel

@@ -2,9 +2,51 @@
 
 #include "common/value_label.h"
 
+#include <QAccessibleWidget>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStyleOption>
+#include <utility>
+
 namespace vorkel {
+namespace {
+
+// The bar as a screen reader has it: "Status", with the message as its
+// description and value.
+class StatusBarAccessible : public QAccessibleWidget {
+  public:
+    explicit StatusBarAccessible(StatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    QString text(QAccessible::Text t) const override {
+        switch (t) {
+        case QAccessible::Description:
+        case QAccessible::Value:
+            return static_cast<const StatusBar*>(widget())->WholeMessage();
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+};
+
+QAccessibleInterface* StatusBarFactory(const QString&, QObject* object) {
+    auto* bar = qobject_cast<StatusBar*>(object);
+    // The accessibility cache owns the interfaces it is given.
+    return bar ? new StatusBarAccessible(bar) : nullptr;
+}
+
+} // namespace
+
+QString MessageGist(const QString& message) {
+    static const QRegularExpression countdown(QStringLiteral(" \\(up to \\d+ s\\)$"));
+    QString gist = message;
+    return gist.remove(countdown);
+}
 
 StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(&StatusBarFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setSizeGripEnabled(false);
     // What each panel shows: the adapter's banner, the port and speed, the state.
     const char* const names[] = {"Adapter", "Port", "Connection"};
@@ -21,6 +63,9 @@ StatusBar::StatusBar(int panelWidthPixels, QWidget* parent) : QStatusBar(parent)
             addWidget(label);
         m_panels[i] = label;
     }
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, &StatusBar::NoticeOver);
+    connect(this, &QStatusBar::messageChanged, this, &StatusBar::MessageChanged);
 }
 
 QLabel* StatusBar::panel(int index) const {
@@ -36,6 +81,94 @@ void StatusBar::setPanelText(int index, const QString& text) {
 QString StatusBar::panelText(int index) const {
     const QLabel* label = panel(index);
     return label ? label->text() : QString();
+}
+
+void StatusBar::ShowNotice(const QString& text, int ms, const QString& whole) {
+    m_wholeOfNotice = whole.isEmpty() ? text : whole;
+    m_noticeTimer.start(ms);
+    if (currentMessage() == text)
+        MessageChanged(text); // the same words may come with another whole text
+    else
+        showMessage(text);
+}
+
+void StatusBar::ShowNoticeAfter(const QString& text, int ms) {
+    if (!NoticeStands()) {
+        ShowNotice(text, ms);
+        return;
+    }
+    m_nextNotice = text;
+    m_nextNoticeMs = ms;
+}
+
+void StatusBar::ShowProgress(const QString& text) {
+    m_progress = text;
+    if (!NoticeStands()) showMessage(text);
+}
+
+void StatusBar::EndProgress() {
+    const bool shown = !NoticeStands() && !m_progress.isEmpty() && currentMessage() == m_progress;
+    m_progress.clear();
+    if (shown) clearMessage();
+}
+
+void StatusBar::NoticeOver() {
+    m_wholeOfNotice.clear();
+    if (!m_nextNotice.isEmpty()) {
+        const QString next = std::exchange(m_nextNotice, QString());
+        ShowNotice(next, m_nextNoticeMs);
+    } else if (!m_progress.isEmpty()) {
+        showMessage(m_progress);
+    } else {
+        clearMessage();
+    }
+}
+
+void StatusBar::MessageChanged(const QString& message) {
+    m_whole = NoticeStands() && !m_wholeOfNotice.isEmpty() ? m_wholeOfNotice : message;
+    setToolTip(m_whole);
+    update();
+    // A countdown's tick is no news: a screen reader hears the message once.
+    const QString gist = MessageGist(m_whole);
+    if (gist == m_announced) return;
+    m_announced = gist;
+    if (gist.isEmpty()) return;
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+    QAccessibleValueChangeEvent value(this, m_whole);
+    QAccessible::updateAccessibility(&value);
+}
+
+QRect StatusBar::MessageRect() const {
+    // Where QStatusBar writes its message: up to the panel that stays in sight.
+    const QLabel* kept = m_panels.back();
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    const int left = rtl ? kept->geometry().right() + 4 : 6;
+    const int right = rtl ? width() - 6 : kept->x() - 4;
+    return QRect(left, 0, std::max(0, right - left), height());
+}
+
+void StatusBar::paintEvent(QPaintEvent*) {
+    // As QStatusBar paints itself, but with a message that does not fit
+    // shortened where the eye sees it was cut.
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+    const QString message = currentMessage();
+    for (const ValueLabel* panel : m_panels) {
+        if (!panel->isVisible() || (!message.isEmpty() && panel != m_panels.back())) continue;
+        QStyleOption item;
+        item.rect = panel->geometry().adjusted(-2, -1, 2, 1);
+        item.palette = palette();
+        item.state = QStyle::State_None;
+        style()->drawPrimitive(QStyle::PE_FrameStatusBarItem, &item, &painter, panel);
+    }
+    if (message.isEmpty()) return;
+    const QRect room = MessageRect();
+    painter.setPen(palette().windowText().color());
+    painter.drawText(room, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(message, Qt::ElideRight, room.width()));
 }
 
 } // namespace vorkel

@@ -1,6 +1,8 @@
 #include "common/value_label.h"
 
 #include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyle>
 
 namespace vorkel {
 namespace {
@@ -37,6 +39,8 @@ ValueLabel::ValueLabel(const QString& name, QWidget* parent) : QLabel(parent) {
     }();
     Q_UNUSED(installed);
     setAccessibleName(name);
+    // What the adapter or the cluster sent is shown as it came, never as markup.
+    setTextFormat(Qt::PlainText);
 }
 
 void ValueLabel::setText(const QString& text) {
@@ -48,6 +52,43 @@ void ValueLabel::setText(const QString& text) {
     QAccessible::updateAccessibility(&description);
     QAccessibleValueChangeEvent value(this, text);
     QAccessible::updateAccessibility(&value);
+    UpdateToolTip();
+}
+
+void ValueLabel::setNote(const QString& note) {
+    m_note = note;
+    UpdateToolTip();
+}
+
+bool ValueLabel::Fits() const {
+    return wordWrap() || fontMetrics().horizontalAdvance(text()) <= contentsRect().width();
+}
+
+void ValueLabel::UpdateToolTip() {
+    QStringList tip;
+    if (!Fits()) tip << text();
+    if (!m_note.isEmpty()) tip << m_note;
+    setToolTip(tip.join(QLatin1Char('\n')));
+}
+
+void ValueLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    UpdateToolTip();
+}
+
+void ValueLabel::paintEvent(QPaintEvent* event) {
+    if (Fits()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // As QLabel paints plain text, shortened where it was cut.
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()),
+                          palette(), isEnabled(),
+                          fontMetrics().elidedText(text(), Qt::ElideRight, room.width()),
+                          foregroundRole());
 }
 
 } // namespace vorkel

@@ -14,14 +14,16 @@ inline constexpr const char* StepSettingUp = "Setting the adapter up";
 inline constexpr const char* StepIdentifying = "Reading the cluster's part number";
 inline constexpr const char* StepReadingCodes = "Reading trouble codes";
 inline constexpr const char* StepClearing = "Clearing the trouble codes";
+// Not steps of their own: what lengthens the step that runs.
+inline constexpr const char* StepClusterBusy = "The cluster is busy: waiting for its answer";
+inline constexpr const char* StepTryingSpeeds = "No answer: trying the adapter at other speeds";
 
 using WaitObserver = std::function<void(const QString& step, int boundMs)>;
 
 // One observer at a time; an empty one: nobody is told.
 void SetWaitObserver(WaitObserver observer);
 
-// "Resetting the adapter", within boundMs from now; an empty step: the step
-// that runs may last longer (the cluster said it is busy).
+// "Resetting the adapter", within boundMs from now.
 void TellWaiting(const QString& step, int boundMs);
 
 } // namespace vorkel

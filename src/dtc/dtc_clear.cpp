@@ -57,8 +57,7 @@ void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead) {
     ReadDtcCount(ui);
     if (countRead) *countRead = ui.DTC_label->text();
     const bool codesLeft = ui.DTC_label->text() != QLatin1String("0");
-    ui.Command1->setEnabled(codesLeft);
-    ui.DTC_Clear_Button->setEnabled(codesLeft);
+    EnableCodeButtons(ui, codesLeft, codesLeft);
     if (codesLeft) ui.DTC_List->clear();
     Pause(100);
     ReadDtcList(ui);

@@ -60,7 +60,7 @@ void Exchange::CheckStillWaiting() const {
 void Exchange::MarkPending() {
     // The wait may now last to the busy bound: whoever shows it is told.
     if (!m_pendingSeen)
-        TellWaiting(QString(),
+        TellWaiting(QLatin1String(StepClusterBusy),
                     Scaled(Limits().pendingChainMs) - static_cast<int>(m_sinceSend.elapsed()));
     m_pendingSeen = true;
 }

@@ -3,6 +3,7 @@
 #include "common/mscomm.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
+#include "common/wait_steps.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 
@@ -30,6 +31,7 @@ bool AnswersAt(MSComm& comm, int speed, int limitMs, bool& likeModem) {
 
 SpeedSearch FindAdapterSpeed(MSComm& comm, int configured, int fullMs) {
     const int totalMs = Scaled(fullMs);
+    TellWaiting(QLatin1String(StepTryingSpeeds), totalMs);
     SpeedSearch search;
     search.configured = configured;
     std::vector<int> others;

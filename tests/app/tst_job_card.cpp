@@ -167,7 +167,11 @@ void TestJobCard::report() {
         return true;
     });
     form.mnu_PrintReport->trigger();
-    QVERIFY(form.StatusBar1->currentMessage().contains(printed));
+    // The bar names the file; its tooltip and a screen reader have the whole path.
+    QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("Saved: printed.pdf"));
+    QCOMPARE(form.StatusBar1->toolTip(), QStringLiteral("Saved: ") + printed);
+    QCOMPARE(QAccessible::queryAccessibleInterface(form.StatusBar1)->text(QAccessible::Description),
+             form.StatusBar1->toolTip());
     // Printing to a file is saving one: never over the adapter log.
     form.setPrinterChooser([&form](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
