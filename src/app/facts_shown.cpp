@@ -39,9 +39,9 @@ QString ClearOutcomeWords(qsizetype erased, const QStringList& cameBack) {
     const QString head = QStringLiteral("%1 erased; ").arg(erased);
     if (codes.isEmpty()) return head + QStringLiteral("none came back.");
     return head + QStringLiteral("%1 came back: %2")
-                      .arg(JoinedCodes(codes), codes.size() == 1
-                                                   ? QStringLiteral("that fault is still present.")
-                                                   : QStringLiteral("those faults are still present."));
+                      .arg(JoinedCodes(codes),
+                           codes.size() == 1 ? QStringLiteral("that fault is still present.")
+                                             : QStringLiteral("those faults are still present."));
 }
 
 void Form1::SayClearOutcome(const QStringList& before, const QString& countBefore) {

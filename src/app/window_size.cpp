@@ -32,8 +32,8 @@ void Form1::FollowClientSize() {
         if (control == Frame2 || control == DTC_List)
             control->setGeometry(opening.adjusted(0, 0, extra.width(), extra.height()));
         else if (control == StatusBar1)
-            control->setGeometry(opening.translated(0, extra.height())
-                                     .adjusted(0, 0, extra.width(), 0));
+            control->setGeometry(
+                opening.translated(0, extra.height()).adjusted(0, 0, extra.width(), 0));
         else
             control->move(opening.topLeft() + QPoint(0, extra.height()));
     }

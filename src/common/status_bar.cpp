@@ -137,6 +137,7 @@ void StatusBar::MessageChanged(const QString& message) {
     QAccessible::updateAccessibility(&description);
     QAccessibleValueChangeEvent value(this, m_whole);
     QAccessible::updateAccessibility(&value);
+    emit Announced(m_whole);
 }
 
 QRect StatusBar::MessageRect() const {

@@ -36,6 +36,10 @@ class StatusBar : public QStatusBar {
     // The message in full, as the tooltip and a screen reader have it.
     QString WholeMessage() const { return m_whole; }
 
+  signals:
+    // A screen reader was told of a new message.
+    void Announced(const QString& message);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 

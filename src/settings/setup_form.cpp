@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -65,6 +66,17 @@ bool Setup_Form::event(QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::WindowActivate) Form_Activate();
+    // Enter presses the button that has the focus, as Space does. There is no
+    // default button: Enter in a list saves nothing.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && button->isEnabled() &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
     return QDialog::event(event);
 }
 

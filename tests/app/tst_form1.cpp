@@ -28,6 +28,8 @@ class TestForm1 : public QObject {
     void captionFromVersion_data();
     void captionFromVersion();
     void startState();
+    void grows_data();
+    void grows();
     void countLabelFont();
     void exitEndsTheProgram();
     void menuEntriesOpenOnAClick();
@@ -147,8 +149,51 @@ void TestForm1::startState() {
     QVERIFY(form.Part_Label->text().isEmpty());
     QVERIFY(form.DTC_label->text().isEmpty());
     QCOMPARE(form.DTC_List->count(), 0);
+    // The empty list says why, to the eye and to a screen reader, with no entry of its own.
+    auto* placeholder = form.DTC_List->viewport()->findChild<QLabel*>();
+    QVERIFY(placeholder && placeholder->isVisible());
+    QCOMPARE(placeholder->text(), QStringLiteral("Not read yet"));
+    QCOMPARE(form.DTC_List->accessibleDescription(), QStringLiteral("Not read yet"));
+    form.DTC_List->addItem(QStringLiteral("B1201,Fuel Sender Circuit Failure"));
+    QVERIFY(!placeholder->isVisible());
+    QCOMPARE(form.DTC_List->accessibleDescription(), QString());
     QVERIFY(!form.Timer1->isActive());
     QVERIFY(messages.messages().isEmpty());
+}
+
+void TestForm1::grows_data() {
+    QTest::addColumn<QSize>("asked"); // the client area asked for, in pixels
+    QTest::addColumn<QSize>("extra"); // what the list gains
+    QTest::newRow("smaller than designed") << QSize(150, 120) << QSize(0, 0);
+    QTest::newRow("as designed") << QSize(280, 244) << QSize(0, 0);
+    QTest::newRow("twice the width") << QSize(560, 244) << QSize(280, 0);
+    QTest::newRow("taller") << QSize(280, 400) << QSize(0, 156);
+}
+
+void TestForm1::grows() {
+    QFETCH(QSize, asked);
+    QFETCH(QSize, extra);
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // It opens at its designed size, which is also its smallest.
+    QCOMPARE(form.centralWidget()->size(), QSize(280, 244));
+    form.resize(form.size() - form.centralWidget()->size() + asked);
+    QTRY_COMPARE_WITH_TIMEOUT(form.centralWidget()->size(), QSize(280, 244) + extra, 2000);
+    const auto grown = [&extra](QRect twips) {
+        return twips.adjusted(0, 0, extra.width(), extra.height());
+    };
+    const QSize down(0, extra.height());
+    QCOMPARE(form.Frame2->geometry(), grown(TwipsRect(120, 0, 3975, 1935)));
+    QCOMPARE(form.DTC_List->geometry(), grown(TwipsRect(120, 240, 3735, 1620)));
+    QCOMPARE(form.Connect_Command->geometry(),
+             TwipsRect(60, 2040, 965, 495).translated(0, down.height()));
+    QCOMPARE(form.Frame1->geometry(), TwipsRect(3240, 2640, 855, 615).translated(0, down.height()));
+    QCOMPARE(form.DTC_label->geometry(), TwipsRect(105, 240, 705, 315));
+    QCOMPARE(form.StatusBar1->geometry(), TwipsRect(0, 3285, 4200, 375)
+                                              .translated(0, down.height())
+                                              .adjusted(0, 0, extra.width(), 0));
+    QCOMPARE(form.StatusBar1->panel(1)->width(), TwipsToPixels(1300));
 }
 
 void TestForm1::countLabelFont() {

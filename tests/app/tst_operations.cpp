@@ -11,6 +11,7 @@
 #include "support/window_driver.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -72,6 +73,15 @@ void TestOperations::viewTwiceRebuildsTheList() {
     QCOMPARE(ListLines(form), WorkedExample);
     QCOMPARE(fixture.commands().count(QStringLiteral("1800ff00")), 3);
     QVERIFY(messages.texts().isEmpty());
+    // Ctrl+C copies the line chosen; with none chosen, the whole card.
+    form.activateWindow();
+    form.DTC_List->setFocus();
+    form.DTC_List->setCurrentRow(1);
+    QTest::keyClick(form.DTC_List, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), WorkedExample[1]);
+    form.DTC_List->clearSelection();
+    QTest::keyClick(form.DTC_List, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QLatin1String("3R23-10849-BA")));
 }
 
 void TestOperations::clearErasesEverything() {
@@ -88,8 +98,10 @@ void TestOperations::clearErasesEverything() {
     QVERIFY(!form.Command1->isEnabled());
     QVERIFY(!form.DTC_Clear_Button->isEnabled());
     QCOMPARE(form.DTC_List->count(), 0);
+    QCOMPARE(form.DTC_List->accessibleDescription(), QStringLiteral("No trouble codes stored"));
     QCOMPARE(form.Connect_Command->text(), QStringLiteral("Disconnect"));
     QVERIFY(messages.texts().isEmpty());
+    QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("3 erased; none came back."));
 }
 
 void TestOperations::clearWithACodeLeft() {
@@ -104,6 +116,8 @@ void TestOperations::clearWithACodeLeft() {
     QVERIFY(form.Command1->isEnabled());
     QVERIFY(form.DTC_Clear_Button->isEnabled());
     QCOMPARE(ListLines(form), QStringList{"B1317,Battery Voltage High"});
+    QCOMPARE(form.StatusBar1->currentMessage(),
+             QStringLiteral("3 erased; B1317 came back: that fault is still present."));
 }
 
 void TestOperations::clearRefused_data() {
@@ -163,7 +177,16 @@ void TestOperations::disconnectAndConnectAgain() {
     QCOMPARE(form.Part_Label->text(), QStringLiteral("3R23-10849-BA"));
     QCOMPARE(ListLines(form), WorkedExample);
     QVERIFY(fixture.sim().Received().isEmpty()); // nothing is sent before the port closes
+    // What stays on the window says when and from where it was read.
+    const QString from = QStringLiteral("Shown from before: read at ");
+    QVERIFY2(form.Part_Label->toolTip().contains(from), qPrintable(form.Part_Label->toolTip()));
+    QVERIFY2(form.DTC_List->toolTip().startsWith(from), qPrintable(form.DTC_List->toolTip()));
+    QVERIFY2(form.StatusBar1->currentMessage().startsWith(
+                 QLatin1String("The part number and codes shown were read at ")),
+             qPrintable(form.StatusBar1->currentMessage()));
     Click(form.Connect_Command);
+    QVERIFY(!form.Part_Label->toolTip().contains(from));
+    QCOMPARE(form.DTC_List->toolTip(), QString());
     QCOMPARE(form.StatusBar1->panelText(3), QStringLiteral("Connected"));
     QCOMPARE(fixture.commands().first(), QStringLiteral("atz"));
     QCOMPARE(ListLines(form), WorkedExample);
@@ -176,10 +199,20 @@ void TestOperations::timeOutOnceThenConnect() {
     Form1 form;
     windowdriver::Start(form, fixture.comPort());
     MessageRecorder messages;
+    QStringList said; // every message of the status bar
+    connect(form.StatusBar1, &QStatusBar::messageChanged, this,
+            [&said](const QString& message) { said << message; });
     QElapsedTimer clock;
     clock.start();
     Click(form.Connect_Command);
     QVERIFY(clock.elapsed() <= 8000);
+    // The search says what it does, within its own bound; no figure the wait does not keep.
+    const QString join = said.join(QStringLiteral(" | "));
+    QVERIFY2(
+        !said.filter(QStringLiteral("No answer: trying the adapter at other speeds... (up to "))
+             .isEmpty(),
+        qPrintable(join));
+    QVERIFY2(said.filter(QStringLiteral("(up to 0 s)")).isEmpty(), qPrintable(join));
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Unable to Connect To ELM")});
     QCOMPARE(messages.messages().first().title, QStringLiteral("Error!"));
     QCOMPARE(messages.messages().first().icon, MessageIcon::Critical);

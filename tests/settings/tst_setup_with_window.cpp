@@ -11,6 +11,7 @@
 #include "support/window_driver.h"
 
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
@@ -28,6 +29,7 @@ class TestSetupWithWindow : public QObject {
     void singleInstanceFromTheMenu();
     void opensNoDeviceButTheAdapter();
     void greyedEntryKeepsTheChoice();
+    void keyboard();
 
   private:
     QTemporaryDir m_dir;
@@ -154,6 +156,27 @@ void TestSetupWithWindow::greyedEntryKeepsTheChoice() {
     // A return from another window lists afresh, the user's choice kept.
     QApplication::sendEvent(&setup, &back);
     QCOMPARE(Selected(list), QStringLiteral("COM3"));
+}
+
+void TestSetupWithWindow::keyboard() {
+    Form1 form;
+    form.mnu_Setup->trigger();
+    QPointer<Setup_Form> setup = form.SetupDialog();
+    QVERIFY(QTest::qWaitForWindowActive(setup));
+    QTRY_COMPARE(setup->Speed_List->count(), 3);
+    // The list with the focus looks so.
+    setup->SaveConfig->setFocus();
+    const QImage unfocused = setup->Speed_List->grab().toImage();
+    setup->Speed_List->setFocus();
+    QVERIFY(setup->Speed_List->grab().toImage() != unfocused);
+    // Enter in a list saves nothing; on a button, it presses that button.
+    QTest::keyClick(setup->Speed_List, Qt::Key_Return);
+    QVERIFY(setup && setup->isVisible());
+    QVERIFY(!QFile::exists(IniFilePath));
+    setup->SetupCancel->setFocus();
+    QTest::keyClick(setup->SetupCancel, Qt::Key_Return);
+    QTRY_VERIFY(!setup);
+    QVERIFY(!QFile::exists(IniFilePath));
 }
 
 QTEST_MAIN(TestSetupWithWindow)
