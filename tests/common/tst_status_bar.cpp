@@ -6,7 +6,6 @@
 
 using namespace vorkel;
 
-
 class TestStatusBar : public QObject {
     Q_OBJECT
   private slots:
@@ -23,26 +22,31 @@ void TestStatusBar::messages_data() {
     const QString tick5 = QStringLiteral("progress|Calling the adapter... (up to 5 s)");
     const QString tick4 = QStringLiteral("progress|Calling the adapter... (up to 4 s)");
     const QString refused = QStringLiteral("notice|Clear DTC cannot be stopped now.|300");
-    QTest::newRow("a countdown is announced once") << QStringList{tick5, tick4}
-        << "Calling the adapter... (up to 4 s)" << "Calling the adapter... (up to 4 s)" << 1;
+    QTest::newRow("a countdown is announced once")
+        << QStringList{tick5, tick4} << "Calling the adapter... (up to 4 s)"
+        << "Calling the adapter... (up to 4 s)" << 1;
     QTest::newRow("a notice stands against the countdown")
         << QStringList{refused, tick5, tick4} << "Clear DTC cannot be stopped now."
         << "Clear DTC cannot be stopped now." << 1;
     QTest::newRow("the countdown comes back after the notice")
         << QStringList{tick5, refused, tick4, QStringLiteral("wait|500")}
-        << "Calling the adapter... (up to 4 s)" << "Calling the adapter... (up to 4 s)" << 3;
+        << "Calling the adapter... (up to 4 s)"
+        << "Calling the adapter... (up to 4 s)" << 3;
     QTest::newRow("the wait's end keeps the notice")
         << QStringList{tick5, refused, QStringLiteral("end")} << "Clear DTC cannot be stopped now."
         << "Clear DTC cannot be stopped now." << 2;
-    QTest::newRow("the wait's end takes its words") << QStringList{tick5, QStringLiteral("end")}
-                                                    << "" << "" << 1;
+    QTest::newRow("the wait's end takes its words")
+        << QStringList{tick5, QStringLiteral("end")} << ""
+        << "" << 1;
     QTest::newRow("a notice after the one that stands")
         << QStringList{refused, QStringLiteral("after|Shown from before.|300"),
                        QStringLiteral("wait|500")}
-        << "Shown from before." << "Shown from before." << 2;
+        << "Shown from before."
+        << "Shown from before." << 2;
     QTest::newRow("a saved file: its name, and its path for the tooltip")
         << QStringList{QStringLiteral("notice|Saved: r.pdf|300|Saved: /home/ann/r.pdf")}
-        << "Saved: r.pdf" << "Saved: /home/ann/r.pdf" << 1;
+        << "Saved: r.pdf"
+        << "Saved: /home/ann/r.pdf" << 1;
 }
 
 void TestStatusBar::messages() {
