@@ -149,6 +149,10 @@ QRect StatusBar::MessageRect() const {
     return QRect(left, 0, std::max(0, right - left), height());
 }
 
+QString StatusBar::ShownMessage() const {
+    return fontMetrics().elidedText(currentMessage(), Qt::ElideRight, MessageRect().width());
+}
+
 void StatusBar::paintEvent(QPaintEvent*) {
     // As QStatusBar paints itself, but with a message that does not fit
     // shortened where the eye sees it was cut.
@@ -166,10 +170,9 @@ void StatusBar::paintEvent(QPaintEvent*) {
         style()->drawPrimitive(QStyle::PE_FrameStatusBarItem, &item, &painter, panel);
     }
     if (message.isEmpty()) return;
-    const QRect room = MessageRect();
     painter.setPen(palette().windowText().color());
-    painter.drawText(room, Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
-                     fontMetrics().elidedText(message, Qt::ElideRight, room.width()));
+    painter.drawText(MessageRect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine,
+                     ShownMessage());
 }
 
 } // namespace vorkel

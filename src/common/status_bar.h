@@ -35,6 +35,8 @@ class StatusBar : public QStatusBar {
     bool NoticeStands() const { return m_noticeTimer.isActive(); }
     // The message in full, as the tooltip and a screen reader have it.
     QString WholeMessage() const { return m_whole; }
+    // The message as the bar draws it: shortened where it does not fit.
+    QString ShownMessage() const;
 
   signals:
     // A screen reader was told of a new message.
