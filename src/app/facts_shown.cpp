@@ -86,11 +86,11 @@ void Form1::NoteWhereFactsCameFrom() {
     // Said in the bar once, when the facts become old.
     if ((partOld || listOld) && !m_factsOld)
         StatusBar1->ShowNoticeAfter(
-            QStringLiteral("The %1 shown %2 %3, not in this connection.")
+            QStringLiteral("The %1 shown %2 from before: %3.")
                 .arg(partOld && listOld ? QStringLiteral("part number and codes")
                      : partOld          ? QStringLiteral("part number")
                                         : QStringLiteral("codes"),
-                     listOld ? QStringLiteral("were") : QStringLiteral("was"),
+                     partOld && !listOld ? QStringLiteral("is") : QStringLiteral("are"),
                      (partOld ? m_partFrom : m_listFrom).said),
             FactsOldMessageMs);
     m_factsOld = partOld || listOld;

@@ -182,7 +182,7 @@ void TestOperations::disconnectAndConnectAgain() {
     QVERIFY2(form.Part_Label->toolTip().contains(from), qPrintable(form.Part_Label->toolTip()));
     QVERIFY2(form.DTC_List->toolTip().startsWith(from), qPrintable(form.DTC_List->toolTip()));
     QVERIFY2(form.StatusBar1->currentMessage().startsWith(
-                 QLatin1String("The part number and codes shown were read at ")),
+                 QLatin1String("The part number and codes shown are from before: read at ")),
              qPrintable(form.StatusBar1->currentMessage()));
     Click(form.Connect_Command);
     QVERIFY(!form.Part_Label->toolTip().contains(from));
