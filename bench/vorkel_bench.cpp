@@ -3,6 +3,7 @@
 // probes its ports, start-up time and peak memory. Medians of several runs.
 #include "app/form1.h"
 #include "app/startup.h"
+#include "app/window_steps.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"

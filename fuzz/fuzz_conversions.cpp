@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     vorkel::PartPrefix = text.left(4);
     vorkel::PartBaseText = text.mid(4, 6);
-    vorkel::ClusterTypeName(text.mid(10), nullptr);
+    vorkel::NameCluster(text.mid(10));
     vorkel::ClusterPartNumber();
     return 0;
 }

@@ -3,6 +3,7 @@
 // of the input (pieces are separated by NUL bytes) each time the program ends
 // a request with CR. The first byte chooses the operation.
 #include "app/form1.h"
+#include "app/window_steps.h"
 #include "cluster/cluster_functions.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "about/frm_about.h"
+#include "app/window_steps.h"
 #include "common/bluetooth.h"
 #include "common/controls.h"
 #include "common/dialog_font.h"
@@ -12,10 +13,6 @@
 #include "common/status_bar.h"
 #include "common/twips.h"
 #include "common/wait_steps.h"
-#include "connection/adapter_connection.h"
-#include "dtc/dtc_clear.h"
-#include "dtc/dtc_count.h"
-#include "dtc/dtc_list.h"
 #include "link/link_error.h"
 #include "settings/setup_form.h"
 #include "version.h"
@@ -67,6 +64,7 @@ QString ProgramAndVersion() {
 }
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent) {
+    UseMessageBoxes();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setWindowIcon(QIcon(QStringLiteral(":/vorkel.xpm")));

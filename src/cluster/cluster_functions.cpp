@@ -3,23 +3,19 @@
 #include "cluster/cluster_state.h"
 #include "cluster/model_table.h"
 #include "common/pause.h"
-#include "common/value_label.h"
 #include "common/wait_steps.h"
 #include "convert/extras.h"
 #include "link/exchange.h"
 #include "link/reply_text.h"
-
-#include <QLabel>
-#include <QPushButton>
 
 namespace vorkel {
 namespace {
 
 // One ReadDataByIdentifier exchange: the data text that follows the marker,
 // up to and including its CR.
-QString ReadIdentifier(Form1Controls& ui, const QString& request, const QString& marker) {
+QString ReadIdentifier(MSComm& comm, const QString& request, const QString& marker) {
     return ReadAgainAfterNoData([&] {
-        Exchange exchange(*ui.MSComm1);
+        Exchange exchange(comm);
         exchange.Send(request);
         exchange.WaitForMarker(marker);
         const QString data = exchange.ReadLine();
@@ -74,31 +70,26 @@ void NameCluster(const QString& modelData) {
     PartSuffix = SuffixLetters[0] + SuffixLetters[1];
 }
 
-void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo) {
-    NameCluster(replyData);
-    if (clusterInfo) clusterInfo->setText(ClusterModel);
-}
-
-void IdentifyCluster(Form1Controls& ui) {
+ClusterIdentity ReadClusterIdentity(MSComm& comm, ReadingView& view) {
     TellWaiting(QLatin1String(StepIdentifying), Scaled(CurrentLinkLimits().endlessAnswerMs));
-    PartPrefix = PrefixOfReply(ReadIdentifier(ui, QLatin1String(FirstIdentificationRequest),
+    PartPrefix = PrefixOfReply(ReadIdentifier(comm, QLatin1String(FirstIdentificationRequest),
                                               QLatin1String(FirstIdentificationAnswer)));
     Pause(250);
 
-    PartBaseText =
-        BaseTextOfReply(ReadIdentifier(ui, QStringLiteral("22e217"), QStringLiteral("62 E2 17 ")));
+    PartBaseText = BaseTextOfReply(
+        ReadIdentifier(comm, QStringLiteral("22e217"), QStringLiteral("62 E2 17 ")));
     Pause(250);
 
-    const QString modelData =
-        ReadIdentifier(ui, QStringLiteral("22e219"), QStringLiteral("62 E2 19 "));
-    // ClusterTypeName stores the two codes from this text, names the model and shows it.
-    ClusterTypeName(modelData, ui.ClusterInfotext);
+    // The two codes of this text name the model and the suffix letters.
+    NameCluster(ReadIdentifier(comm, QStringLiteral("22e219"), QStringLiteral("62 E2 19 ")));
+    view.ModelNamed(ClusterModel);
     Pause(250);
 
-    ReadIdentifier(ui, QStringLiteral("22e200"), QStringLiteral("62 E2 00 "));
+    ReadIdentifier(comm, QStringLiteral("22e200"), QStringLiteral("62 E2 00 "));
 
-    ui.Part_Label->setText(ClusterPartNumber());
-    ui.Connect_Command->setText(QStringLiteral("Disconnect"));
+    const ClusterIdentity identity{ClusterPartNumber(), ClusterModel};
+    view.Identified(identity.partNumber);
+    return identity;
 }
 
 } // namespace vorkel

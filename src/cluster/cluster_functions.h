@@ -1,23 +1,27 @@
 #pragma once
 
-#include "common/form1_controls.h"
+#include "link/reading_view.h"
 
 #include <QString>
 
 namespace vorkel {
 
-// Reads the cluster's identification (four ReadDataByIdentifier requests),
-// shows its part number and model, and turns the Connect button into
-// "Disconnect". Throws LinkError when a wait cannot complete.
-void IdentifyCluster(Form1Controls& ui);
+class MSComm;
+
+struct ClusterIdentity {
+    QString partNumber; // "3R23-10849-BA"
+    QString model;      // "BA Futura"; empty when the table has no row
+};
+
+// Reads the cluster's identification (four ReadDataByIdentifier requests,
+// 250 ms apart) into the identification state; the view hears the model once
+// it is named and the part number at the end. Throws LinkError when a wait
+// cannot complete.
+ClusterIdentity ReadClusterIdentity(MSComm& comm, ReadingView& view);
 // The first request of the identification (the part number's prefix) and the
 // start of its answer.
 inline constexpr const char* FirstIdentificationRequest = "22e21a";
 inline constexpr const char* FirstIdentificationAnswer = "62 E2 1A ";
-
-// Names the model and the suffix letters from PartPrefix and the data text of
-// the 0xE219 reply, and shows the model in clusterInfo (when given).
-void ClusterTypeName(const QString& replyData, ValueLabel* clusterInfo);
 
 // The pure parts of the identification, from the data texts of the replies
 // (the text after the marker, through its CR):

@@ -8,16 +8,6 @@
 namespace vorkel {
 namespace {
 
-MessageHandler& CurrentHandler() {
-    static MessageHandler handler;
-    return handler;
-}
-
-MessageHandler& CurrentObserver() {
-    static MessageHandler observer;
-    return observer;
-}
-
 void ShowRealBox(const Message& message) {
     QMessageBox box;
     SetUpMessageBox(box, message);
@@ -63,22 +53,8 @@ void SetUpMessageBox(QMessageBox& box, const Message& message) {
     }
 }
 
-void ShowMessage(const Message& message) {
-    if (CurrentObserver()) CurrentObserver()(message);
-    if (CurrentHandler())
-        CurrentHandler()(message);
-    else
-        ShowRealBox(message);
-}
-
-void SetMessageObserver(MessageHandler observer) {
-    CurrentObserver() = std::move(observer);
-}
-
-MessageHandler SetMessageHandler(MessageHandler handler) {
-    MessageHandler old = std::move(CurrentHandler());
-    CurrentHandler() = std::move(handler);
-    return old;
+void UseMessageBoxes() {
+    if (!HasMessagePresenter()) SetMessagePresenter(&ShowRealBox);
 }
 
 } // namespace vorkel

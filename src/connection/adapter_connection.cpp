@@ -1,20 +1,17 @@
 #include "connection/adapter_connection.h"
 
 #include "cluster/cluster_functions.h"
-#include "common/message_box.h"
+#include "common/message.h"
 #include "common/mscomm.h"
 #include "common/network_address.h"
 #include "common/pause.h"
 #include "common/shared_state.h"
-#include "common/status_bar.h"
-#include "common/value_label.h"
 #include "common/wait_steps.h"
 #include "dtc/dtc_count.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
 #include "link/speed_search.h"
 
-#include <QListWidget>
 #include <QTimer>
 
 namespace vorkel {
@@ -117,40 +114,43 @@ void SendSetUpCommands(Exchange& exchange) {
     }
 }
 
-void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened) {
+AdapterReading ConnectToAdapter(MSComm& comm, QTimer& timeOut, ReadingView& view,
+                                const std::function<void()>& portOpened) {
     AdapterState = AdapterNotInitialised;
-    if (!OpenAdapterPort(*ui.MSComm1)) return;
+    AdapterReading reading;
+    if (!OpenAdapterPort(comm)) return reading;
+    reading.opened = true;
     // The service has named the Bluetooth adapter now.
-    if (ui.MSComm1->IsBluetooth()) ui.StatusBar1->setPanelText(2, ui.MSComm1->LinkName());
+    if (comm.IsBluetooth()) view.LinkNamed(comm.LinkName());
     // Nothing of the car before may stand beside what this one says.
-    ui.Part_Label->setText(QString());
-    ui.ClusterInfotext->setText(QString());
-    ui.DTC_label->setText(QString());
-    ui.DTC_List->clear();
+    view.PortOpened();
     if (portOpened) portOpened();
 
-    Exchange exchange(*ui.MSComm1);
+    Exchange exchange(comm);
     exchange.Send(QStringLiteral("atz"));
-    ui.Timer1->setInterval(Scaled(ConnectionTimeoutMs));
-    ui.Timer1->start();
-    ui.StatusBar1->setPanelText(3, QStringLiteral("Connecting..."));
+    timeOut.setInterval(Scaled(ConnectionTimeoutMs));
+    timeOut.start();
+    view.Connecting();
 
     TellWaiting(QLatin1String(StepResetting), Scaled(ConnectionTimeoutMs));
     const QString resetAnswer = exchange.WaitForBanner();
     // The adapter has answered: from here a slow link is not a silent adapter,
     // and each later wait has bounds of its own.
-    ui.Timer1->stop();
-    ui.StatusBar1->setPanelText(1, AdapterBanner(resetAnswer));
+    timeOut.stop();
+    reading.banner = AdapterBanner(resetAnswer);
+    view.AdapterAnswered(reading.banner);
 
     TellWaiting(QLatin1String(StepSettingUp), Scaled(CurrentLinkLimits().endlessAnswerMs));
     SendSetUpCommands(exchange);
 
     Pause(250);
-    IdentifyCluster(ui);
+    reading.cluster = ReadClusterIdentity(comm, view);
     Pause(250);
-    ReadDtcCount(ui);
-    ui.StatusBar1->setPanelText(3, QStringLiteral("Connected"));
+    reading.count = ReadCodeCount(comm);
+    view.Counted(reading.count);
+    view.Connected();
     AdapterState = AdapterInitialised;
+    return reading;
 }
 
 } // namespace vorkel

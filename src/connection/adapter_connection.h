@@ -1,21 +1,34 @@
 #pragma once
 
-#include "common/form1_controls.h"
+#include "cluster/cluster_functions.h"
+#include "link/reading_view.h"
 
 #include <QString>
 #include <functional>
 
+class QTimer;
+
 namespace vorkel {
 
 class Exchange;
+class MSComm;
+
+// What a connection attempt read.
+struct AdapterReading {
+    bool opened = false; // false: the port could not be opened (the message said why)
+    QString banner;      // the adapter's identification
+    ClusterIdentity cluster;
+    int count = 0;
+};
 
 // The connection attempt: tests and opens the port, resets and configures the
 // adapter, identifies the cluster and reads the trouble-code count. Ends with
-// "Connected" and AdapterState initialised; a wait that cannot complete throws LinkError.
-// A port that cannot be opened is reported here and ends the attempt quietly,
-// the window untouched. Once it is open, the part number, type, count and
-// list of the car before are emptied and portOpened (when given) is called.
-void ConnectAdapter(Form1Controls& ui, const std::function<void()>& portOpened = {});
+// AdapterState initialised; a wait that cannot complete throws LinkError. A
+// port that cannot be opened is reported here and ends the attempt quietly.
+// Once it is open the view hears PortOpened and portOpened (when given) is
+// called; timeOut is the reset's time-out, armed while the reset is awaited.
+AdapterReading ConnectToAdapter(MSComm& comm, QTimer& timeOut, ReadingView& view,
+                                const std::function<void()>& portOpened = {});
 
 // The four set-up commands after the reset (CAN auto-formatting, protocol,
 // the cluster's request header, headers on), each awaited up to its "OK".

@@ -1,28 +1,14 @@
 #include "dtc/dtc_clear.h"
 
-#include "common/pause.h"
-#include "common/value_label.h"
 #include "common/wait_steps.h"
-#include "dtc/dtc_count.h"
-#include "dtc/dtc_list.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QListWidget>
-#include <QPushButton>
-
 namespace vorkel {
 
-void ClearDtcCodes(Form1Controls& ui) {
-    EraseDtcCodes(ui, nullptr);
-    ShowCodesAfterClearing(ui);
-}
-
-void EraseDtcCodes(Form1Controls& ui, EraseProgress* progress) {
-    EraseProgress ignored;
-    EraseProgress& told = progress ? *progress : ignored;
-    Exchange exchange(*ui.MSComm1);
+void EraseCodes(MSComm& comm, EraseProgress& told) {
+    Exchange exchange(comm);
     TellWaiting(QLatin1String(StepClearing), Scaled(CurrentLinkLimits().endlessAnswerMs));
     exchange.Send(QStringLiteral("14FF00"));
     told.sent = true;
@@ -50,17 +36,6 @@ void EraseDtcCodes(Form1Controls& ui, EraseProgress* progress) {
         exchange.Finish();
     } catch (const LinkError&) {
     }
-}
-
-void ShowCodesAfterClearing(Form1Controls& ui, QString* countRead) {
-    Pause(100);
-    ReadDtcCount(ui);
-    if (countRead) *countRead = ui.DTC_label->text();
-    const bool codesLeft = ui.DTC_label->text() != QLatin1String("0");
-    EnableCodeButtons(ui, codesLeft, codesLeft);
-    if (codesLeft) ui.DTC_List->clear();
-    Pause(100);
-    ReadDtcList(ui);
 }
 
 } // namespace vorkel

@@ -1,12 +1,10 @@
 #include "dtc/dtc_count.h"
 
-#include "common/value_label.h"
 #include "common/wait_steps.h"
 #include "link/exchange.h"
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QPalette>
 #include <limits>
 
 namespace vorkel {
@@ -49,10 +47,10 @@ QString CountValueText(const QString& gatheredWithMarker, const QString& marker,
     return valueText.left((pci - markerBytes) * 3);
 }
 
-void ReadDtcCount(Form1Controls& ui) {
+int ReadCodeCount(MSComm& comm) {
     TellWaiting(QLatin1String(StepReadingCodes), Scaled(CurrentLinkLimits().endlessAnswerMs));
     const QString marker = QStringLiteral("62 02 ");
-    Exchange exchange(*ui.MSComm1);
+    Exchange exchange(comm);
     QString valueText;
     const QString gathered = ReadAgainAfterNoData([&] {
         exchange.Send(QStringLiteral("220200"));
@@ -64,12 +62,7 @@ void ReadDtcCount(Form1Controls& ui) {
     // A count read out of a cut or error-marked frame would be a made-up number.
     const QString line = LineOfMarker(gathered, valueText);
     if (!IsWholeSingleFrame(line)) throw LinkError(LinkFailure::DamagedAnswer, line.trimmed());
-    const int count = HexTextValue(CountValueText(gathered, marker, valueText));
-
-    QPalette palette = ui.DTC_label->palette();
-    palette.setColor(QPalette::WindowText, count == 0 ? QColor(0, 255, 0) : QColor(255, 0, 0));
-    ui.DTC_label->setPalette(palette);
-    ui.DTC_label->setText(QString::number(count));
+    return HexTextValue(CountValueText(gathered, marker, valueText));
 }
 
 } // namespace vorkel

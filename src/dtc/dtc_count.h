@@ -1,15 +1,14 @@
 #pragma once
 
-#include "common/form1_controls.h"
-
 #include <QString>
 
 namespace vorkel {
 
+class MSComm;
+
 // Asks the cluster how many trouble codes it holds (ReadDataByIdentifier
-// 0x0200) and shows the count in DTC_label: green for none, red otherwise.
-// Throws LinkError when a wait cannot complete.
-void ReadDtcCount(Form1Controls& ui);
+// 0x0200). Throws LinkError when a wait cannot complete.
+int ReadCodeCount(MSComm& comm);
 
 // The hexadecimal reading of a text: blanks, tabs and line feeds are skipped,
 // digits are read up to the first other character; no digits give 0. Values

@@ -2,7 +2,6 @@
 
 #include "common/shared_state.h"
 
-#include <QListWidget>
 #include <algorithm>
 
 namespace vorkel {
@@ -69,12 +68,14 @@ QString DtcLine(const QString& code) {
     return j2012.isEmpty() ? QString() : j2012 + QLatin1String(UnknownDescription);
 }
 
-void ListDtcDescriptions(QListWidget* list) {
+QStringList DtcDescriptionLines() {
+    QStringList lines;
     const int n = std::clamp<int>(DtcCount, 0, static_cast<int>(DtcCodes.size()) - 1);
     for (int i = 1; i <= n; ++i) {
         const QString line = DtcLine(DtcCodes[static_cast<std::size_t>(i)]);
-        if (!line.isEmpty() && list) list->addItem(line);
+        if (!line.isEmpty()) lines << line;
     }
+    return lines;
 }
 
 } // namespace vorkel

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QListWidget;
+#include <QStringList>
 
 namespace vorkel {
 
@@ -22,7 +22,7 @@ QString J2012Code(const QString& code);
 // UnknownDescription; empty for an empty or malformed code (one not read).
 QString DtcLine(const QString& code);
 
-// Adds, in reply order, the line of each code among DtcCodes 1..DtcCount.
-void ListDtcDescriptions(QListWidget* list);
+// In reply order, the line of each code among DtcCodes 1..DtcCount.
+QStringList DtcDescriptionLines();
 
 } // namespace vorkel

@@ -1,7 +1,6 @@
 #include "dtc/dtc_list.h"
 
 #include "common/shared_state.h"
-#include "common/value_label.h"
 #include "common/wait_steps.h"
 #include "dtc/dtc_descriptions.h"
 #include "dtc/dtc_reply.h"
@@ -9,7 +8,6 @@
 #include "link/link_error.h"
 #include "link/reply_lines.h"
 
-#include <QListWidget>
 #include <algorithm>
 
 namespace vorkel {
@@ -37,12 +35,11 @@ QString FirstLineOfList(Exchange& exchange, const QString& request) {
 
 } // namespace
 
-void ReadDtcList(Form1Controls& ui) {
+CodeList ReadCodeList(MSComm& comm, const QString& countText) {
     TellWaiting(QLatin1String(StepReadingCodes), Scaled(CurrentLinkLimits().endlessAnswerMs));
-    ui.DTC_List->clear();
-    const QString caption = ui.DTC_label->text();
+    const QString& caption = countText;
     const QString request = QStringLiteral("1800ff00");
-    Exchange exchange(*ui.MSComm1);
+    Exchange exchange(comm);
     QString line1;
     ReadAgainAfterNoData([&] {
         exchange.Send(request);
@@ -78,8 +75,14 @@ void ReadDtcList(Form1Controls& ui) {
     // Codes not held are emptied, so no code of an earlier, longer list shows.
     for (int k = 1; k <= std::min(reply.count, MaxDtcCodesRead); ++k)
         DtcCodes[static_cast<std::size_t>(k)] = reply.codes[static_cast<std::size_t>(k)];
-    ListDtcDescriptions(ui.DTC_List);
-    if (!reply.complete) throw LinkError(LinkFailure::IncompleteList);
+    CodeList list;
+    list.count = reply.count;
+    for (int k = 1; k <= std::min(reply.count, MaxDtcCodesRead); ++k)
+        if (!reply.codes[static_cast<std::size_t>(k)].isEmpty())
+            list.codes << reply.codes[static_cast<std::size_t>(k)];
+    list.lines = DtcDescriptionLines();
+    list.complete = reply.complete;
+    return list;
 }
 
 } // namespace vorkel

@@ -5,7 +5,6 @@
 #include "common/shared_state.h"
 
 #include <QFileInfo>
-#include <QListWidget>
 #include <QSerialPort>
 
 namespace vorkel {
@@ -183,14 +182,6 @@ void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
     comm.setSThreshold(1);
     comm.setNetworkAddress(network);
     comm.setBluetoothAddress(bluetooth);
-}
-
-int FindListEntry(const QString& text, const QListWidget* list) {
-    if (!list) return -1;
-    for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->text().startsWith(text, Qt::CaseInsensitive)) return i;
-    }
-    return -1;
 }
 
 } // namespace vorkel

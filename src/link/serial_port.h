@@ -3,8 +3,6 @@
 #include <QString>
 #include <cstdint>
 
-class QListWidget;
-
 namespace vorkel {
 
 class MSComm;
@@ -56,9 +54,5 @@ void ConfigurePort(MSComm& comm, std::int16_t portNumber, const QString& speed,
 // "COM7 (/dev/ttyUSB0) at 38400 baud": a COM port as the job card and the
 // check name it.
 QString PortAndSpeedText(std::int16_t portNumber, const QString& speed);
-
-// Index of the first entry that begins with text, compared without regard to
-// case; -1 when none does.
-int FindListEntry(const QString& text, const QListWidget* list);
 
 } // namespace vorkel

@@ -1,6 +1,7 @@
 #include "settings/setup_form.h"
 
 #include "common/controls.h"
+#include "common/find_list_entry.h"
 #include "common/message_box.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"
@@ -24,6 +25,7 @@ namespace vorkel {
 
 Setup_Form::Setup_Form(MSComm* mainPort, StatusBar* mainStatusBar, QWidget* parent)
     : QDialog(parent), m_mainPort(mainPort), m_mainStatusBar(mainStatusBar) {
+    UseMessageBoxes();
     PrepareDialog(this, "Setup_Form", 3570, 3480);
     setWindowTitle(QStringLiteral("Setup"));
 

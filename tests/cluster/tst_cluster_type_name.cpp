@@ -1,3 +1,4 @@
+#include "app/window_steps.h"
 #include "cluster/cluster_functions.h"
 #include "cluster/cluster_state.h"
 #include "common/value_label.h"

@@ -1,3 +1,4 @@
+#include "app/window_steps.h"
 #include "cluster/cluster_state.h"
 #include "common/pause.h"
 #include "common/shared_state.h"

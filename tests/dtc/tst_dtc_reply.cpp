@@ -1,3 +1,4 @@
+#include "app/window_steps.h"
 #include "common/shared_state.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_descriptions.h"

@@ -1,4 +1,5 @@
 #include "common/app_folders.h"
+#include "common/find_list_entry.h"
 #include "common/mscomm.h"
 #include "common/port_device.h"
 #include "link/serial_port.h"

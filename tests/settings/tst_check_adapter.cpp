@@ -3,6 +3,7 @@
 // opened exactly once.
 #include "app/form1.h"
 #include "common/adapter_log.h"
+#include "common/find_list_entry.h"
 #include "common/mscomm.h"
 #include "common/shared_state.h"
 #include "common/status_bar.h"

@@ -1,4 +1,5 @@
 #include "support/link_rig.h"
+#include "app/window_steps.h"
 
 #include "common/shared_state.h"
 #include "connection/adapter_connection.h"
