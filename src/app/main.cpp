@@ -34,9 +34,11 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 }
 
 struct Options {
-    QCommandLineOption read{QStringLiteral("read"),
-                            QStringLiteral("Read the cluster without a window and print the result.")};
-    QCommandLineOption json{QStringLiteral("json"), QStringLiteral("With --read: one JSON object.")};
+    QCommandLineOption read{
+        QStringLiteral("read"),
+        QStringLiteral("Read the cluster without a window and print the result.")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("With --read: one JSON object.")};
     QCommandLineOption report{QStringLiteral("report"),
                               QStringLiteral("With --read: also write the job card as a PDF."),
                               QStringLiteral("FILE.pdf")};
@@ -74,7 +76,8 @@ void Describe(QCommandLineParser& parser, const Options& o) {
 // words of a wrong value, empty when all are right. Saved only by Setup.
 QString TakeThisRunsAdapter(const QCommandLineParser& parser, const Options& o, bool apply) {
     std::optional<vorkel::NetworkAddress> address;
-    if (parser.isSet(o.network) && !(address = vorkel::ParseNetworkAddress(parser.value(o.network))))
+    if (parser.isSet(o.network) &&
+        !(address = vorkel::ParseNetworkAddress(parser.value(o.network))))
         return QStringLiteral("--network takes HOST:PORT, e.g. 192.168.0.10:35000");
     std::optional<QString> radio;
     if (parser.isSet(o.bluetooth) &&
@@ -116,8 +119,7 @@ int Read(const QCommandLineParser& parser, const Options& o) {
                                         : vorkel::ReadResultText(result).toUtf8() + '\n';
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);
-    if (!result.error.isEmpty())
-        std::fprintf(stderr, "vorkel: %s\n", qPrintable(result.error));
+    if (!result.error.isEmpty()) std::fprintf(stderr, "vorkel: %s\n", qPrintable(result.error));
     if (options.report.isEmpty()) return result.exit;
     // Written whole or not at all, as the window's Save Report... writes it.
     QSaveFile file(options.report);

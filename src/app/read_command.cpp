@@ -58,6 +58,18 @@ QStringList CodesOf(const CodeList& list) {
     return list.codes;
 }
 
+// The facts as they come, so that a failure later keeps what was read before it.
+class ResultView : public ReadingView {
+  public:
+    explicit ResultView(ReadResult& result) : m_result(result) {}
+    void AdapterAnswered(const QString& banner) override { m_result.adapter = banner; }
+    void ModelNamed(const QString& model) override { m_result.model = model; }
+    void Identified(const QString& partNumber) override { m_result.partNumber = partNumber; }
+
+  private:
+    ReadResult& m_result;
+};
+
 } // namespace
 
 ReadResult RunReading(const ReadOptions& options) {
@@ -68,11 +80,11 @@ ReadResult RunReading(const ReadOptions& options) {
     MSComm comm;
     AdapterLog log;
     log.SetPath(QFileInfo(IniFilePath).dir().filePath(QStringLiteral("vorkel.log")));
-    log.StartSession({QStringLiteral("program: ") + ProgramAndVersion(),
-                      QStringLiteral("started: ") +
-                          QDateTime::currentDateTime().toString(Qt::ISODate),
-                      QStringLiteral("system: ") + QSysInfo::prettyProductName(),
-                      QStringLiteral("port: ") + result.port, QStringLiteral("read without a window")});
+    log.StartSession(
+        {QStringLiteral("program: ") + ProgramAndVersion(),
+         QStringLiteral("started: ") + QDateTime::currentDateTime().toString(Qt::ISODate),
+         QStringLiteral("system: ") + QSysInfo::prettyProductName(),
+         QStringLiteral("port: ") + result.port, QStringLiteral("read without a window")});
     comm.setLog(&log);
     // A port that cannot be opened is said in the message's words.
     const MessageHandler before = SetMessageHandler([&result, &log](const Message& message) {
@@ -119,14 +131,12 @@ ReadResult RunReading(const ReadOptions& options) {
 
     QString operation = QStringLiteral("Connecting to the cluster");
     try {
-        const AdapterReading reading = ConnectToAdapter(comm, timeOut, NoView());
+        ResultView view(result);
+        const AdapterReading reading = ConnectToAdapter(comm, timeOut, view);
         if (!reading.opened) {
             result.exit = ReadNoAdapter;
         } else {
-            result.adapter = reading.banner;
             if (comm.IsBluetooth()) result.port = comm.LinkName();
-            result.partNumber = reading.cluster.partNumber;
-            result.model = reading.cluster.model;
             operation = QStringLiteral("Reading the trouble codes");
             // The count a second time, as the window reads it, then the list.
             Pause(100);
@@ -168,9 +178,9 @@ ReadResult RunReading(const ReadOptions& options) {
         if (!words.advice.isEmpty())
             std::fprintf(stderr, "%s\n", words.advice.toLocal8Bit().constData());
         const LinkFailure failure = error.failure();
-        result.exit = stopped                                         ? ReadStopped
-                      : result.adapter.isEmpty()                      ? ReadNoAdapter
-                      : result.clearAsked && !result.clearConfirmed   ? ReadNotCleared
+        result.exit = stopped                                       ? ReadStopped
+                      : result.adapter.isEmpty()                    ? ReadNoAdapter
+                      : result.clearAsked && !result.clearConfirmed ? ReadNotCleared
                       : failure == LinkFailure::IncompleteList ||
                               (result.listRead && failure == LinkFailure::DamagedAnswer)
                           ? ReadListBroken

@@ -14,12 +14,12 @@ namespace vorkel {
 enum ReadExit {
     ReadWhole = 0,
     ReadUsage = 1,
-    ReadNoAdapter = 2,   // no port, no adapter answering its reset
-    ReadNoCluster = 3,   // the adapter answers, the cluster does not
-    ReadListBroken = 4,  // the list incomplete or damaged (and Clear refused for it)
-    ReadNotCleared = 5,  // Clear DTC not confirmed
-    ReadNoReport = 6,    // the report could not be written
-    ReadStopped = 130,   // Ctrl+C or SIGTERM
+    ReadNoAdapter = 2,  // no port, no adapter answering its reset
+    ReadNoCluster = 3,  // the adapter answers, the cluster does not
+    ReadListBroken = 4, // the list incomplete or damaged (and Clear refused for it)
+    ReadNotCleared = 5, // Clear DTC not confirmed
+    ReadNoReport = 6,   // the report could not be written
+    ReadStopped = 130,  // Ctrl+C or SIGTERM
 };
 
 struct ReadOptions {

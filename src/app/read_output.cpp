@@ -24,8 +24,7 @@ QJsonObject CodeObject(const QString& raw) {
     const QString known = DtcDescription(raw);
     return {{QStringLiteral("code"), J2012Code(raw)},
             {QStringLiteral("raw"), raw},
-            {QStringLiteral("description"),
-             TextOrNull(known.section(QLatin1Char(','), 1))}};
+            {QStringLiteral("description"), TextOrNull(known.section(QLatin1Char(','), 1))}};
 }
 
 QJsonArray CodeArray(const QStringList& codes) {
@@ -58,10 +57,11 @@ QByteArray ReadResultJson(const ReadResult& result) {
         {QStringLiteral("adapter"), TextOrNull(result.adapter)},
         {QStringLiteral("port"), result.port},
         {QStringLiteral("speed"), NumberOrNull(result.speed)},
-        {QStringLiteral("read_at"), result.readAt.isValid()
-                                        ? QJsonValue(result.readAt.toOffsetFromUtc(
-                                              result.readAt.offsetFromUtc()).toString(Qt::ISODate))
-                                        : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("read_at"),
+         result.readAt.isValid()
+             ? QJsonValue(result.readAt.toOffsetFromUtc(result.readAt.offsetFromUtc())
+                              .toString(Qt::ISODate))
+             : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("cluster"),
          result.partNumber.isEmpty()
              ? QJsonValue(QJsonValue::Null)
@@ -99,8 +99,7 @@ JobCard ReadResultCard(const ReadResult& result) {
         card.countBeforeClear = card.found.count;
         card.erased = card.found.lines;
         card.afterClear.at = card.clearedAt;
-        card.afterClear.count =
-            result.countAfter ? QString::number(*result.countAfter) : QString();
+        card.afterClear.count = result.countAfter ? QString::number(*result.countAfter) : QString();
         card.afterClear.listRead = result.countAfter.has_value();
         card.afterClear.lines = LinesOf(result.cameBack);
     }
