@@ -33,22 +33,20 @@ void TestReadCommand::reads_data() {
     QTest::addColumn<int>("count"); // -1: null
     QTest::addColumn<QStringList>("codes");
     QTest::addColumn<bool>("complete");
-    QTest::addColumn<QString>("error");       // a part of it; empty: null
+    QTest::addColumn<QString>("error");        // a part of it; empty: null
     QTest::addColumn<QStringList>("cameBack"); // after a confirmed Clear; {"-"}: no clear object
     const QStringList none{QStringLiteral("-")};
     const QStringList three{"B1201", "B2680", "U1900"};
-    QTest::newRow("healthy car") << QStringList{} << QStringList{} << 0 << 3 << three << true
-                                 << "" << none;
+    QTest::newRow("healthy car") << QStringList{} << QStringList{} << 0 << 3 << three << true << ""
+                                 << none;
     QTest::newRow("no codes") << QStringList{"--codes", ""} << QStringList{} << 0 << 0
                               << QStringList{} << true << "" << none;
     QTest::newRow("20 codes") << QStringList{"--code-count", "20"} << QStringList{} << 0 << 20
                               << QStringList{QStringLiteral("*20")} << true << "" << none;
-    QTest::newRow("a code the table lacks")
-        << QStringList{"--codes", "9234"} << QStringList{} << 0 << 1 << QStringList{"B1234"}
-        << true << "" << none;
+    QTest::newRow("a code the table lacks") << QStringList{"--codes", "9234"} << QStringList{} << 0
+                                            << 1 << QStringList{"B1234"} << true << "" << none;
     QTest::newRow("silent adapter") << QStringList{"--silent"} << QStringList{} << 2 << -1
-                                    << QStringList{} << false << "Unable to Connect To ELM"
-                                    << none;
+                                    << QStringList{} << false << "Unable to Connect To ELM" << none;
     QTest::newRow("silent cluster") << QStringList{"--no-data", "22E21A"} << QStringList{} << 3
                                     << -1 << QStringList{} << false << "NO DATA" << none;
     QTest::newRow("damaged list") << QStringList{"--drop-frame", "1"} << QStringList{} << 4 << 3
