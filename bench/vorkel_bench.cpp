@@ -2,6 +2,7 @@
 // pauses it contains, what waiting costs in CPU, how fast the Setup dialog
 // probes its ports, start-up time and peak memory. Medians of several runs.
 #include "app/form1.h"
+#include "app/read_command.h"
 #include "app/startup.h"
 #include "app/window_steps.h"
 #include "common/message_box.h"
@@ -120,6 +121,24 @@ int main(int argc, char* argv[]) {
         QStringLiteral("fixed pauses %1 ms (overhead %2 ms)")
             .arg(pauses)
             .arg(Median(connect) - pauses, 0, 'f', 1));
+
+    // The same reading without a window (vorkel --read): Connect's pauses,
+    // then the count again and the list, 100 ms before each.
+    const double readPauses = pauses + 2 * 100;
+    std::vector<double> reads;
+    for (int i = 0; i < runs; ++i) {
+        Bench bench({});
+        IniFilePath = QDir(bench.ports.path()).filePath(QStringLiteral("VORKEL.INI"));
+        QElapsedTimer clock;
+        clock.start();
+        const ReadResult result = RunReading({});
+        reads.push_back(result.exit == ReadWhole ? clock.nsecsElapsed() / 1e6 : -1);
+    }
+    Row(QStringLiteral("vorkel --read to the list, zero-latency adapter"),
+        QStringLiteral("%1 ms").arg(Median(reads), 0, 'f', 1),
+        QStringLiteral("fixed pauses %1 ms, goal within 5 % (%2 %)")
+            .arg(readPauses)
+            .arg((Median(reads) - readPauses) * 100 / readPauses, 0, 'f', 1));
 
     for (const int baud : {38400, 9600}) {
         vorkelsim::SimOptions paced;
