@@ -258,6 +258,7 @@ void Form1::Command1_Click() {
         if (m_stopped) {
             DTC_List->clear();
             DTC_List->addItems(before);
+            facts.lines = before;
         }
         ReportFailure(error, QStringLiteral("Reading the trouble codes"),
                       m_stopped ? QStringLiteral("The list was not read again: the codes shown "

@@ -72,12 +72,12 @@ void Form1::ReportFailure(const LinkError& error, const QString& operation,
 }
 
 void Form1::NoteShownFacts() {
-    // Before the port opened, the window still shows the car before.
+    // Before the port opened, the facts are still the car's before.
     if (!m_portOpened) return;
-    TakeIfShown(m_read.adapter, StatusBar1->panelText(1));
-    TakeIfShown(m_read.partNumber, Part_Label->text());
-    TakeIfShown(m_read.model, ClusterInfotext->text());
-    if (!m_countIsOld) TakeIfShown(m_read.count, DTC_label->text());
+    TakeIfShown(m_read.adapter, facts.adapter);
+    TakeIfShown(m_read.partNumber, facts.partNumber);
+    TakeIfShown(m_read.model, facts.model);
+    if (!m_countIsOld) TakeIfShown(m_read.count, facts.count);
 }
 
 void Form1::RecordErase() {
@@ -130,7 +130,7 @@ void Form1::RecordWhatIsShown() {
         codes.count = m_read.count;
         if (m_listTaken) {
             codes.listRead = true;
-            codes.lines = lines;
+            codes.lines = facts.lines;
             codes.listNote = m_listNote;
         }
         if (!m_failure) {

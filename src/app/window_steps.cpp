@@ -20,6 +20,7 @@
 namespace vorkel {
 
 void WindowView::PortOpened() {
+    m_ui.facts = {};
     m_ui.Part_Label->setText(QString());
     m_ui.ClusterInfotext->setText(QString());
     m_ui.DTC_label->setText(QString());
@@ -35,20 +36,24 @@ void WindowView::Connecting() {
 }
 
 void WindowView::AdapterAnswered(const QString& banner) {
+    m_ui.facts.adapter = banner;
     m_ui.StatusBar1->setPanelText(1, banner);
 }
 
 void WindowView::ModelNamed(const QString& model) {
+    m_ui.facts.model = model;
     m_ui.ClusterInfotext->setText(model);
 }
 
 void WindowView::Identified(const QString& partNumber) {
+    m_ui.facts.partNumber = partNumber;
     m_ui.Part_Label->setText(partNumber);
     // Only a completed identification makes the switch "Disconnect".
     m_ui.Connect_Command->setText(QStringLiteral("Disconnect"));
 }
 
 void WindowView::Counted(int count) {
+    m_ui.facts.count = QString::number(count);
     QPalette palette = m_ui.DTC_label->palette();
     palette.setColor(QPalette::WindowText, count == 0 ? QColor(0, 255, 0) : QColor(255, 0, 0));
     m_ui.DTC_label->setPalette(palette);
@@ -60,10 +65,12 @@ void WindowView::Connected() {
 }
 
 void WindowView::ListEmptied() {
+    m_ui.facts.lines.clear();
     m_ui.DTC_List->clear();
 }
 
 void WindowView::Listed(const QStringList& lines) {
+    m_ui.facts.lines << lines;
     m_ui.DTC_List->addItems(lines);
 }
 

@@ -2,6 +2,8 @@
 
 #include "common/value_label.h"
 
+#include <QStringList>
+
 class QListWidget;
 class QPushButton;
 class QTimer;
@@ -30,6 +32,12 @@ struct Form1Controls {
     bool codeButtonsHeld = false;
     bool viewWanted = false;
     bool clearWanted = false;
+    // What the reading told this connection, as it was told: the job card
+    // takes its facts from here, not from the captions that show them.
+    struct Facts {
+        QString adapter, partNumber, model, count;
+        QStringList lines;
+    } facts{};
 };
 
 // Enables or disables View DTC and Clear DTC, or notes it for the end of the wait.

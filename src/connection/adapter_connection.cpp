@@ -128,6 +128,7 @@ AdapterReading ConnectToAdapter(MSComm& comm, QTimer& timeOut, ReadingView& view
 
     Exchange exchange(comm);
     exchange.Send(QStringLiteral("atz"));
+    timeOut.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     timeOut.setInterval(Scaled(ConnectionTimeoutMs));
     timeOut.start();
     view.Connecting();

@@ -12,6 +12,8 @@ class TestReadCommand : public QObject {
     void initTestCase();
     void reads_data();
     void reads();
+    void withoutAdapter_data();
+    void withoutAdapter();
 
   private:
     QTemporaryDir m_dir; // the program and the simulator side by side: its ports folder is theirs
@@ -132,6 +134,36 @@ void TestReadCommand::reads() {
             back << code.toString();
         QCOMPARE(back, cameBack);
     }
+}
+
+void TestReadCommand::withoutAdapter_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("said"); // a part of standard output, or of standard error
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "VORKEL 1.0.0";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--read";
+    QTest::newRow("a COM port out of range")
+        << QStringList{"--read", "--com", "0"} << 1 << "--com takes a COM port number";
+    QTest::newRow("an unknown option") << QStringList{"--read", "--colour"} << 1 << "colour";
+    QTest::newRow("no such port") << QStringList{"--read", "--com", "45"} << 2
+                                  << "ERROR! Comm Port is either in use or not found!";
+}
+
+void TestReadCommand::withoutAdapter() {
+    QFETCH(QStringList, options);
+    QFETCH(int, exit);
+    QFETCH(QString, said);
+    QProcess reader;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    reader.setProcessEnvironment(env);
+    reader.start(m_dir.filePath(QStringLiteral("vorkel")), options);
+    QVERIFY(reader.waitForFinished(15000));
+    const QString all =
+        QString::fromLocal8Bit(reader.readAllStandardOutput() + reader.readAllStandardError());
+    QCOMPARE(reader.exitCode(), exit);
+    QVERIFY2(all.contains(said), qPrintable(all));
 }
 
 QTEST_MAIN(TestReadCommand)
