@@ -248,7 +248,7 @@ void TestConnectionControl::speedSearch_data() {
         << "9600" << QStringList{"--baud", "115200"}
         << "The adapter answers at 115200 baud: choose 115200 in Setup.";
     QTest::newRow("a slow adapter at 9600, set to 38400")
-        << "38400" << QStringList{"--baud", "9600", "--latency", "300"}
+        << "38400" << QStringList{"--baud", "9600", "--latency", "200"}
         << "The adapter answers at 9600 baud: choose 9600 in Setup.";
     QTest::newRow("adapter at 57600") << "38400" << QStringList{"--baud", "57600"}
                                       << "The adapter answers at 57600 baud, which Setup does not "

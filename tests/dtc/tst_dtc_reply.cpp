@@ -1,4 +1,3 @@
-#include "app/window_steps.h"
 #include "common/shared_state.h"
 #include "dtc/dtc_count.h"
 #include "dtc/dtc_descriptions.h"
@@ -6,7 +5,6 @@
 #include "link/reply_lines.h"
 #include "support/sim_fixture.h"
 
-#include <QListWidget>
 #include <QtTest>
 
 using namespace vorkel;
@@ -341,12 +339,7 @@ void TestDtcReply::descriptions() {
     for (qsizetype i = 0; i < codes.size(); ++i)
         DtcCodes[static_cast<std::size_t>(i + 1)] = codes[i];
     DtcCount = static_cast<std::int16_t>(count);
-    QListWidget list;
-    ListDtcDescriptions(&list);
-    QStringList shown;
-    for (int i = 0; i < list.count(); ++i)
-        shown << list.item(i)->text();
-    QCOMPARE(shown, lines);
+    QCOMPARE(DtcDescriptionLines(), lines);
 }
 
 QTEST_MAIN(TestDtcReply)
