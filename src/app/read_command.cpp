@@ -54,10 +54,6 @@ void TellProgress(const QString& step) {
     std::fprintf(stderr, "%s...\n", step.toLocal8Bit().constData());
 }
 
-QStringList CodesOf(const CodeList& list) {
-    return list.codes;
-}
-
 // The facts as they come, so that a failure later keeps what was read before it.
 class ResultView : public ReadingView {
   public:
@@ -147,7 +143,7 @@ ReadResult RunReading(const ReadOptions& options) {
                 Pause(100);
                 result.listRead = true;
                 const CodeList list = ReadCodeList(comm, QString::number(*result.count));
-                result.codes = CodesOf(list);
+                result.codes = list.codes;
                 result.complete = list.complete;
                 if (!list.complete) throw LinkError(LinkFailure::IncompleteList);
             }
@@ -166,7 +162,7 @@ ReadResult RunReading(const ReadOptions& options) {
                 if (after != 0) {
                     Pause(100);
                     const CodeList list = ReadCodeList(comm, QString::number(after));
-                    result.cameBack = CodesOf(list);
+                    result.cameBack = list.codes;
                     if (!list.complete) throw LinkError(LinkFailure::IncompleteList);
                 }
             }

@@ -38,12 +38,13 @@ struct Outcome {
     qint64 elapsedMs = 0;
 };
 
-Outcome Connect(LinkRig& form) {
+// One attempt, timed, and how it ended.
+template <typename Attempt> Outcome Run(const Attempt& attempt) {
     Outcome outcome;
     QElapsedTimer clock;
     clock.start();
     try {
-        ConnectAdapter(form.controls());
+        outcome.reading = attempt();
     } catch (const LinkError& error) {
         outcome.failed = true;
         outcome.failure = error.failure();
@@ -51,6 +52,14 @@ Outcome Connect(LinkRig& form) {
     }
     outcome.elapsedMs = clock.elapsed();
     return outcome;
+}
+
+// The window's step, on the window's controls.
+Outcome Connect(LinkRig& form) {
+    return Run([&form] {
+        ConnectAdapter(form.controls());
+        return AdapterReading{};
+    });
 }
 
 // The reading alone: a port and the reset's time-out, no window.
@@ -66,18 +75,7 @@ struct ReadingRig {
 };
 
 Outcome Read(ReadingRig& rig) {
-    Outcome outcome;
-    QElapsedTimer clock;
-    clock.start();
-    try {
-        outcome.reading = ConnectToAdapter(rig.comm, rig.timeOut, NoView());
-    } catch (const LinkError& error) {
-        outcome.failed = true;
-        outcome.failure = error.failure();
-        outcome.responseCode = error.responseCode();
-    }
-    outcome.elapsedMs = clock.elapsed();
-    return outcome;
+    return Run([&rig] { return ConnectToAdapter(rig.comm, rig.timeOut, NoView()); });
 }
 
 QColor TextColour(const QLabel* label) {
