@@ -141,11 +141,15 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     const Options o;
     Describe(parser, o);
-    const bool parsed = parser.parse(arguments);
-    const bool windowless = !parsed || parser.isSet(QStringLiteral("help")) ||
-                            parser.isSet(QStringLiteral("version")) || parser.isSet(o.read) ||
-                            parser.isSet(o.clear) || parser.isSet(o.settingsPort) ||
-                            parser.isSet(o.settingsNetwork);
+    bool parsed = parser.parse(arguments);
+    // Without a window only when asked; the window's run also takes Qt's own
+    // options (-platform, -style), which only the application knows.
+    const auto asked = [&arguments](const char* option) {
+        return arguments.contains(QLatin1String(option));
+    };
+    const bool windowless = asked("--read") || asked("--clear") || asked("--help") || asked("-h") ||
+                            asked("--version") || asked("-v") || asked("--settings-port") ||
+                            asked("--settings-network");
     if (windowless) {
         // The page of a report is drawn without a screen.
         if (parser.isSet(o.report) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -188,13 +192,15 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 #endif
-    if (const QString wrong = TakeThisRunsAdapter(parser, o, false); !wrong.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(wrong));
-        return 2;
-    }
     qInstallMessageHandler(OnQtMessage);
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
+    parsed = parser.parse(QApplication::arguments());
+    const QString wrong = parsed ? TakeThisRunsAdapter(parser, o, false) : parser.errorText();
+    if (!wrong.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(wrong));
+        return 2;
+    }
     vorkel::SetDialogFont();
     vorkel::Form1 form;
     vorkel::Main(form);
