@@ -182,8 +182,9 @@ ReadResult RunReading(const ReadOptions& options) {
                           ? ReadListBroken
                           : ReadNoCluster;
     }
-    // Noted while the cluster was erasing: said now, the answer heard.
-    if (stopAsked && result.exit == ReadWhole) result.exit = ReadStopped;
+    // Noted while the cluster was erasing: its answer (or its failure) is
+    // reported, and the run ends as stopped.
+    if (stopAsked) result.exit = ReadStopped;
     timeOut.stop();
     comm.setPortOpen(false);
     SetWaitObserver({});

@@ -61,6 +61,9 @@ void TestReadCommand::reads_data() {
     QTest::newRow("confirmed Clear, one came back")
         << QStringList{"--keep-after-clear", "9201"} << QStringList{"--clear"} << 0 << 3 << three
         << true << "" << QStringList{"B1201"};
+    QTest::newRow("a report that cannot be written")
+        << QStringList{} << QStringList{"--report", "/nonexistent/folder/card.pdf"} << 6 << 3
+        << three << true << "" << none;
     QTest::newRow("stopped by SIGINT") << QStringList{"--silent"} << QStringList{"SIGINT"} << 130
                                        << -1 << QStringList{} << false << "stopped" << none;
 }
