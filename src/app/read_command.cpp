@@ -46,14 +46,6 @@ bool StandardErrorIsTerminal() {
 #endif
 }
 
-// What is waited for, once per step, where someone watches.
-void TellProgress(const QString& step) {
-    static QString last;
-    if (step.isEmpty() || step == last) return;
-    last = step;
-    std::fprintf(stderr, "%s...\n", step.toLocal8Bit().constData());
-}
-
 // The facts as they come, so that a failure later keeps what was read before it.
 class ResultView : public ReadingView {
   public:
@@ -89,8 +81,11 @@ ReadResult RunReading(const ReadOptions& options) {
         std::fprintf(stderr, "%s\n", message.informative.toLocal8Bit().constData());
     });
     const bool terminal = StandardErrorIsTerminal();
-    SetWaitObserver([terminal](const QString& step, int) {
-        if (terminal) TellProgress(step);
+    // What is waited for, once per step, where someone watches.
+    SetWaitObserver([terminal, last = QString()](const QString& step, int) mutable {
+        if (!terminal || step.isEmpty() || step == last) return;
+        last = step;
+        std::fprintf(stderr, "%s...\n", step.toLocal8Bit().constData());
     });
 
     // Ctrl+C and SIGTERM stop the wait as the window's stop does: the port
