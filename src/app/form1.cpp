@@ -143,7 +143,6 @@ void Form1::BuildControls() {
     // Interval 0 and not started: it never fires until the connection attempt arms it.
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     MSComm1 = new MSComm(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 }

@@ -108,7 +108,6 @@ ReadResult RunReading(const ReadOptions& options) {
 
     // The reset's time-out: the adapter may answer at another speed.
     QTimer timeOut;
-    timeOut.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timeOut, &QTimer::timeout, [&] {
         timeOut.stop();
         std::optional<SpeedSearch> search;
@@ -120,6 +119,21 @@ ReadResult RunReading(const ReadOptions& options) {
         AdapterState = AdapterTimedOut;
     });
 
+    // The count, then the list when there are codes, 100 ms before each, as
+    // the window reads them; a list cut short ends the reading.
+    const auto readCodes = [&](std::optional<int>& count, QStringList& codes, bool* complete) {
+        Pause(100);
+        count = ReadCodeCount(comm);
+        if (!result.readAt.isValid()) result.readAt = QDateTime::currentDateTime();
+        if (*count == 0) return;
+        Pause(100);
+        if (complete) result.listRead = true;
+        const CodeList list = ReadCodeList(comm, QString::number(*count));
+        codes = list.codes;
+        if (complete) *complete = list.complete;
+        if (!list.complete) throw LinkError(LinkFailure::IncompleteList);
+    };
+
     QString operation = QStringLiteral("Connecting to the cluster");
     try {
         ResultView view(result);
@@ -130,18 +144,8 @@ ReadResult RunReading(const ReadOptions& options) {
             if (comm.IsBluetooth()) result.port = comm.LinkName();
             operation = QStringLiteral("Reading the trouble codes");
             // The count a second time, as the window reads it, then the list.
-            Pause(100);
-            result.count = ReadCodeCount(comm);
-            result.readAt = QDateTime::currentDateTime();
             result.complete = true;
-            if (*result.count != 0) {
-                Pause(100);
-                result.listRead = true;
-                const CodeList list = ReadCodeList(comm, QString::number(*result.count));
-                result.codes = list.codes;
-                result.complete = list.complete;
-                if (!list.complete) throw LinkError(LinkFailure::IncompleteList);
-            }
+            readCodes(result.count, result.codes, &result.complete);
             if (options.clear) {
                 operation = QStringLiteral("Clearing the trouble codes");
                 result.clearAsked = true;
@@ -151,15 +155,7 @@ ReadResult RunReading(const ReadOptions& options) {
                 erase.confirmed = result.clearConfirmed = true;
                 result.erased = result.codes;
                 operation = QStringLiteral("Reading the trouble codes");
-                Pause(100);
-                const int after = ReadCodeCount(comm);
-                result.countAfter = after;
-                if (after != 0) {
-                    Pause(100);
-                    const CodeList list = ReadCodeList(comm, QString::number(after));
-                    result.cameBack = list.codes;
-                    if (!list.complete) throw LinkError(LinkFailure::IncompleteList);
-                }
+                readCodes(result.countAfter, result.cameBack, nullptr);
             }
         }
     } catch (const LinkError& error) {
