@@ -1,8 +1,8 @@
 #include "common/status_bar.h"
 
+#include "common/described_accessible.h"
 #include "common/value_label.h"
 
-#include <QAccessibleWidget>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyleOption>
@@ -11,26 +11,16 @@
 namespace vorkel {
 namespace {
 
-// The bar as a screen reader has it: "Status", with the message as its
-// description and value.
-class StatusBarAccessible : public QAccessibleWidget {
-  public:
-    explicit StatusBarAccessible(StatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
-    QString text(QAccessible::Text t) const override {
-        switch (t) {
-        case QAccessible::Description:
-        case QAccessible::Value:
-            return static_cast<const StatusBar*>(widget())->WholeMessage();
-        default:
-            return QAccessibleWidget::text(t);
-        }
-    }
-};
-
 QAccessibleInterface* StatusBarFactory(const QString&, QObject* object) {
     auto* bar = qobject_cast<StatusBar*>(object);
     // The accessibility cache owns the interfaces it is given.
-    return bar ? new StatusBarAccessible(bar) : nullptr;
+    // "Status", with the message as its description and value.
+    return bar ? new DescribedAccessible(
+                     bar, QAccessible::StatusBar,
+                     [](const QWidget* widget) {
+                         return static_cast<const StatusBar*>(widget)->WholeMessage();
+                     })
+               : nullptr;
 }
 
 } // namespace
@@ -133,10 +123,7 @@ void StatusBar::MessageChanged(const QString& message) {
     if (gist == m_announced) return;
     m_announced = gist;
     if (gist.isEmpty()) return;
-    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&description);
-    QAccessibleValueChangeEvent value(this, m_whole);
-    QAccessible::updateAccessibility(&value);
+    AnnounceTextChange(this, m_whole);
     emit Announced(m_whole);
 }
 

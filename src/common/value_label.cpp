@@ -1,33 +1,21 @@
 #include "common/value_label.h"
 
-#include <QAccessibleWidget>
+#include "common/described_accessible.h"
+
 #include <QPainter>
 #include <QStyle>
 
 namespace vorkel {
 namespace {
 
-class ValueLabelAccessible : public QAccessibleWidget {
-  public:
-    explicit ValueLabelAccessible(ValueLabel* label)
-        : QAccessibleWidget(label, QAccessible::StaticText) {}
-    QString text(QAccessible::Text t) const override {
-        switch (t) {
-        case QAccessible::Name:
-            return widget()->accessibleName();
-        case QAccessible::Value:
-        case QAccessible::Description:
-            return static_cast<const QLabel*>(widget())->text();
-        default:
-            return QAccessibleWidget::text(t);
-        }
-    }
-};
-
 QAccessibleInterface* ValueLabelFactory(const QString&, QObject* object) {
     auto* label = qobject_cast<ValueLabel*>(object);
     // The accessibility cache owns the interfaces it is given.
-    return label ? new ValueLabelAccessible(label) : nullptr;
+    return label ? new DescribedAccessible(label, QAccessible::StaticText,
+                                           [](const QWidget* widget) {
+                                               return static_cast<const QLabel*>(widget)->text();
+                                           })
+                 : nullptr;
 }
 
 } // namespace
@@ -46,12 +34,8 @@ ValueLabel::ValueLabel(const QString& name, QWidget* parent) : QLabel(parent) {
 void ValueLabel::setText(const QString& text) {
     if (text == QLabel::text()) return;
     QLabel::setText(text);
-    // The text is the label's value and description; AT-SPI passes a
-    // description change on, and an assistive tool then reads the new text.
-    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&description);
-    QAccessibleValueChangeEvent value(this, text);
-    QAccessible::updateAccessibility(&value);
+    // The text is the label's value and description.
+    AnnounceTextChange(this, text);
     UpdateToolTip();
 }
 
